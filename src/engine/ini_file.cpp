@@ -1,0 +1,113 @@
+// INI operations on files (see ini_file.h).
+#include "engine/ini_file.h"
+
+#include <functional>
+
+#include "engine/ini_text.h"
+#include "platform/file_system.h"
+
+namespace kestrune::ini {
+namespace {
+
+using platform::ReadStatus;
+
+// Reads the file (a missing one is empty), applies `edit`, and writes the
+// result back when it differs. `createIfMissing` is false for deletes.
+FileResult Modify(const std::string& path, bool createIfMissing,
+                  const std::function<std::string(const std::string&)>& edit) {
+  FileResult result;
+  platform::ReadResult current = platform::ReadWholeFile(path);
+  if (current.status == ReadStatus::kNotFound) {
+    if (!createIfMissing) {
+      result.ok = true;
+      return result;
+    }
+    current.data.clear();
+  } else if (current.status != ReadStatus::kOk) {
+    result.error = current.error;
+    return result;
+  }
+  std::string updated = edit(current.data);
+  if (updated == current.data && current.status == ReadStatus::kOk) {
+    result.ok = true;
+    return result;
+  }
+  if (!platform::IsWritable(path, &result.error)) return result;
+  if (!platform::ReplaceFileAtomically(path, updated, &result.error)) return result;
+  result.ok = true;
+  result.changed = true;
+  return result;
+}
+
+std::optional<std::string> ReadText(const std::string& path) {
+  platform::ReadResult current = platform::ReadWholeFile(path);
+  if (current.status != ReadStatus::kOk) return std::nullopt;
+  return std::move(current.data);
+}
+
+}  // namespace
+
+FileResult WriteKeyToFile(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) {
+  if (!IsWritableEntry(section, key, value)) {
+    FileResult refused;
+    refused.error = "section, key or value holds a line break, NUL or a delimiter";
+    return refused;
+  }
+  return Modify(path, true, [&](const std::string& text) {
+    return SetKey(text, section, key, value);
+  });
+}
+
+FileResult DeleteKeyFromFile(const std::string& path, const std::string& section,
+                             const std::string& key) {
+  return Modify(path, false, [&](const std::string& text) {
+    return DeleteKey(text, section, key);
+  });
+}
+
+FileResult EraseSectionInFile(const std::string& path, const std::string& section) {
+  return Modify(path, false, [&](const std::string& text) {
+    return EraseSection(text, section);
+  });
+}
+
+std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section) {
+  std::optional<std::string> text = ReadText(path);
+  if (!text) return {};
+  return ListKeys(*text, section);
+}
+
+std::optional<std::string> ReadValueFromFile(const std::string& path, const std::string& section,
+                                             const std::string& key) {
+  std::optional<std::string> text = ReadText(path);
+  if (!text) return std::nullopt;
+  return ReadValue(*text, section, key);
+}
+
+FileResult SaveLinesToFile(const std::string& path, const std::vector<std::string>& lines) {
+  FileResult result;
+  for (const std::string& line : lines) {
+    if (!IsSafeText(line)) {
+      result.error = "a line holds a line break or NUL";
+      return result;
+    }
+  }
+  if (!platform::IsWritable(path, &result.error)) return result;
+  if (!platform::ReplaceFileAtomically(path, JoinLinesCrLf(lines), &result.error)) return result;
+  result.ok = true;
+  result.changed = true;
+  return result;
+}
+
+std::optional<std::vector<std::string>> LoadLinesFromFile(const std::string& path,
+                                                          std::string* error) {
+  platform::ReadResult current = platform::ReadWholeFile(path);
+  if (current.status != ReadStatus::kOk) {
+    if (error) *error = current.error;
+    return std::nullopt;
+  }
+  return SplitLines(current.data);
+}
+
+}  // namespace kestrune::ini

@@ -1,0 +1,36 @@
+// INI operations on files: each call reads the file, applies one change with
+// the rules of ini_text.h and replaces the file atomically. No handle, lock
+// or cache survives a call. A file the user made read-only is never touched.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrune::ini {
+
+struct FileResult {
+  bool ok = false;
+  bool changed = false;  // the file's bytes changed
+  std::string error;     // why it failed, for the debug line
+};
+
+FileResult WriteKeyToFile(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value);
+FileResult DeleteKeyFromFile(const std::string& path, const std::string& section,
+                             const std::string& key);
+FileResult EraseSectionInFile(const std::string& path, const std::string& section);
+
+// Reads: a missing or unreadable file yields nothing (empty list, nullopt).
+std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section);
+std::optional<std::string> ReadValueFromFile(const std::string& path, const std::string& section,
+                                             const std::string& key);
+
+// Whole-file text: creates or replaces the file with each line + CR LF.
+FileResult SaveLinesToFile(const std::string& path, const std::vector<std::string>& lines);
+
+// Loads and splits a whole file; nullopt with `error` set when it cannot be read.
+std::optional<std::vector<std::string>> LoadLinesFromFile(const std::string& path,
+                                                          std::string* error);
+
+}  // namespace kestrune::ini
