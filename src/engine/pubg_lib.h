@@ -1,0 +1,207 @@
+// TPUBGLib: the game configuration engine. It owns the paths of the game's
+// three per-user INI files, their time-stamped backups and backup index, the
+// two default templates, and the writers that turn each optimisation choice
+// into game keys. Every operation works directly on disk; nothing is cached.
+//
+// Failures are absorbed where they happen (a refused write is skipped and
+// counted, see SwallowedWrites), except the two that must stop an Apply:
+// EIndexWriteError from BackupConfigFiles and EFileOpenError from
+// ApplyBigJumpBinding. Each key operation replaces its file atomically; a
+// flow calls SyncChangedFiles at its end to make its changes durable.
+//
+// Hardware facts: the engine keeps a pointer to the caller's THareWareInfo
+// (given at construction; it must outlive the engine) and reads it at the
+// moment ApplyHardwarePreset / ApplyShaderCompileTweaks run. Overloads of
+// those two take the facts per call instead. Without facts, S = 0, V = ""
+// and N = 0.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/hareware_info.h"
+
+namespace kestrune {
+
+// One entry of the backup history: the index key (blanks trimmed) and the
+// backup folder it names (no trailing separator).
+struct TBackupEntry {
+  std::string Key;
+  std::string Folder;
+};
+
+// The backup index could not be written: "Unable to write to <index path>".
+class EIndexWriteError : public std::runtime_error {
+ public:
+  explicit EIndexWriteError(const std::string& path);
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// A file the engine must read whole could not be opened; the message names
+// the path and the system's reason.
+class EFileOpenError : public std::runtime_error {
+ public:
+  EFileOpenError(const std::string& path, const std::string& reason);
+  const std::string& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
+// Writes the engine had to skip, per file: how many and the last reason.
+struct TSwallowedWrite {
+  std::string Path;
+  int Count = 0;
+  std::string Reason;
+};
+
+class TPUBGLib {
+ public:
+  // base = the platform's local application-data folder; no hardware facts.
+  TPUBGLib();
+  explicit TPUBGLib(const THareWareInfo& hardware);
+  // base = `baseFolder` (tests, other front ends); empty gives relative paths.
+  explicit TPUBGLib(const std::string& baseFolder);
+  TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware);
+
+  TPUBGLib(const TPUBGLib&) = delete;
+  TPUBGLib& operator=(const TPUBGLib&) = delete;
+
+  // Set once by InitPaths. BackupRoot ends with a separator.
+  std::string BackupRoot;
+  std::string EngineIniPath;
+  std::string GameUserSettingsPath;
+  std::string ScalabilityIniPath;
+
+  // ---- Files, backups, index, templates ----
+
+  // Computes the four paths from the base folder and creates the game's
+  // configuration folder and BackupRoot. Run by every constructor.
+  void InitPaths();
+
+  // The game's configuration folder (folder part of GameUserSettingsPath,
+  // with a trailing separator).
+  std::string GameConfigFolder() const;
+
+  // New stamped folder under BackupRoot with copies of the game files that
+  // exist, recorded in the index (renumbered ID0..IDn, newest last).
+  // Throws EIndexWriteError when the index cannot be written.
+  void BackupConfigFiles();
+
+  // Appends one entry per index key, in file order.
+  void ListBackups(std::vector<TBackupEntry>& list) const;
+
+  // Copies the game files present in `folder` back over the game's files.
+  void RestoreBackup(const std::string& folder);
+
+  // Deletes every "*.ini" file (not folders, not recursive) in `folder`.
+  void ClearGameConfig(const std::string& folder);
+
+  // WriteDefaultGameUserSettings, then WriteDefaultEngineIni.
+  void EnsureDefaultConfigFiles();
+  void WriteDefaultGameUserSettings();
+  void WriteDefaultEngineIni();
+
+  // The stamp for a moment in local time: "YYYYMMDD_HHMMSSZZZ".
+  static std::string BackupStamp(std::chrono::system_clock::time_point when);
+
+  // Tests replace the clock to take two backups "in the same millisecond".
+  using TClock = std::function<std::chrono::system_clock::time_point()>;
+  void SetClock(TClock clock);
+
+  // ---- Key operations (every writer goes through these) ----
+
+  // Sets `key` in `section` of the file at `path`. A refused write (read-only
+  // file, missing folder, CR/LF/NUL in a name or value...) changes nothing,
+  // writes a debug line and is counted; the result says whether it held.
+  bool WriteIniKey(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value);
+  // Removes `key` from `section`; a missing file, section or key is no error.
+  bool DeleteIniKey(const std::string& path, const std::string& section, const std::string& key);
+
+  // ---- Swallowed writes and the durability barrier ----
+
+  void ResetSwallowedWrites();
+  // Per file, in the order the files first failed.
+  std::vector<TSwallowedWrite> SwallowedWrites() const;
+  int SwallowedWriteCount() const;
+
+  // Files this engine created, changed or deleted since the last barrier.
+  std::vector<std::string> ChangedFiles() const;
+  // Flushes those files and their folders (platform::SyncFiles) and forgets
+  // them. False when the platform reported a failure.
+  bool SyncChangedFiles();
+
+  // ---- Graphics quality writers (level 0 = nothing chosen) ----
+
+  void ApplyShadowQuality(int level);        // 0-8
+  void ApplyEffectsQuality(int level);       // 0-9
+  void ApplyPostProcessQuality(int level);   // 0-6
+  void ApplyAntiAliasingQuality(int level);  // 0-9
+  void ApplyTextureQuality(int level);       // 0-8
+  void ApplyFoliageQuality(int level);       // 0-5
+  void ApplyViewDistanceQuality(int level);  // 0-9
+  void ApplyScreenScale(int n);
+  void ApplyFirstPersonFov(int n);
+  void ApplyFrameRateLimit(int n);
+
+  // ---- Engine and system tweak writers ----
+
+  void ApplyHardwarePreset(int level);  // 0-8, reads the engine's hardware facts
+  void ApplyHardwarePreset(int level, const THareWareInfo& hardware);
+  void ApplyNetworkPreset(int level);  // 0-5
+  void ApplyShaderCompileTweaks();
+  void ApplyShaderCompileTweaks(const THareWareInfo& hardware);
+
+  // ---- Input bindings and language ----
+
+  // Edits the binding list in GameUserSettings.ini as text. Throws
+  // EFileOpenError when the existing file cannot be read.
+  void ApplyBigJumpBinding(bool on);
+  // Replaces every case-insensitive occurrence of `name`'s first action entry
+  // in `text` by `replacement`.
+  static std::string ReplaceActionMapping(std::string_view text, std::string_view name,
+                                          std::string_view replacement);
+  void ApplyGameLanguage(bool chinese);
+  void ApplyMouseSmoothing(bool on);
+
+  // ---- Option switch writers ----
+
+  void ApplyCpuUsageBoost(bool on);
+  void ApplyCpuPerformanceBalance(bool on);
+  void ApplyGpuUsageBoost(bool on);
+  void ApplyGpuLoadToCpu(bool on);
+  void ApplySoundPositioning(bool on);
+  void ApplyBestComputePerformance(bool on);
+  void ApplyReducedShadowQuality(bool on);
+  void ApplyMemoryOptimisation(bool on);
+  void ApplyBestImageColour(bool on);
+  void ApplyReducedRenderResolution(bool on);
+  void ApplyBestComputeConfig(bool on);
+  void ApplyForceMaxRenderDistance(bool on);
+  void ApplyDirectXPro(bool on);
+  void ApplyVideoMemoryOptimisation(bool on);
+  void ApplyLowFpsRenderDelay(bool on);
+
+ private:
+  void NoteSwallowed(const std::string& path, const std::string& reason);
+  void NoteChanged(const std::string& path);
+  bool SaveWholeFile(const std::string& path, const std::vector<std::string>& lines);
+
+  std::string base_;
+  const THareWareInfo* hardware_ = nullptr;
+  TClock clock_;
+  std::vector<TSwallowedWrite> swallowed_;
+  std::vector<std::string> changed_;
+};
+
+}  // namespace kestrune
