@@ -1,0 +1,83 @@
+// The drawing surface every control paints on. Two implementations:
+// CairoCanvas (screen and offscreen images) and RecordingCanvas (tests).
+// Coordinates are pixels; Translate/clip let a host paint a control in its
+// own client coordinates.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controls/geometry.h"
+#include "controls/image.h"
+
+namespace kestrune {
+
+// Text layout flags, same bit values as the classic DrawText flags so layout
+// data and tests read naturally.
+enum TextFlags : unsigned {
+  kTextLeft = 0x0,
+  kTextCenter = 0x1,
+  kTextRight = 0x2,
+  kTextVCenter = 0x4,
+  kTextWordBreak = 0x10,
+  kTextSingleLine = 0x20,
+  kTextNoPrefix = 0x800,
+  kTextEndEllipsis = 0x8000,
+  kTextRtlReading = 0x20000,
+};
+
+inline constexpr int kDefaultCharset = 1;
+inline constexpr int kGb2312Charset = 134;
+
+struct Font {
+  std::string name = "宋体";
+  int height = 12;  // character height in pixels (a font height of -12)
+  Color color = colors::kWindowText;
+  bool bold = false;
+  bool underline = false;
+  int charset = kDefaultCharset;
+  friend bool operator==(const Font&, const Font&) = default;
+};
+
+enum class BrushStyle { kClear, kSolid };
+
+struct Brush {
+  BrushStyle style = BrushStyle::kSolid;
+  Color color = colors::kWindow;
+  friend bool operator==(const Brush&, const Brush&) = default;
+};
+
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  // Source rectangle of the image (pixels) scaled into the destination.
+  virtual void DrawImage(const Image& image, const Rect& src, const Rect& dst) = 0;
+  virtual void FillRect(const Rect& rect, Color color) = 0;
+  // One-pixel outline just inside the rectangle.
+  virtual void FrameRect(const Rect& rect, Color color) = 0;
+  // Text in the current font; a solid brush fills behind the text first.
+  virtual void DrawText(std::string_view utf8, const Rect& rect, unsigned flags) = 0;
+  // Size of a single line of text in the current font.
+  virtual Size TextExtent(std::string_view utf8) = 0;
+
+  // State stack: translation and clip are restored by Restore().
+  virtual void Save() = 0;
+  virtual void Restore() = 0;
+  virtual void Translate(int dx, int dy) = 0;
+  virtual void ClipRect(const Rect& rect) = 0;
+
+  void SetFont(const Font& font) { font_ = font; }
+  const Font& GetFont() const { return font_; }
+  Font& MutableFont() { return font_; }
+  void SetBrush(const Brush& brush) { brush_ = brush; }
+  void SetBrushStyle(BrushStyle style) { brush_.style = style; }
+  const Brush& GetBrush() const { return brush_; }
+
+ protected:
+  Font font_;
+  Brush brush_;
+};
+
+}  // namespace kestrune

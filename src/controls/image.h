@@ -1,0 +1,68 @@
+// Decoded pictures: 32-bit premultiplied ARGB in native byte order (the
+// layout Cairo's ARGB32 surfaces use), plus the PNG decoder and encoder.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "controls/geometry.h"
+
+namespace kestrune {
+
+class Image {
+ public:
+  Image() = default;
+  Image(int width, int height);  // fully transparent
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ <= 0 || height_ <= 0; }
+  int Stride() const { return width_ * 4; }
+
+  // Premultiplied 0xAARRGGBB.
+  uint32_t Pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+  void SetPixel(int x, int y, uint32_t argb) {
+    pixels_[static_cast<size_t>(y) * width_ + x] = argb;
+  }
+  uint8_t Alpha(int x, int y) const { return static_cast<uint8_t>(Pixel(x, y) >> 24); }
+  // Straight colour of a pixel (un-premultiplied), handy in tests.
+  Color ColorAt(int x, int y) const;
+
+  uint32_t* Data() { return pixels_.data(); }
+  const uint32_t* Data() const { return pixels_.data(); }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
+
+// The decoder's failure. Carries libpng's own message.
+class PngError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Largest picture we agree to decode; hostile headers claiming more fail cleanly.
+inline constexpr int kMaxPngDimension = 16384;
+inline constexpr int64_t kMaxPngPixels = int64_t{64} * 1024 * 1024;
+
+struct PngDecodeResult {
+  std::shared_ptr<const Image> image;  // null on failure
+  std::string error;                   // libpng's message on failure
+};
+
+// Any colour type and bit depth become premultiplied ARGB32.
+PngDecodeResult DecodePng(std::span<const uint8_t> data);
+// Same, throwing PngError on failure.
+std::shared_ptr<const Image> DecodePngOrThrow(std::span<const uint8_t> data);
+
+// RGBA PNG of an image (used by the skin generator and for screenshots).
+std::vector<uint8_t> EncodePng(const Image& image);
+bool WritePngFile(const Image& image, const std::string& path);
+
+}  // namespace kestrune

@@ -1,0 +1,49 @@
+// The picture container of the skinned controls: the stored graphic (as its
+// file bytes) and the rule that turns it into a decoded, cached image once per
+// assignment rather than at every paint.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "controls/image.h"
+
+namespace kestrune {
+
+class TPicture {
+ public:
+  enum class Kind { kEmpty, kPng, kOther };
+
+  TPicture() = default;
+  // Takes the graphic's bytes; anything with a PNG signature counts as a PNG.
+  static TPicture FromBytes(std::span<const uint8_t> bytes);
+  static TPicture FromImage(const Image& image);  // stored as PNG
+
+  void Assign(const TPicture& other) { *this = other; }
+  void Clear() { *this = TPicture(); }
+
+  Kind GetKind() const { return kind_; }
+  bool IsPng() const { return kind_ == Kind::kPng; }
+  bool Empty() const { return kind_ == Kind::kEmpty; }
+  std::span<const uint8_t> Bytes() const;
+
+  // Identity of the stored graphic; equal ids mean the same bytes.
+  const void* Id() const { return data_.get(); }
+
+ private:
+  Kind kind_ = Kind::kEmpty;
+  std::shared_ptr<const std::vector<uint8_t>> data_;
+};
+
+// The cached-image rule: decode the picture's PNG data; null (with one debug
+// line) when the picture is empty, not a PNG, or does not decode.
+std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture);
+
+// Number of PNG decodes performed so far by BuildCachedImage (tests check
+// that paints do not decode).
+uint64_t CachedImageBuildCount();
+
+}  // namespace kestrune
