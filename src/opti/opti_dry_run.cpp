@@ -1,0 +1,150 @@
+// Dry run of Apply in a scratch folder.
+#include "opti/opti_dry_run.h"
+
+#include <filesystem>
+#include <random>
+
+#include "env/settings_store.h"
+#include "platform/debug_log.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace kestrune::opti {
+namespace {
+
+const char* const kGameFiles[] = {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"};
+
+// Answers like a user who only looks: no game is ended, none is started.
+class DryRunDialogs final : public OptiDialogs {
+ public:
+  std::string question;
+  void ShowGameRunningNotice(const std::function<void()>&) override {}
+  int ShowMessageBox(std::string_view, std::string_view text, int, int) override {
+    question = std::string(text);
+    return kResultCancel;
+  }
+  void ShowErrorBox(std::string_view) override {}
+};
+
+class LookOnlyGame final : public GameControl {
+ public:
+  explicit LookOnlyGame(GameControl& real) : real_(real) {}
+  bool IsGameRunning() override { return real_.IsGameRunning(); }
+  void TerminateGameProcesses() override {}
+  void LaunchGameViaSteam() override {}
+
+ private:
+  GameControl& real_;
+};
+
+// A fresh folder under the system's temporary folder, removed on exit.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::path root = std::filesystem::temp_directory_path(ec);
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+      std::filesystem::path candidate =
+          root / ("kestrune-dry-run-" + std::to_string(random() % 1000000000ULL));
+      if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
+    }
+  }
+  ~ScratchFolder() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadOrEmpty(const std::string& path, bool* exists) {
+  platform::ReadResult read = platform::ReadWholeFile(path);
+  *exists = read.status == platform::ReadStatus::kOk;
+  return *exists ? read.data : std::string();
+}
+
+}  // namespace
+
+std::string GameConfigFolderUnder(const std::string& localAppData) {
+  return platform::JoinPath(localAppData, "TslGame/Saved/Config/WindowsNoEditor");
+}
+
+DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
+                         const std::string& localAppData) {
+  DryRunReport report;
+  std::string base = localAppData.empty() ? platform::LocalAppDataFolder() : localAppData;
+  std::string realFolder = GameConfigFolderUnder(base);
+
+  ScratchFolder scratch;
+  if (scratch.path().empty()) {
+    report.apply.status = ApplyStatus::Failed;
+    report.apply.error = "cannot create a temporary folder for the dry run";
+    return report;
+  }
+  std::string scratchFolder = GameConfigFolderUnder(scratch.path());
+  platform::CreateDirectories(scratchFolder);
+
+  std::string before[3];
+  bool existed[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    std::string real = platform::JoinPath(realFolder, kGameFiles[i]);
+    before[i] = ReadOrEmpty(real, &existed[i]);
+    if (!existed[i]) continue;
+    std::string copy = platform::JoinPath(scratchFolder, kGameFiles[i]);
+    std::string error;
+    if (!platform::ReplaceFileAtomically(copy, before[i], &error))
+      DebugLogF("Dry run: cannot copy %s: %s", real.c_str(), error.c_str());
+    // A read-only game file stays read-only in the copy, so skipped writes show.
+    if (!platform::IsWritable(real)) {
+      std::error_code ec;
+      std::filesystem::permissions(copy,
+                                   std::filesystem::perms::owner_write |
+                                       std::filesystem::perms::group_write |
+                                       std::filesystem::perms::others_write,
+                                   std::filesystem::perm_options::remove, ec);
+    }
+  }
+
+  OverlaySettings overlay(settings);
+  DryRunDialogs dialogs;
+  LookOnlyGame lookOnly(game);
+  {
+    TOptiFrame page(hardware, overlay, dialogs, lookOnly,
+                    std::make_unique<TPUBGLib>(scratch.path(), hardware));
+    report.apply = page.BtnApplyClick();
+  }
+  report.question = dialogs.question;
+
+  for (int i = 0; i < 3; ++i) {
+    FileChanges file;
+    file.name = kGameFiles[i];
+    file.path = platform::JoinPath(realFolder, kGameFiles[i]);
+    file.existed = existed[i];
+    std::string after = ReadOrEmpty(platform::JoinPath(scratchFolder, kGameFiles[i]), &file.exists);
+    file.changes = DiffIniKeys(before[i], after);
+    report.files.push_back(std::move(file));
+  }
+
+  FileChanges config;
+  config.name = "Config.dat";
+  config.path = ConfigFilePath();
+  config.existed = platform::FileExists(config.path);
+  config.exists = config.existed || !overlay.Written().empty();
+  // Config.dat is written in SaveSettings' key order; report it that way.
+  for (const auto& [key, value] : overlay.Written()) {
+    std::string old = TrimBlanks(settings.Read(key));
+    if (old.empty())
+      config.changes.push_back({"general", key, std::nullopt, value});
+    else if (old != value)
+      config.changes.push_back({"general", key, old, value});
+  }
+  report.files.push_back(std::move(config));
+  return report;
+}
+
+}  // namespace kestrune::opti

@@ -1,0 +1,238 @@
+// The page's actions: Apply, the restore history, restore, clear and start.
+#include <cstdio>
+#include <exception>
+
+#include "opti/opti_frame.h"
+#include "platform/debug_log.h"
+#include "platform/file_system.h"
+#include "platform/regex_group.h"
+
+namespace kestrune::opti {
+namespace {
+
+// Writers fed with a list's selected index, in Apply's order.
+struct ListWriter {
+  ListId list;
+  const char* name;
+  void (TPUBGLib::*write)(int);
+};
+const ListWriter kListWriters[] = {
+    {ListId::MSAA, "ApplyAntiAliasingQuality", &TPUBGLib::ApplyAntiAliasingQuality},
+    {ListId::FXAA, "ApplyPostProcessQuality", &TPUBGLib::ApplyPostProcessQuality},
+    {ListId::AO, "ApplyShadowQuality", &TPUBGLib::ApplyShadowQuality},
+    {ListId::Text, "ApplyTextureQuality", &TPUBGLib::ApplyTextureQuality},
+    {ListId::Effect, "ApplyEffectsQuality", &TPUBGLib::ApplyEffectsQuality},
+    {ListId::Tree, "ApplyFoliageQuality", &TPUBGLib::ApplyFoliageQuality},
+    {ListId::View, "ApplyViewDistanceQuality", &TPUBGLib::ApplyViewDistanceQuality},
+    {ListId::NetWork, "ApplyNetworkPreset", &TPUBGLib::ApplyNetworkPreset},
+    {ListId::HardWare, "ApplyHardwarePreset",
+     static_cast<void (TPUBGLib::*)(int)>(&TPUBGLib::ApplyHardwarePreset)},
+};
+
+// Writers fed with a check box's state.
+struct SwitchWriter {
+  CheckId check;
+  const char* name;
+  void (TPUBGLib::*write)(bool);
+};
+const SwitchWriter kFirstSwitches[] = {
+    {CheckId::CPUUsage, "ApplyCpuUsageBoost", &TPUBGLib::ApplyCpuUsageBoost},
+    {CheckId::CPUPerformanceBalance, "ApplyCpuPerformanceBalance",
+     &TPUBGLib::ApplyCpuPerformanceBalance},
+    {CheckId::GPUUsage, "ApplyGpuUsageBoost", &TPUBGLib::ApplyGpuUsageBoost},
+    {CheckId::GPUUseCPU, "ApplyGpuLoadToCpu", &TPUBGLib::ApplyGpuLoadToCpu},
+    {CheckId::BigJump, "ApplyBigJumpBinding", &TPUBGLib::ApplyBigJumpBinding},
+};
+const SwitchWriter kLaterSwitches[] = {
+    {CheckId::SoundPostion, "ApplySoundPositioning", &TPUBGLib::ApplySoundPositioning},
+    {CheckId::ComputerBestPerformance, "ApplyBestComputePerformance",
+     &TPUBGLib::ApplyBestComputePerformance},
+    {CheckId::ReduceShadowQuality, "ApplyReducedShadowQuality",
+     &TPUBGLib::ApplyReducedShadowQuality},
+    {CheckId::MemoryBestPerformance, "ApplyMemoryOptimisation", &TPUBGLib::ApplyMemoryOptimisation},
+    {CheckId::GraphicsColorBest, "ApplyBestImageColour", &TPUBGLib::ApplyBestImageColour},
+    {CheckId::DecreaseRenderResolution, "ApplyReducedRenderResolution",
+     &TPUBGLib::ApplyReducedRenderResolution},
+    {CheckId::CloundComputerBest, "ApplyBestComputeConfig", &TPUBGLib::ApplyBestComputeConfig},
+    {CheckId::ForceMaaxRenderSize, "ApplyForceMaxRenderDistance",
+     &TPUBGLib::ApplyForceMaxRenderDistance},
+    {CheckId::DirectXBestPro, "ApplyDirectXPro", &TPUBGLib::ApplyDirectXPro},
+    {CheckId::VideoMemoryOpti, "ApplyVideoMemoryOptimisation",
+     &TPUBGLib::ApplyVideoMemoryOptimisation},
+    {CheckId::RenderingDelay30FPS, "ApplyLowFpsRenderDelay", &TPUBGLib::ApplyLowFpsRenderDelay},
+    {CheckId::Language, "ApplyGameLanguage", &TPUBGLib::ApplyGameLanguage},
+};
+
+}  // namespace
+
+std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
+  if (skipped.empty()) return std::string(kApplyDoneQuestion);
+  // The dialog shows one line: name every file and its reason, then ask.
+  std::string text = "以下文件无法修改：";
+  for (size_t i = 0; i < skipped.size(); ++i) {
+    if (i > 0) text += "；";
+    text += platform::FileName(skipped[i].Path);
+    text += "（";
+    text += skipped[i].Reason.empty() ? "拒绝写入" : skipped[i].Reason;
+    text += "）";
+  }
+  text += "。";
+  text += kStartQuestion;
+  return text;
+}
+
+std::string HistoryLine(std::string_view folder) {
+  std::string g[6];
+  for (int i = 0; i < 6; ++i) g[i] = RegexGroup(folder, kHistoryPattern, i + 2);
+  std::string line = g[0] + "月" + g[1] + "日 " + g[2] + "时" + g[3] + "分" + g[4] + "秒 " + g[5];
+  return line;
+}
+
+void TOptiFrame::Note(std::string_view call, int arg) {
+  if (observer_) observer_(call, arg);
+}
+
+ApplyResult TOptiFrame::BtnApplyClick() {
+  ApplyResult result;
+  if (game_.IsGameRunning()) {
+    result.status = ApplyStatus::GameRunning;
+    dialogs_.ShowGameRunningNotice([this] { game_.TerminateGameProcesses(); });
+    return result;
+  }
+  SaveSettings();
+  engine_->ResetSwallowedWrites();
+  try {
+    RunApplySteps(result);
+  } catch (const std::exception& error) {
+    // The index could not be written, or the binding file could not be
+    // read: stop here, keep what was written durable, and say why.
+    Note("SyncChangedFiles");
+    engine_->SyncChangedFiles();
+    result.status = ApplyStatus::Failed;
+    result.error = error.what();
+    result.skipped = engine_->SwallowedWrites();
+    DebugLogF("Apply stopped: %s", error.what());
+    dialogs_.ShowErrorBox(result.error);
+    return result;
+  }
+  LoadHistory();
+  int answer = dialogs_.ShowMessageBox(kGameTitle, ApplyQuestionText(result.skipped),
+                                       result.skipped.empty() ? kIconQuestion : kIconError,
+                                       kButtonsOkCancel);
+  if (answer == kResultOk) {
+    game_.LaunchGameViaSteam();
+    result.gameStarted = true;
+  }
+  return result;
+}
+
+void TOptiFrame::RunApplySteps(ApplyResult& result) {
+  TPUBGLib& engine = *engine_;
+  Note("BackupConfigFiles");
+  engine.BackupConfigFiles();
+  Note("EnsureDefaultConfigFiles");
+  engine.EnsureDefaultConfigFiles();
+
+  for (const ListWriter& w : kListWriters) {
+    int index = ItemIndex(w.list);
+    Note(w.name, index);
+    (engine.*w.write)(index);
+  }
+
+  int smoothing = ItemIndex(ListId::MouseSmoothing);
+  if (smoothing == 0 || smoothing == 1) {
+    Note("ApplyMouseSmoothing", smoothing);
+    engine.ApplyMouseSmoothing(smoothing == 1);
+  }
+
+  int screen = ParseIntDef(TrimBlanks(EditText(EditId::Screen)), 100);
+  if (screen > 120 || screen < 40) screen = 100;
+  Note("ApplyScreenScale", screen);
+  engine.ApplyScreenScale(screen);
+  SetEditText(EditId::Screen, std::to_string(screen));
+
+  int fov = ParseIntDef(TrimBlanks(EditText(EditId::FpsCamearFov)), 100);
+  if (Checked(CheckId::FpsCamearFov)) {
+    Note("ApplyFirstPersonFov", fov);
+    engine.ApplyFirstPersonFov(fov);
+  }
+  SetEditText(EditId::FpsCamearFov, std::to_string(fov));
+
+  for (const SwitchWriter& w : kFirstSwitches) {
+    bool on = Checked(w.check);
+    Note(w.name, on ? 1 : 0);
+    (engine.*w.write)(on);
+  }
+
+  int fpsLimit = ParseIntDef(TrimBlanks(EditText(EditId::FPSLimit)), 60);
+  int fpsWritten = Checked(CheckId::FPSLimit) ? fpsLimit : 1000;
+  Note("ApplyFrameRateLimit", fpsWritten);
+  engine.ApplyFrameRateLimit(fpsWritten);
+  SetEditText(EditId::FPSLimit, std::to_string(fpsLimit));
+
+  for (const SwitchWriter& w : kLaterSwitches) {
+    bool on = Checked(w.check);
+    Note(w.name, on ? 1 : 0);
+    (engine.*w.write)(on);
+  }
+
+  Note("ApplyShaderCompileTweaks");
+  engine.ApplyShaderCompileTweaks();
+
+  // Everything written so far reaches the disk before the user is asked.
+  Note("SyncChangedFiles");
+  if (!engine.SyncChangedFiles()) DebugLog("Apply: the durability barrier reported a failure");
+  result.skipped = engine.SwallowedWrites();
+  result.status = ApplyStatus::Done;
+}
+
+void TOptiFrame::LoadHistory() {
+  history_.clear();
+  Note("ListBackups");
+  engine_->ListBackups(history_);
+  historyList_.Items.clear();
+  for (const TBackupEntry& entry : history_)
+    historyList_.Items.push_back(HistoryLine(entry.Folder));
+  historyList_.ItemIndex = historyList_.Count() - 1;  // newest, or none when empty
+}
+
+bool TOptiFrame::btnRestoreClick() {
+  int index = historyList_.ItemIndex;
+  if (history_.empty() || index < 0 || index >= static_cast<int>(history_.size())) return false;
+  Note("RestoreBackup", index);
+  engine_->RestoreBackup(history_[index].Folder);
+  Note("SyncChangedFiles");
+  engine_->SyncChangedFiles();
+  dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
+  return true;
+}
+
+bool TOptiFrame::Label4Click() {
+  // Clearing used to leave no way back: keep the files in a backup first,
+  // so the history can restore them.
+  try {
+    Note("BackupConfigFiles");
+    engine_->BackupConfigFiles();
+  } catch (const std::exception& error) {
+    Note("SyncChangedFiles");
+    engine_->SyncChangedFiles();
+    DebugLogF("Clear stopped before deleting anything: %s", error.what());
+    dialogs_.ShowErrorBox(error.what());
+    return false;
+  }
+  Note("ClearGameConfig");
+  engine_->ClearGameConfig(engine_->GameConfigFolder());
+  Note("SyncChangedFiles");
+  engine_->SyncChangedFiles();
+  LoadHistory();
+  dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
+  return true;
+}
+
+bool TOptiFrame::BtnStartPUBGClick() {
+  if (game_.IsGameRunning()) return false;
+  game_.LaunchGameViaSteam();
+  return true;
+}
+
+}  // namespace kestrune::opti

@@ -1,0 +1,138 @@
+// TOptiFrame without its widgets: the optimisation page's state (lists,
+// edits, check options, hardware summary, restore history) and its flows
+// (load, save, schemes, automatic configuration, Apply, restore, clear,
+// start). A front end shows this state and forwards the user's actions; the
+// page owns the one configuration engine for its whole life.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/hareware_info.h"
+#include "engine/pubg_lib.h"
+#include "opti/opti_services.h"
+#include "opti/opti_tables.h"
+
+namespace kestrune::opti {
+
+// A list's entries and its selection; -1 is no selection.
+struct TComboModel {
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+
+  int Count() const { return static_cast<int>(Items.size()); }
+  // An index outside the entries leaves the list without a selection.
+  void SetItemIndex(int index) { ItemIndex = (index >= 0 && index < Count()) ? index : -1; }
+  std::string SelectedText() const { return ItemIndex >= 0 ? Items[ItemIndex] : std::string(); }
+};
+
+// The four values of the "电脑配置" group.
+struct HardwareSummary {
+  std::string CPU;      // CPUName, blanks trimmed
+  std::string Memory;   // "%d G"
+  std::string GPU;      // CardName
+  std::string Shaders;  // "%d"
+};
+
+enum class ApplyStatus {
+  GameRunning,  // the notice was shown; nothing saved or written
+  Failed,       // a propagating engine error stopped the flow (see error)
+  Done,         // every step ran (some writes may have been skipped)
+};
+
+struct ApplyResult {
+  ApplyStatus status = ApplyStatus::Done;
+  std::string error;                     // Failed: the error's message
+  std::vector<TSwallowedWrite> skipped;  // files the writers could not change
+  bool gameStarted = false;              // the final question was answered OK
+};
+
+// The text of the final question after Apply: "优化完成！..." when every write
+// held, otherwise which files could not be changed and why, then the question.
+std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped);
+
+// The history line of a backup folder: "%s月%s日 %s时%s分%s秒 %s" from the stamp.
+std::string HistoryLine(std::string_view folder);
+
+class TOptiFrame {
+ public:
+  // Creates the engine (when none is given, one on the platform's local
+  // application-data folder reading `hardware`), then InitControls,
+  // LoadSettings and LoadHistory. `hardware`, `settings`, `dialogs` and
+  // `game` must outlive the page.
+  TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, OptiDialogs& dialogs,
+             GameControl& game, std::unique_ptr<TPUBGLib> engine = nullptr);
+  TOptiFrame(const TOptiFrame&) = delete;
+  TOptiFrame& operator=(const TOptiFrame&) = delete;
+
+  // ---- State ----
+  const TComboModel& ListModel(ListId id) const { return lists_[static_cast<size_t>(id)]; }
+  int ItemIndex(ListId id) const { return ListModel(id).ItemIndex; }
+  // Setting an index from code: no change handler runs.
+  void SetItemIndex(ListId id, int index) { lists_[static_cast<size_t>(id)].SetItemIndex(index); }
+  // A selection made by the user: for the scheme list, CBConfigModelChange runs.
+  void UserSelect(ListId id, int index);
+
+  const std::string& EditText(EditId id) const { return edits_[static_cast<size_t>(id)]; }
+  void SetEditText(EditId id, std::string text) {
+    edits_[static_cast<size_t>(id)] = std::move(text);
+  }
+
+  bool Checked(CheckId id) const { return checks_[static_cast<size_t>(id)]; }
+  void SetChecked(CheckId id, bool on) { checks_[static_cast<size_t>(id)] = on; }
+
+  const HardwareSummary& Hardware() const { return summary_; }
+
+  // Restore history: entries and their display lines (same index).
+  const std::vector<TBackupEntry>& History() const { return history_; }
+  const TComboModel& HistoryList() const { return historyList_; }
+  void SetHistoryIndex(int index) { historyList_.SetItemIndex(index); }
+
+  TPUBGLib& Engine() { return *engine_; }
+
+  // Tests and tools watch the engine calls of the flows: name and argument
+  // (a level, 0/1 for a switch, a number, or 0 for calls without one).
+  using EngineObserver = std::function<void(std::string_view call, int arg)>;
+  void SetEngineObserver(EngineObserver observer) { observer_ = std::move(observer); }
+
+  // ---- Operations ----
+  void InitControls();
+  void ShowHardwareInfo();
+  void LoadSettings();
+  void SaveSettings();
+  void CBConfigModelChange();
+  void BtnAutoConfigClick();
+
+  ApplyResult BtnApplyClick();
+  void LoadHistory();
+  // False when there was nothing to restore (empty history, no selection).
+  bool btnRestoreClick();
+  // False when the safety backup could not be recorded (nothing deleted).
+  bool Label4Click();
+  // True when the game was started.
+  bool BtnStartPUBGClick();
+
+ private:
+  void Note(std::string_view call, int arg = 0);
+  void RunApplySteps(ApplyResult& result);
+
+  const THareWareInfo& hardware_;
+  OptiSettings& settings_;
+  OptiDialogs& dialogs_;
+  GameControl& game_;
+  std::unique_ptr<TPUBGLib> engine_;
+  EngineObserver observer_;
+
+  std::array<TComboModel, kListCount> lists_;
+  std::array<std::string, kEditCount> edits_;
+  std::array<bool, kCheckCount> checks_{};
+  HardwareSummary summary_;
+  std::vector<TBackupEntry> history_;
+  TComboModel historyList_;
+};
+
+}  // namespace kestrune::opti

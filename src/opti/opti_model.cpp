@@ -1,0 +1,121 @@
+// The page's state: building the lists, showing the hardware summary,
+// loading and saving the choices, the schemes and the automatic
+// configuration.
+#include "opti/opti_frame.h"
+
+#include <cstdio>
+
+namespace kestrune::opti {
+namespace {
+
+std::string FormatInt(const char* format, int value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+}  // namespace
+
+TOptiFrame::TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, OptiDialogs& dialogs,
+                       GameControl& game, std::unique_ptr<TPUBGLib> engine)
+    : hardware_(hardware),
+      settings_(settings),
+      dialogs_(dialogs),
+      game_(game),
+      engine_(engine ? std::move(engine) : std::make_unique<TPUBGLib>(hardware)) {
+  InitControls();
+  LoadSettings();
+  LoadHistory();
+}
+
+void TOptiFrame::UserSelect(ListId id, int index) {
+  SetItemIndex(id, index);
+  if (id == ListId::ConfigModel) CBConfigModelChange();
+}
+
+void TOptiFrame::InitControls() {
+  for (const ListSpec& spec : Lists()) {
+    TComboModel& list = lists_[static_cast<size_t>(spec.id)];
+    list.Items.assign(spec.items.begin(), spec.items.end());
+    list.ItemIndex = 0;
+  }
+  historyList_ = TComboModel{};
+  history_.clear();
+  ShowHardwareInfo();
+}
+
+void TOptiFrame::ShowHardwareInfo() {
+  summary_.CPU = TrimBlanks(hardware_.CPUName);
+  summary_.Memory = FormatInt("%d G", hardware_.MemorySize);
+  summary_.GPU = hardware_.CardName;
+  summary_.Shaders = FormatInt("%d", hardware_.ShaderCount);
+}
+
+void TOptiFrame::LoadSettings() {
+  for (const ListSpec& spec : Lists())
+    SetItemIndex(spec.id, ParseIntDef(settings_.Read(std::string(spec.key)), 0));
+  for (const EditSpec& spec : Edits()) {
+    int value = ParseIntDef(settings_.Read(std::string(spec.key)), spec.fallback);
+    SetEditText(spec.id, std::to_string(value));
+  }
+  for (const CheckSpec& spec : Checks()) {
+    int value = ParseIntDef(settings_.Read(std::string(spec.key)), spec.fallback ? 1 : 0);
+    SetChecked(spec.id, value == 1);
+  }
+  // A page that never had a scheme starts on the automatic one.
+  if (ItemIndex(ListId::ConfigModel) == 0) {
+    SetItemIndex(ListId::ConfigModel, 1);
+    BtnAutoConfigClick();
+  }
+}
+
+void TOptiFrame::SaveSettings() {
+  for (const ListSpec& spec : Lists())
+    settings_.Write(std::string(spec.key), std::to_string(ItemIndex(spec.id)));
+  for (const EditSpec& spec : Edits()) {
+    int value = ParseIntDef(TrimBlanks(EditText(spec.id)), spec.fallback);
+    settings_.Write(std::string(spec.key), std::to_string(value));
+  }
+  for (const CheckSpec& spec : Checks())
+    settings_.Write(std::string(spec.key), Checked(spec.id) ? "1" : "0");
+}
+
+void TOptiFrame::CBConfigModelChange() {
+  int scheme = ItemIndex(ListId::ConfigModel);
+  if (scheme == 1) {
+    BtnAutoConfigClick();
+    return;
+  }
+  const SchemeRow* row = SchemeFor(scheme);
+  if (!row) return;
+  const std::pair<ListId, int> sets[] = {
+      {ListId::MSAA, row->msaa}, {ListId::FXAA, row->fxaa},         {ListId::AO, row->ao},
+      {ListId::Text, row->text}, {ListId::Effect, row->effect},     {ListId::Tree, row->tree},
+      {ListId::View, row->view}, {ListId::HardWare, row->hardWare}, {ListId::NetWork, row->netWork},
+  };
+  for (const auto& [id, index] : sets)
+    if (index >= 0) SetItemIndex(id, index);
+}
+
+void TOptiFrame::BtnAutoConfigClick() {
+  SetItemIndex(ListId::ConfigModel, 1);
+  SetItemIndex(ListId::NetWork, 5);   // 官方
+  SetItemIndex(ListId::HardWare, 4);  // 超级Orvane 中配置
+
+  // Rows by shader count: below 1024, up to 1535, 1536 and more.
+  struct Row {
+    int msaa, fxaa, ao, effect, tree, view;
+  };
+  static const Row kRows[] = {{1, 1, 1, 1, 1, 1}, {2, 1, 2, 2, 1, 2}, {3, 1, 2, 3, 1, 3}};
+  int shaders = hardware_.ShaderCount;
+  const Row& row = shaders < 1024 ? kRows[0] : shaders < 1536 ? kRows[1] : kRows[2];
+  SetItemIndex(ListId::MSAA, row.msaa);
+  SetItemIndex(ListId::FXAA, row.fxaa);
+  SetItemIndex(ListId::AO, row.ao);
+  SetItemIndex(ListId::Effect, row.effect);
+  SetItemIndex(ListId::Tree, row.tree);
+  SetItemIndex(ListId::View, row.view);
+  SetItemIndex(ListId::Text, hardware_.VideoMemorySize > 2048 ? 3 : 2);
+}
+
+}  // namespace kestrune::opti

@@ -1,0 +1,65 @@
+// Default services of the page: Config.dat through the settings store, the
+// in-memory overlay of a dry run, and the page's integer parsing.
+#include "opti/opti_services.h"
+
+#include <climits>
+
+#include "env/settings_store.h"
+
+namespace kestrune::opti {
+
+std::string ConfigDatSettings::Read(const std::string& key) {
+  return ReadConfig(key);
+}
+
+void ConfigDatSettings::Write(const std::string& key, const std::string& value) {
+  WriteConfig(key, value);
+}
+
+std::string OverlaySettings::Read(const std::string& key) {
+  for (const auto& [name, value] : written_)
+    if (name == key) return value;
+  return base_.Read(key);
+}
+
+void OverlaySettings::Write(const std::string& key, const std::string& value) {
+  for (auto& [name, old] : written_)
+    if (name == key) {
+      old = value;
+      return;
+    }
+  written_.emplace_back(key, value);
+}
+
+std::string TrimBlanks(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+int ParseIntDef(std::string_view text, int fallback) {
+  std::string trimmed = TrimBlanks(text);
+  if (trimmed.empty()) return fallback;
+  size_t i = 0;
+  bool negative = false;
+  if (trimmed[0] == '+' || trimmed[0] == '-') {
+    negative = trimmed[0] == '-';
+    i = 1;
+  }
+  if (i == trimmed.size()) return fallback;
+  long long value = 0;
+  for (; i < trimmed.size(); ++i) {
+    char c = trimmed[i];
+    if (c < '0' || c > '9') return fallback;
+    value = value * 10 + (c - '0');
+    // Past 32 bits the text is not an integer of ours.
+    if (value > static_cast<long long>(INT_MAX) + 1) return fallback;
+  }
+  if (negative) value = -value;
+  if (value < INT_MIN || value > INT_MAX) return fallback;
+  return static_cast<int>(value);
+}
+
+}  // namespace kestrune::opti
