@@ -1,0 +1,293 @@
+// Settings store: Config.dat rules, bad files, the registry stand-in and
+// concurrent writers.
+#include "env/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/debug_log.h"
+#include "support/temp_dir.h"
+
+namespace kestrune {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// Points the store at a temporary Config.dat and counts debug lines.
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_.Path("Config.dat");
+    SetConfigFilePathForTesting(path_);
+    SetDebugLogSink([this](std::string_view) { ++debugLines_; });
+  }
+  void TearDown() override {
+    SetConfigFilePathForTesting("");
+    SetDebugLogSink(nullptr);
+  }
+
+  TempDir dir_;
+  std::string path_;
+  int debugLines_ = 0;
+};
+
+TEST_F(SettingsTest, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
+  EXPECT_EQ(ReadConfig("CardName"), "");
+  EXPECT_EQ(ReadConfigInt("ScreenSize", 100), 100);
+  EXPECT_EQ(ReadConfigInt("FpsCamearFov", 108), 108);
+  EXPECT_FALSE(ReadConfigFlag("CPUUsageCheck", false));
+  EXPECT_TRUE(ReadConfigFlag("LanguageCheck", true));
+  EXPECT_EQ(debugLines_, 0);
+
+  WriteConfig("CBMSAAIndex", "3");
+  EXPECT_EQ(ReadFile(path_), "[general]\r\nCBMSAAIndex=3\r\n");
+  EXPECT_EQ(ReadConfigInt("CBMSAAIndex", 0), 3);
+}
+
+TEST_F(SettingsTest, SavingTwiceLeavesOneLineWithTheLastValue) {
+  WriteConfig("ScreenSize", "90");
+  WriteConfig("screensize", "120");
+  EXPECT_EQ(ReadFile(path_), "[general]\r\nScreenSize=120\r\n");
+  EXPECT_EQ(ReadConfig("SCREENSIZE"), "120");
+}
+
+TEST_F(SettingsTest, OnlySectionGeneralIsReadAndWritten) {
+  WriteFile(path_, "[other]\r\nCardName=wrong\r\n[General]\r\nCardName= GTX 1060 \r\n");
+  EXPECT_EQ(ReadConfig("CardName"), "GTX 1060");
+  WriteConfig("CardName", "RX 580");
+  EXPECT_EQ(ReadFile(path_), "[other]\r\nCardName=wrong\r\n[General]\r\nCardName=RX 580\r\n");
+}
+
+TEST_F(SettingsTest, LongValuesReadBackUpTo2047Bytes) {
+  std::string longValue(3000, 'x');
+  WriteConfig("CardName", longValue);
+  EXPECT_EQ(ReadConfig("CardName"), std::string(2047, 'x'));
+}
+
+struct IntegerCase {
+  const char* stored;  // nullptr: key absent
+  int fallback;
+  int expected;
+};
+
+class ConfigIntegerTest : public SettingsTest, public ::testing::WithParamInterface<IntegerCase> {};
+
+TEST_P(ConfigIntegerTest, ParsesWithTheFallback) {
+  const IntegerCase& c = GetParam();
+  if (c.stored) WriteFile(path_, std::string("[general]\nScreenSize=") + c.stored + "\n");
+  EXPECT_EQ(ReadConfigInt("ScreenSize", c.fallback), c.expected)
+      << (c.stored ? c.stored : "<absent>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConfigIntegerTest,
+    ::testing::Values(IntegerCase{nullptr, 100, 100}, IntegerCase{"", 100, 100},
+                      IntegerCase{"abc", 100, 100}, IntegerCase{" 12 ", 100, 12},
+                      IntegerCase{"\t-7", 0, -7}, IntegerCase{"+5", 0, 5},
+                      IntegerCase{"99999999999", 60, 60}, IntegerCase{"2147483647", 0, 2147483647},
+                      IntegerCase{"-2147483648", 0, INT32_MIN}, IntegerCase{"2147483648", 7, 7},
+                      IntegerCase{"1.5", 7, 7}, IntegerCase{"12abc", 7, 7},
+                      IntegerCase{"1 2", 7, 7}, IntegerCase{"-", 7, 7}, IntegerCase{"0x10", 7, 7}));
+
+struct FlagCase {
+  const char* stored;
+  bool fallback;
+  bool expected;
+};
+
+class ConfigFlagTest : public SettingsTest, public ::testing::WithParamInterface<FlagCase> {};
+
+TEST_P(ConfigFlagTest, SetOnlyWhenExactlyOne) {
+  const FlagCase& c = GetParam();
+  if (c.stored) WriteFile(path_, std::string("[general]\nFlag=") + c.stored + "\n");
+  EXPECT_EQ(ReadConfigFlag("Flag", c.fallback), c.expected) << (c.stored ? c.stored : "<absent>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConfigFlagTest,
+    ::testing::Values(FlagCase{"1", false, true}, FlagCase{" 01 ", false, true},
+                      FlagCase{"2", false, false}, FlagCase{"yes", false, false},
+                      FlagCase{"0", true, false}, FlagCase{"-1", true, false},
+                      FlagCase{nullptr, true, true}, FlagCase{nullptr, false, false},
+                      FlagCase{"", true, true}));
+
+// A settings file in a bad state yields defaults, never crashes, and says so once.
+TEST_F(SettingsTest, GarbageFileReadsDefaultsAndStillTakesWrites) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 131 + 7) % 256));
+  WriteFile(path_, garbage);
+  EXPECT_EQ(ReadConfigInt("ScreenSize", 100), 100);
+  WriteConfig("ScreenSize", "80");
+  EXPECT_EQ(ReadConfigInt("ScreenSize", 100), 80);
+  // The garbage itself is kept: only the new section was appended.
+  EXPECT_EQ(ReadFile(path_).substr(0, garbage.size()), garbage);
+}
+
+TEST_F(SettingsTest, DirectoryInPlaceOfTheFile) {
+  std::filesystem::create_directory(path_);
+  EXPECT_EQ(ReadConfigInt("ScreenSize", 100), 100);
+  EXPECT_EQ(debugLines_, 1);
+  WriteConfig("ScreenSize", "80");
+  EXPECT_EQ(debugLines_, 2);
+  EXPECT_TRUE(std::filesystem::is_directory(path_));
+}
+
+TEST_F(SettingsTest, ReadOnlyFileIsReadButNotChanged) {
+  WriteFile(path_, "[general]\r\nFPSLimit=144\r\n");
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
+  EXPECT_EQ(ReadConfigInt("FPSLimit", 60), 144);
+  EXPECT_EQ(debugLines_, 0);
+  WriteConfig("FPSLimit", "30");
+  EXPECT_EQ(debugLines_, 1);
+  EXPECT_EQ(ReadFile(path_), "[general]\r\nFPSLimit=144\r\n");
+}
+
+TEST_F(SettingsTest, HugeFileIsNeitherLoadedNorRewritten) {
+  {
+    WriteFile(path_, "[general]\r\nFPSLimit=144\r\n");
+    std::filesystem::resize_file(path_, 64u << 20);  // sparse: cheap on disk
+  }
+  EXPECT_EQ(ReadConfigInt("FPSLimit", 60), 60);
+  EXPECT_EQ(debugLines_, 1);
+  WriteConfig("FPSLimit", "30");
+  EXPECT_EQ(debugLines_, 2);
+  EXPECT_EQ(std::filesystem::file_size(path_), 64u << 20);
+}
+
+TEST_F(SettingsTest, UnwritableFolderLosesTheWriteQuietly) {
+  SetConfigFilePathForTesting(dir_.Path("missing-folder/Config.dat"));
+  WriteConfig("FPSLimit", "30");
+  EXPECT_EQ(ReadConfigInt("FPSLimit", 60), 60);
+  EXPECT_GE(debugLines_, 1);
+}
+
+TEST_F(SettingsTest, DefaultPathIsBesideTheExecutable) {
+  SetConfigFilePathForTesting("");
+  std::string path = ConfigFilePath();
+  EXPECT_EQ(std::filesystem::path(path).filename(), "Config.dat");
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(path).parent_path() / "env_tests"));
+}
+
+// Two threads writing different keys at once: every key lands.
+TEST_F(SettingsTest, ConcurrentThreadsBothLand) {
+  constexpr int kKeys = 150;
+  auto writer = [](const char* prefix) {
+    for (int i = 0; i < kKeys; ++i) WriteConfig(prefix + std::to_string(i), std::to_string(i));
+  };
+  std::thread a(writer, "Ui");
+  std::thread b(writer, "Hw");
+  a.join();
+  b.join();
+  for (int i = 0; i < kKeys; ++i) {
+    ASSERT_EQ(ReadConfigInt("Ui" + std::to_string(i), -1), i);
+    ASSERT_EQ(ReadConfigInt("Hw" + std::to_string(i), -1), i);
+  }
+}
+
+// Two processes hammering one Config.dat: both writers' keys survive.
+TEST_F(SettingsTest, ConcurrentProcessesBothLand) {
+  constexpr int kKeys = 200;
+  std::string hammer = std::string(KESTRUNE_BIN_DIR) + "/settings_hammer";
+  std::string command = "'" + hammer + "' '" + path_ + "' Ui " + std::to_string(kKeys) + " & '" +
+                        hammer + "' '" + path_ + "' Render " + std::to_string(kKeys) + " & wait";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (int i = 0; i < kKeys; ++i) {
+    ASSERT_EQ(ReadConfigInt("Ui" + std::to_string(i), -1), i) << "lost Ui" << i;
+    ASSERT_EQ(ReadConfigInt("Render" + std::to_string(i), -1), i) << "lost Render" << i;
+  }
+}
+
+// The registry stand-in lives under XDG_CONFIG_HOME.
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    hadOld_ = old != nullptr;
+    if (old) old_ = old;
+    setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+    SetDebugLogSink([this](std::string_view) { ++debugLines_; });
+  }
+  void TearDown() override {
+    if (hadOld_)
+      setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    SetDebugLogSink(nullptr);
+  }
+  std::string RegistryFile() const { return dir_.Path("KestruneTools/registry.ini"); }
+
+  TempDir dir_;
+  bool hadOld_ = false;
+  std::string old_;
+  int debugLines_ = 0;
+};
+
+TEST_F(RegistryTest, EvenAReadCreatesTheKey) {
+  EXPECT_EQ(GetChannelID(), "default");
+  EXPECT_TRUE(std::filesystem::is_regular_file(RegistryFile()));
+  EXPECT_EQ(RegistryFilePath(), RegistryFile());
+}
+
+struct ChannelCase {
+  const char* content;
+  const char* expected;
+};
+
+TEST_F(RegistryTest, ChannelIdValues) {
+  const ChannelCase cases[] = {
+      {"[KestruneTools]\r\nChannelID=qq_store\r\n", "qq_store"},
+      {"[KestruneTools]\r\nChannelID=\r\n", "default"},
+      {"[KestruneTools]\r\nOther=1\r\n", "default"},
+      {"", "default"},
+  };
+  for (const ChannelCase& c : cases) {
+    WriteFile(RegistryFile(), c.content);
+    EXPECT_EQ(GetChannelID(), c.expected) << c.content;
+  }
+}
+
+struct FirstRunCase {
+  const char* stored;  // nullptr: value absent
+  bool firstRun;
+};
+
+TEST_F(RegistryTest, FirstRunValues) {
+  const FirstRunCase cases[] = {{nullptr, true}, {"0", true},  {"-5", true},
+                                {"1", false},    {"7", false}, {"abc", true}};
+  for (const FirstRunCase& c : cases) {
+    WriteFile(RegistryFile(), c.stored ? std::string("[KestruneTools]\nFirstRun=") + c.stored + "\n"
+                                       : std::string("[KestruneTools]\n"));
+    EXPECT_EQ(IsFirstRun(), c.firstRun) << (c.stored ? c.stored : "<absent>");
+  }
+}
+
+TEST_F(RegistryTest, SetFirstRunEndsTheFirstRun) {
+  EXPECT_TRUE(IsFirstRun());
+  SetFirstRun(1);
+  EXPECT_FALSE(IsFirstRun());
+  EXPECT_EQ(ReadFile(RegistryFile()), "[KestruneTools]\r\nFirstRun=1\r\n");
+  SetFirstRun(0);
+  EXPECT_TRUE(IsFirstRun());
+}
+
+TEST_F(RegistryTest, KeyThatCannotBeCreated) {
+  // A file where the folder should be: the key cannot be opened.
+  WriteFile(dir_.Path("KestruneTools"), "not a folder");
+  EXPECT_EQ(GetChannelID(), "default");
+  EXPECT_TRUE(IsFirstRun());
+  SetFirstRun(1);
+  EXPECT_TRUE(IsFirstRun());
+  EXPECT_EQ(ReadFile(dir_.Path("KestruneTools")), "not a folder");
+  EXPECT_GE(debugLines_, 1);
+}
+
+}  // namespace
+}  // namespace kestrune
