@@ -1,0 +1,61 @@
+// One HTTP exchange on the wire. Everything above the wire (which headers in
+// which order, cookies, redirects, body decoding, progress) belongs to the
+// client; the transport only connects, sends what it is given and reports
+// what comes back. It follows no redirect, keeps no cookie and decodes no
+// content encoding of its own. TLS certificates and host names are verified.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kestrune {
+
+struct HttpExchangeRequest {
+  bool secure = false;
+  std::string host;
+  uint16_t port = 80;
+  std::string target;  // escaped path + query
+  std::string verb;    // "GET" or "POST"
+  std::string userAgent;
+  std::vector<std::string> headerLines;  // "Name:value", sent in this order
+  std::string_view body;                 // POST data (must outlive the exchange)
+  uint32_t connectTimeoutMs = 0;         // 0: the transport's own default
+  uint32_t sendTimeoutMs = 0;
+  uint32_t receiveTimeoutMs = 0;
+  std::string trustedCaFile;  // extra trust anchor (PEM); empty: the system store
+};
+
+struct HttpResponseHead {
+  int status = 0;
+  std::string statusText;  // the status code as received ("200")
+  std::string rawHeaders;  // status line and header lines, CRLF each, then CRLF
+  std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
+};
+
+// The client's side of an exchange. Called on the exchange's own thread.
+class HttpExchangeEvents {
+ public:
+  virtual ~HttpExchangeEvents() = default;
+  // Polled often; true ends the exchange as failed.
+  virtual bool ShouldStop() = 0;
+  virtual void OnConnected() = 0;
+  virtual void OnRequestHeaders(std::string_view rawBlock) = 0;
+  virtual void OnResponseHead(const HttpResponseHead& head) = 0;
+  // False stops the exchange as failed (cancelled, too large).
+  virtual bool OnBodyData(std::string_view bytes) = 0;
+};
+
+struct HttpExchangeResult {
+  bool ok = false;
+  bool gotResponse = false;  // a response head arrived
+  int errorCode = 0;         // transport's code, for the debug line
+  std::string error;         // readable reason when !ok
+};
+
+HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
+                                       HttpExchangeEvents& events);
+
+}  // namespace kestrune
