@@ -13,7 +13,7 @@ using platform::ReadStatus;
 
 // Reads the file (a missing one is empty), applies `edit`, and writes the
 // result back when it differs. `createIfMissing` is false for deletes.
-FileResult Modify(const std::string& path, bool createIfMissing,
+FileResult Modify(const std::string& path, bool createIfMissing, const EditOptions& options,
                   const std::function<std::string(const std::string&)>& edit) {
   FileResult result;
   platform::ReadResult current = platform::ReadWholeFile(path);
@@ -25,6 +25,10 @@ FileResult Modify(const std::string& path, bool createIfMissing,
     current.data.clear();
   } else if (current.status != ReadStatus::kOk) {
     result.error = current.error;
+    return result;
+  }
+  if (options.refuseNulBytes && current.data.find('\0') != std::string::npos) {
+    result.error = "file holds NUL bytes, not INI text";
     return result;
   }
   std::string updated = edit(current.data);
@@ -48,28 +52,31 @@ std::optional<std::string> ReadText(const std::string& path) {
 }  // namespace
 
 FileResult WriteKeyToFile(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value) {
+                          const std::string& key, const std::string& value,
+                          const EditOptions& options) {
   if (!IsWritableEntry(section, key, value)) {
     FileResult refused;
     refused.error = "section, key or value holds a line break, NUL or a delimiter";
     return refused;
   }
-  return Modify(path, true, [&](const std::string& text) {
-    return SetKey(text, section, key, value);
-  });
+  return Modify(path, true, options,
+                [&](const std::string& text) { return SetKey(text, section, key, value); });
 }
 
 FileResult DeleteKeyFromFile(const std::string& path, const std::string& section,
-                             const std::string& key) {
-  return Modify(path, false, [&](const std::string& text) {
-    return DeleteKey(text, section, key);
-  });
+                             const std::string& key, const EditOptions& options) {
+  if (!IsSafeText(section) || !IsSafeText(key)) {
+    FileResult refused;
+    refused.error = "section or key holds a line break or NUL";
+    return refused;
+  }
+  return Modify(path, false, options,
+                [&](const std::string& text) { return DeleteKey(text, section, key); });
 }
 
 FileResult EraseSectionInFile(const std::string& path, const std::string& section) {
-  return Modify(path, false, [&](const std::string& text) {
-    return EraseSection(text, section);
-  });
+  return Modify(path, false, {},
+                [&](const std::string& text) { return EraseSection(text, section); });
 }
 
 std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section) {

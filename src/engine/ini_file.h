@@ -15,10 +15,18 @@ struct FileResult {
   std::string error;     // why it failed, for the debug line
 };
 
+// How an edit treats a file that is not INI text.
+struct EditOptions {
+  // A file holding NUL bytes (UTF-16, binary garbage) is left alone and the
+  // edit fails: appending ASCII lines to it would only make it worse.
+  bool refuseNulBytes = false;
+};
+
 FileResult WriteKeyToFile(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value);
+                          const std::string& key, const std::string& value,
+                          const EditOptions& options = {});
 FileResult DeleteKeyFromFile(const std::string& path, const std::string& section,
-                             const std::string& key);
+                             const std::string& key, const EditOptions& options = {});
 FileResult EraseSectionInFile(const std::string& path, const std::string& section);
 
 // Reads: a missing or unreadable file yields nothing (empty list, nullopt).

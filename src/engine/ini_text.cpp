@@ -20,9 +20,13 @@ struct Line {
   size_t equals = 0;      // position of the first '=' (key lines)
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The document as line records; content before the first header is never a key.
 struct Document {
@@ -97,7 +101,9 @@ size_t FindKey(const Document& doc, size_t header, std::string_view key) {
   return std::string_view::npos;
 }
 
-bool HasEnding(const Line& line) { return line.end > line.contentEnd; }
+bool HasEnding(const Line& line) {
+  return line.end > line.contentEnd;
+}
 
 // Inserts `newLine` (without ending) after line `after`, adding CR LF to that
 // line when it was the unterminated last line.
@@ -223,6 +229,22 @@ std::vector<std::string> ListKeys(std::string_view text, std::string_view sectio
     if (doc.lines[i].kind == LineKind::kKey) keys.emplace_back(doc.lines[i].name);
   }
   return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> ListEntries(std::string_view text,
+                                                             std::string_view section) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  Document doc = Parse(text);
+  size_t header = FindSection(doc, section);
+  if (header == std::string_view::npos) return entries;
+  size_t end = SectionEnd(doc, header);
+  for (size_t i = header + 1; i < end; ++i) {
+    const Line& line = doc.lines[i];
+    if (line.kind != LineKind::kKey) continue;
+    entries.emplace_back(line.name,
+                         Trim(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
+  }
+  return entries;
 }
 
 std::vector<std::string> ListSections(std::string_view text) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrune::ini {
@@ -40,6 +41,11 @@ std::string EraseSection(std::string_view text, std::string_view section);
 
 // Key names of the first matching section, in file order (duplicates too).
 std::vector<std::string> ListKeys(std::string_view text, std::string_view section);
+
+// Key names and values (trimmed) of the first matching section, in file
+// order; each duplicate key keeps its own value.
+std::vector<std::pair<std::string, std::string>> ListEntries(std::string_view text,
+                                                             std::string_view section);
 
 // Names of all sections in file order.
 std::vector<std::string> ListSections(std::string_view text);

@@ -1,0 +1,434 @@
+// TPUBGLib, file half: paths, backups and their index, restore, clearing,
+// the default templates, the key operations every writer uses, and the
+// bookkeeping a flow reads afterwards (swallowed writes, changed files).
+#include "engine/pubg_lib.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+#include "engine/ini_file.h"
+#include "engine/ini_text.h"
+#include "platform/debug_log.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+
+namespace kestrune {
+namespace {
+
+constexpr char kSep = platform::kPathSeparator;
+constexpr const char* kIndexSection = "Backup";
+constexpr const char* kIndexFileName = "config.dat";
+
+// The marker section closing the Engine.ini template names our web host.
+constexpr const char* kDefaultEngineIni[] = {
+    "[Core.System]",
+    "Paths=../../../Engine/Content",
+    "Paths=%GAMEDIR%Content",
+    "Paths=../../../Engine/Plugins/OceanPlugin/Content",
+    "Paths=../../../Engine/Plugins/Mutable/Content",
+    "Paths=../../../Engine/Plugins/Runtime/Coherent/CoherentUIGTPlugin/Content",
+    "Paths=../../../Engine/Plugins/RoadEditor/Content",
+    "Paths=../../../Engine/Plugins/2D/Paper2D/Content",
+    "Paths=../../../Engine/Plugins/Wwise/Content",
+    "None=======Optimization By==========================",
+    "",
+    "[www.kestrune.com]",
+    "None================================================",
+};
+
+constexpr const char* kDefaultGameUserSettings[] = {
+    "[/Script/Engine.GameUserSettings]",
+    "bUseDesiredScreenHeight=False",
+    "",
+    "[ScalabilityGroups]",
+    "sg.ResolutionQuality=70.000000",
+    "sg.ViewDistanceQuality=0",
+    "sg.AntiAliasingQuality=0",
+    "sg.ShadowQuality=0",
+    "sg.PostProcessQuality=0",
+    "sg.TextureQuality=0",
+    "sg.EffectsQuality=0",
+    "sg.FoliageQuality=0",
+    "",
+    "[/Script/TslGame.TslGameUserSettings]",
+    "ScreenScale=100.000000",
+    "Gamma=50.000000",
+    "bIsLanMatch=True",
+    "bIsMasterSoundMute=False",
+    "MasterSoundVolume=100.000000",
+    "bIsEffectSoundMute=False",
+    "EffectSoundVolume=100.000000",
+    "bIsUISoundMute=False",
+    "UISoundVolume=100.000000",
+    "bIsBGMSoundMute=False",
+    "BGMSoundVolume=100.000000",
+    "bIsVoiceInputMute=False",
+    "bIsVoiceOutputMute=False",
+    "bUsePushToTalk=True",
+    "bUseGlobalVoice=True",
+    "bUseTeamVoice=True",
+    "bSavedGraphicOption=True",
+    "bMotionBlur=False",
+    "CultureName=zh-CN",
+    "CustomInputSettins=(ActionKeyList=,AxisKeyList=,MouseSensitiveList=,bInvertMouse=False)",
+    "SelectMiniMapIndex=1",
+    "FpsCamearFov=90.00000",
+    "bUseForceFeedback=False",
+    "ColorBlindType=0",
+    "bUseVSync=False",
+    "ResolutionSizeX=0",
+    "ResolutionSizeY=0",
+    "LastUserConfirmedResolutionSizeX=0",
+    "LastUserConfirmedResolutionSizeY=0",
+    "WindowPosX=-1",
+    "WindowPosY=-1",
+    "FullscreenMode=0",
+    "LastConfirmedFullscreenMode=1",
+    "PreferredFullscreenMode=0",
+    "Version=1001",
+    "AudioQualityLevel=0",
+    "FrameRateLimit=1000.000000",
+    "DesiredScreenWidth=0",
+    "DesiredScreenHeight=0",
+    "LastRecommendedScreenWidth=-1.000000",
+    "LastRecommendedScreenHeight=-1.000000",
+    "LastCPUBenchmarkResult=2925056.500000",
+    "LastGPUBenchmarkResult=451.138214",
+    "LastCPUBenchmarkSteps=99.704514",
+    "LastCPUBenchmarkSteps=4875027.500000",
+    "LastGPUBenchmarkSteps=652.468140",
+    "LastGPUBenchmarkSteps=312.221069",
+    "LastGPUBenchmarkSteps=561.331848",
+    "LastGPUBenchmarkSteps=472.111572",
+    "LastGPUBenchmarkSteps=189.760544",
+    "LastGPUBenchmarkSteps=637.047668",
+    "LastGPUBenchmarkSteps=356.353058",
+    "LastGPUBenchmarkMultiplier=1.000000",
+};
+
+template <size_t N>
+std::vector<std::string> Lines(const char* const (&lines)[N]) {
+  return std::vector<std::string>(std::begin(lines), std::end(lines));
+}
+
+// Names in debug lines: control bytes shown as '?', so a refused name with a
+// line break cannot split the debug line itself.
+std::string Printable(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  }
+  return out;
+}
+
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != kSep) folder.push_back(kSep);
+  return folder;
+}
+
+// The number after "ID" in an index key; anything that is not a plain
+// decimal integer counts as 0.
+long long IndexNumber(const std::string& key) {
+  if (key.size() <= 2) return 0;
+  std::string_view digits = std::string_view(key).substr(2);
+  bool negative = false;
+  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+    negative = digits.front() == '-';
+    digits.remove_prefix(1);
+  }
+  if (digits.empty()) return 0;
+  long long value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    if (value > (std::numeric_limits<long long>::max() - 9) / 10) return 0;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+bool EndsWithIni(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == ".ini";
+}
+
+}  // namespace
+
+// ---- Exceptions ----
+
+EIndexWriteError::EIndexWriteError(const std::string& path)
+    : std::runtime_error("Unable to write to " + path), path_(path) {}
+
+EFileOpenError::EFileOpenError(const std::string& path, const std::string& reason)
+    : std::runtime_error("Cannot open file \"" + path + "\". " + reason),
+      path_(path),
+      reason_(reason) {}
+
+// ---- Construction and paths ----
+
+TPUBGLib::TPUBGLib() : TPUBGLib(platform::LocalAppDataFolder()) {}
+
+TPUBGLib::TPUBGLib(const THareWareInfo& hardware)
+    : TPUBGLib(platform::LocalAppDataFolder(), hardware) {}
+
+TPUBGLib::TPUBGLib(const std::string& baseFolder) : base_(baseFolder) {
+  InitPaths();
+}
+
+TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware)
+    : base_(baseFolder), hardware_(&hardware) {
+  InitPaths();
+}
+
+void TPUBGLib::InitPaths() {
+  // With no base the paths stay relative and resolve against the working folder.
+  std::string base = WithSeparator(base_);
+  std::string configFolder =
+      base + "TslGame" + kSep + "Saved" + kSep + "Config" + kSep + "WindowsNoEditor" + kSep;
+  BackupRoot = base + "Kestrune" + kSep + "BackupFiles" + kSep;
+  EngineIniPath = configFolder + "Engine.ini";
+  GameUserSettingsPath = configFolder + "GameUserSettings.ini";
+  ScalabilityIniPath = configFolder + "Scalability.ini";
+  if (!platform::CreateDirectories(configFolder))
+    DebugLogF("TPUBGLib: cannot create %s", configFolder.c_str());
+  if (!platform::CreateDirectories(BackupRoot))
+    DebugLogF("TPUBGLib: cannot create %s", BackupRoot.c_str());
+}
+
+std::string TPUBGLib::GameConfigFolder() const {
+  return platform::ParentFolder(GameUserSettingsPath) + kSep;
+}
+
+// ---- Backups ----
+
+std::string TPUBGLib::BackupStamp(std::chrono::system_clock::time_point when) {
+  std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()) % 1000;
+  if (millis.count() < 0) millis += std::chrono::milliseconds(1000);
+  std::tm local{};
+  if (const std::tm* converted = std::localtime(&seconds)) local = *converted;
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d%03d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                static_cast<int>(millis.count()));
+  return stamp;
+}
+
+void TPUBGLib::SetClock(TClock clock) {
+  clock_ = std::move(clock);
+}
+
+void TPUBGLib::BackupConfigFiles() {
+  std::chrono::system_clock::time_point now = clock_ ? clock_() : std::chrono::system_clock::now();
+  std::string folder = BackupRoot + BackupStamp(now);
+  if (platform::CreateDirectories(folder))
+    NoteChanged(folder);
+  else
+    DebugLogF("BackupConfigFiles: cannot create %s", folder.c_str());
+
+  for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath}) {
+    if (!platform::FileExists(*game)) continue;
+    std::string target = folder + kSep + platform::FileName(*game);
+    std::string error;
+    if (platform::CopyFileReplacing(*game, target, &error)) {
+      NoteChanged(target);
+    } else {
+      DebugLogF("BackupConfigFiles: copy %s to %s failed: %s", game->c_str(), target.c_str(),
+                error.c_str());
+      NoteSwallowed(target, error);
+    }
+  }
+
+  // The whole renumbered index is built in memory and replaced in one step,
+  // so a crash half way never leaves an index that lost entries. Every
+  // "Backup" section is gathered (a hand-edited index may repeat it) and
+  // each key keeps its own value, duplicates included.
+  std::string indexPath = BackupRoot + kIndexFileName;
+  platform::ReadResult current = platform::ReadWholeFile(indexPath);
+  std::string text;
+  if (current.status == platform::ReadStatus::kOk) {
+    text = std::move(current.data);
+  } else if (current.status != platform::ReadStatus::kNotFound) {
+    DebugLogF("BackupConfigFiles: cannot read %s: %s", indexPath.c_str(), current.error.c_str());
+    throw EIndexWriteError(indexPath);
+  }
+  struct Entry {
+    long long number;
+    std::string folder;
+  };
+  std::vector<Entry> entries;
+  for (;;) {
+    std::vector<std::string> sections = ini::ListSections(text);
+    if (std::none_of(sections.begin(), sections.end(),
+                     [](const std::string& s) { return ini::NamesEqual(s, kIndexSection); }))
+      break;
+    for (auto& [key, value] : ini::ListEntries(text, kIndexSection))
+      entries.push_back({IndexNumber(key), std::move(value)});
+    text = ini::EraseSection(text, kIndexSection);
+  }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.number < b.number; });
+  size_t id = 0;
+  for (const Entry& entry : entries) {
+    if (!ini::IsSafeText(entry.folder)) continue;  // cannot happen: values are single lines
+    text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id++), entry.folder);
+  }
+  text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id), folder);
+
+  std::string error;
+  if (!platform::IsWritable(indexPath, &error) ||
+      !platform::ReplaceFileAtomically(indexPath, text, &error)) {
+    DebugLogF("BackupConfigFiles: cannot write %s: %s", indexPath.c_str(), error.c_str());
+    throw EIndexWriteError(indexPath);
+  }
+  NoteChanged(indexPath);
+}
+
+void TPUBGLib::ListBackups(std::vector<TBackupEntry>& list) const {
+  platform::ReadResult index = platform::ReadWholeFile(BackupRoot + kIndexFileName);
+  if (index.status != platform::ReadStatus::kOk) return;
+  for (auto& [key, value] : ini::ListEntries(index.data, kIndexSection))
+    list.push_back(TBackupEntry{key, value});
+}
+
+void TPUBGLib::RestoreBackup(const std::string& folder) {
+  std::string from = WithSeparator(folder);
+  for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath}) {
+    std::string source = from + platform::FileName(*game);
+    if (!platform::FileExists(source)) continue;
+    std::string error;
+    if (!platform::IsWritable(*game, &error) ||
+        !platform::CopyFileReplacing(source, *game, &error)) {
+      DebugLogF("RestoreBackup: %s to %s failed: %s", source.c_str(), game->c_str(), error.c_str());
+      NoteSwallowed(*game, error);
+      continue;
+    }
+    NoteChanged(*game);
+  }
+}
+
+void TPUBGLib::ClearGameConfig(const std::string& folder) {
+  std::string from = WithSeparator(folder);
+  for (const platform::DirEntry& entry : platform::ListDirectory(folder)) {
+    if (entry.isDirectory || !EndsWithIni(entry.name)) continue;
+    std::string path = from + entry.name;
+    std::string error;
+    // A file the player made read-only stays, as it would where deleting
+    // it is refused by the system.
+    if (!platform::IsWritable(path, &error) || !platform::RemoveFile(path, &error)) {
+      DebugLogF("ClearGameConfig: cannot delete %s: %s", path.c_str(), error.c_str());
+      NoteSwallowed(path, error);
+      continue;
+    }
+    NoteChanged(path);
+  }
+}
+
+// ---- Templates ----
+
+void TPUBGLib::EnsureDefaultConfigFiles() {
+  WriteDefaultGameUserSettings();
+  WriteDefaultEngineIni();
+}
+
+void TPUBGLib::WriteDefaultGameUserSettings() {
+  if (platform::PathExists(GameUserSettingsPath)) return;
+  SaveWholeFile(GameUserSettingsPath, Lines(kDefaultGameUserSettings));
+}
+
+void TPUBGLib::WriteDefaultEngineIni() {
+  if (platform::PathExists(EngineIniPath)) return;
+  SaveWholeFile(EngineIniPath, Lines(kDefaultEngineIni));
+}
+
+bool TPUBGLib::SaveWholeFile(const std::string& path, const std::vector<std::string>& lines) {
+  ini::FileResult result = ini::SaveLinesToFile(path, lines);
+  if (!result.ok) {
+    DebugLogF("TPUBGLib: cannot save %s: %s", path.c_str(), result.error.c_str());
+    NoteSwallowed(path, result.error);
+    return false;
+  }
+  NoteChanged(path);
+  return true;
+}
+
+// ---- Key operations ----
+
+bool TPUBGLib::WriteIniKey(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& value) {
+  ini::EditOptions options;
+  options.refuseNulBytes = true;
+  ini::FileResult result = ini::WriteKeyToFile(path, section, key, value, options);
+  if (!result.ok) {
+    DebugLogF("WriteIniKey %s [%s] %s=%s refused: %s", path.c_str(), Printable(section).c_str(),
+              Printable(key).c_str(), Printable(value).c_str(), result.error.c_str());
+    NoteSwallowed(path, result.error);
+    return false;
+  }
+  if (result.changed) NoteChanged(path);
+  return true;
+}
+
+bool TPUBGLib::DeleteIniKey(const std::string& path, const std::string& section,
+                            const std::string& key) {
+  ini::EditOptions options;
+  options.refuseNulBytes = true;
+  ini::FileResult result = ini::DeleteKeyFromFile(path, section, key, options);
+  if (!result.ok) {
+    DebugLogF("DeleteIniKey %s [%s] %s refused: %s", path.c_str(), Printable(section).c_str(),
+              Printable(key).c_str(), result.error.c_str());
+    NoteSwallowed(path, result.error);
+    return false;
+  }
+  if (result.changed) NoteChanged(path);
+  return true;
+}
+
+// ---- Bookkeeping for the flows ----
+
+void TPUBGLib::NoteSwallowed(const std::string& path, const std::string& reason) {
+  auto it = std::find_if(swallowed_.begin(), swallowed_.end(),
+                         [&](const TSwallowedWrite& w) { return w.Path == path; });
+  if (it == swallowed_.end()) {
+    swallowed_.push_back(TSwallowedWrite{path, 1, reason});
+  } else {
+    ++it->Count;
+    it->Reason = reason;
+  }
+}
+
+void TPUBGLib::NoteChanged(const std::string& path) {
+  if (std::find(changed_.begin(), changed_.end(), path) == changed_.end()) changed_.push_back(path);
+}
+
+void TPUBGLib::ResetSwallowedWrites() {
+  swallowed_.clear();
+}
+
+std::vector<TSwallowedWrite> TPUBGLib::SwallowedWrites() const {
+  return swallowed_;
+}
+
+int TPUBGLib::SwallowedWriteCount() const {
+  int total = 0;
+  for (const TSwallowedWrite& w : swallowed_) total += w.Count;
+  return total;
+}
+
+std::vector<std::string> TPUBGLib::ChangedFiles() const {
+  return changed_;
+}
+
+bool TPUBGLib::SyncChangedFiles() {
+  bool ok = platform::SyncFiles(changed_);
+  if (!ok) DebugLog("SyncChangedFiles: the system reported a flush failure");
+  changed_.clear();
+  return ok;
+}
+
+}  // namespace kestrune
