@@ -1,0 +1,269 @@
+// Main loop, cross-thread posting, message-bus delivery, timers, menus and
+// key state on GTK.
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/debug_log.h"
+#include "platform/gui_host.h"
+#include "platform/linux/gtk/gtk_keys.h"
+
+namespace kestrune::gui {
+namespace {
+
+GMainLoop* g_mainLoop = nullptr;
+
+// Shared between the queue and the idle callbacks it schedules, so a callback
+// that runs after the queue is gone does nothing.
+struct QueueState {
+  MessageHandler handler;
+  std::atomic<bool> alive{true};
+};
+
+struct Posted {
+  std::shared_ptr<QueueState> state;
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+class GtkUiQueue final : public MessageQueue {
+ public:
+  explicit GtkUiQueue(MessageHandler handler) : state_(std::make_shared<QueueState>()) {
+    state_->handler = std::move(handler);
+  }
+  ~GtkUiQueue() override { state_->alive = false; }
+
+  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    auto* posted = new Posted{state_, message, wParam, lParam};
+    // g_idle_add is safe from any thread; the default context runs it on the UI thread.
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        [](gpointer data) -> gboolean {
+          auto* p = static_cast<Posted*>(data);
+          if (p->state->alive && p->state->handler)
+            p->state->handler(p->message, p->wParam, p->lParam);
+          return G_SOURCE_REMOVE;
+        },
+        posted, [](gpointer data) { delete static_cast<Posted*>(data); });
+  }
+
+ private:
+  std::shared_ptr<QueueState> state_;
+};
+
+class GtkBusReceiver final : public BusReceiver {
+ public:
+  GtkBusReceiver(std::unique_ptr<platform::MessageBusEndpoint> endpoint, MessageHandler handler)
+      : endpoint_(std::move(endpoint)), handler_(std::move(handler)) {
+    source_ = g_unix_fd_add(endpoint_->Descriptor(), G_IO_IN, &GtkBusReceiver::Ready, this);
+  }
+  ~GtkBusReceiver() override {
+    if (source_) g_source_remove(source_);
+  }
+
+ private:
+  static gboolean Ready(gint, GIOCondition, gpointer data) {
+    auto* self = static_cast<GtkBusReceiver*>(data);
+    // One message per wake-up: a handler may run a modal loop, which would
+    // re-enter this source; the rest wait for the next dispatch.
+    if (auto message = self->endpoint_->Receive()) {
+      if (self->handler_) self->handler_(message->message, message->wParam, message->lParam);
+    }
+    return G_SOURCE_CONTINUE;
+  }
+
+  std::unique_ptr<platform::MessageBusEndpoint> endpoint_;
+  MessageHandler handler_;
+  guint source_ = 0;
+};
+
+class GtkTimer final : public Timer {
+ public:
+  explicit GtkTimer(int intervalMs) : interval_(intervalMs) {}
+  ~GtkTimer() override { SetEnabled(false); }
+
+  void SetEnabled(bool enabled) override {
+    if (enabled == (source_ != 0)) return;
+    if (enabled) {
+      source_ = g_timeout_add(static_cast<guint>(interval_), &GtkTimer::Tick, this);
+    } else {
+      // A source may not be removed from inside its own dispatch; Tick
+      // notices that it was replaced or disabled and ends it.
+      if (source_ != dispatching_) g_source_remove(source_);
+      source_ = 0;
+    }
+  }
+  bool Enabled() const override { return source_ != 0; }
+  int Interval() const override { return interval_; }
+
+ private:
+  static gboolean Tick(gpointer data) {
+    auto* self = static_cast<GtkTimer*>(data);
+    guint me = self->source_;
+    self->dispatching_ = me;
+    if (self->OnTimer) self->OnTimer();
+    self->dispatching_ = 0;
+    return self->source_ == me ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+  }
+
+  int interval_;
+  guint source_ = 0;
+  guint dispatching_ = 0;
+};
+
+}  // namespace
+
+bool InitGui(int* argc, char*** argv) {
+  if (!gtk_init_check(argc, argv)) {
+    DebugLog("gui: cannot open the display");
+    return false;
+  }
+  return true;
+}
+
+void RunMainLoop() {
+  g_mainLoop = g_main_loop_new(nullptr, FALSE);
+  g_main_loop_run(g_mainLoop);
+  g_main_loop_unref(g_mainLoop);
+  g_mainLoop = nullptr;
+}
+
+void QuitMainLoop() {
+  if (g_mainLoop) g_main_loop_quit(g_mainLoop);
+}
+
+std::unique_ptr<MessageQueue> CreateUiQueue(MessageHandler handler) {
+  return std::make_unique<GtkUiQueue>(std::move(handler));
+}
+
+std::unique_ptr<BusReceiver> AttachBusEndpoint(
+    std::unique_ptr<platform::MessageBusEndpoint> endpoint, MessageHandler handler) {
+  if (!endpoint) return nullptr;
+  return std::make_unique<GtkBusReceiver>(std::move(endpoint), std::move(handler));
+}
+
+void RunLater(int delayMs, std::function<void()> task) {
+  auto* heap = new std::function<void()>(std::move(task));
+  g_timeout_add_full(
+      G_PRIORITY_DEFAULT, static_cast<guint>(delayMs < 0 ? 0 : delayMs),
+      [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+      },
+      heap, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+std::unique_ptr<Timer> CreateTimer(int intervalMs) {
+  return std::make_unique<GtkTimer>(intervalMs);
+}
+
+bool IsKeyDown(int virtualKey) {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display) return false;
+  guint state = gdk_keymap_get_modifier_state(gdk_keymap_get_for_display(display));
+  switch (virtualKey) {
+    case 0x10:
+      return state & GDK_SHIFT_MASK;
+    case 0x11:
+      return state & GDK_CONTROL_MASK;
+    case 0x12:
+      return state & GDK_MOD1_MASK;
+    default:
+      return false;
+  }
+}
+
+namespace gtk {
+
+// Menu captions use "&" before a mnemonic letter; a trailing "&" marks nothing.
+std::string MenuLabel(const std::string& caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    char c = caption[i];
+    if (c == '_') {
+      out += "__";
+    } else if (c == '&') {
+      if (i + 1 < caption.size() && caption[i + 1] == '&') {
+        out += '&';
+        ++i;
+      } else if (i + 1 < caption.size()) {
+        out += '_';
+      }
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+GtkWidget* BuildMenu(std::vector<MenuItem> items, GtkWidget** defaultItem) {
+  GtkWidget* menu = gtk_menu_new();
+  auto* shared = new std::vector<MenuItem>(std::move(items));
+  g_object_set_data_full(G_OBJECT(menu), "kestrune-items", shared,
+                         [](gpointer data) { delete static_cast<std::vector<MenuItem>*>(data); });
+  for (size_t i = 0; i < shared->size(); ++i) {
+    const MenuItem& item = (*shared)[i];
+    GtkWidget* widget;
+    if (item.caption == "-") {
+      widget = gtk_separator_menu_item_new();
+    } else if (item.checkable) {
+      widget = gtk_check_menu_item_new_with_mnemonic(MenuLabel(item.caption).c_str());
+      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item.checked);
+    } else {
+      widget = gtk_menu_item_new_with_mnemonic(MenuLabel(item.caption).c_str());
+    }
+    gtk_widget_set_name(widget, item.caption.c_str());
+    if (item.isDefault) {
+      GtkWidget* label = gtk_bin_get_child(GTK_BIN(widget));
+      if (GTK_IS_LABEL(label)) {
+        std::string markup = "<b>" + std::string(gtk_label_get_label(GTK_LABEL(label))) + "</b>";
+        gtk_label_set_markup_with_mnemonic(GTK_LABEL(label), markup.c_str());
+      }
+      if (defaultItem) *defaultItem = widget;
+    }
+    g_object_set_data(G_OBJECT(widget), "kestrune-index", GSIZE_TO_POINTER(i));
+    g_signal_connect(widget, "activate", G_CALLBACK(+[](GtkMenuItem* w, gpointer data) {
+                       auto* list = static_cast<std::vector<MenuItem>*>(data);
+                       size_t index =
+                           GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(w), "kestrune-index"));
+                       // Copy: the handler may rebuild the menu that owns the list.
+                       std::function<void()> action = (*list)[index].onClick;
+                       if (action) RunLater(0, action);
+                     }),
+                     shared);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu), widget);
+  }
+  gtk_widget_show_all(menu);
+  return menu;
+}
+
+}  // namespace gtk
+
+void PopupMenu(std::vector<MenuItem> items, Point screen) {
+  GtkWidget* menu = gtk::BuildMenu(std::move(items), nullptr);
+  g_signal_connect(menu, "deactivate", G_CALLBACK(+[](GtkWidget* w, gpointer) {
+                     // Destroy after the activate handlers have run.
+                     g_idle_add(
+                         [](gpointer data) -> gboolean {
+                           gtk_widget_destroy(GTK_WIDGET(data));
+                           return G_SOURCE_REMOVE;
+                         },
+                         w);
+                   }),
+                   nullptr);
+  GdkDisplay* display = gdk_display_get_default();
+  GdkSeat* seat = gdk_display_get_default_seat(display);
+  GdkDevice* pointer = gdk_seat_get_pointer(seat);
+  GdkWindow* root = gdk_screen_get_root_window(gdk_screen_get_default());
+  GdkRectangle at{screen.x, screen.y, 1, 1};
+  // A menu needs a pointer grab; anchor it to the root window at the point.
+  gtk_menu_popup_at_rect(GTK_MENU(menu), root, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                         nullptr);
+  (void)pointer;
+  DebugLogF("menu: popped up at %d,%d", screen.x, screen.y);
+}
+
+}  // namespace kestrune::gui

@@ -1,0 +1,533 @@
+// Frameless top-level windows hosting a control tree, their popups, the
+// shadow surface and the embedded browsers.
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "controls/cairo_canvas.h"
+#include "platform/debug_log.h"
+#include "platform/gui_host.h"
+#include "platform/linux/gtk/gtk_keys.h"
+
+namespace kestrune::gui {
+namespace gtk {
+unsigned long X11WindowId(GdkWindow* window);  // gtk_x11.cpp: X11 macros stay there
+}
+namespace {
+
+MouseButton ButtonOf(guint button) {
+  if (button == 3) return MouseButton::kRight;
+  if (button == 2) return MouseButton::kMiddle;
+  return MouseButton::kLeft;
+}
+
+void ConnectPointer(GtkWidget* area, ControlHost* host) {
+  gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                  GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
+                                  GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK);
+  g_signal_connect(area, "draw",
+                   G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
+                     static_cast<ControlHost*>(data)->Paint(cr);
+                     return TRUE;
+                   }),
+                   host);
+  g_signal_connect(area, "button-press-event",
+                   G_CALLBACK(+[](GtkWidget* w, GdkEventButton* e, gpointer data) -> gboolean {
+                     auto* h = static_cast<ControlHost*>(data);
+                     if (e->type == GDK_BUTTON_PRESS) {
+                       gtk_widget_grab_focus(w);
+                       h->PointerDown(ButtonOf(e->button), static_cast<int>(e->x),
+                                      static_cast<int>(e->y), gtk::ShiftStateOf(e->state), 1);
+                     } else if (e->type == GDK_2BUTTON_PRESS) {
+                       h->PointerDown(ButtonOf(e->button), static_cast<int>(e->x),
+                                      static_cast<int>(e->y), gtk::ShiftStateOf(e->state), 2);
+                     }
+                     return TRUE;
+                   }),
+                   host);
+  g_signal_connect(area, "button-release-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventButton* e, gpointer data) -> gboolean {
+                     static_cast<ControlHost*>(data)->PointerUp(
+                         ButtonOf(e->button), static_cast<int>(e->x), static_cast<int>(e->y),
+                         gtk::ShiftStateOf(e->state));
+                     return TRUE;
+                   }),
+                   host);
+  g_signal_connect(area, "motion-notify-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventMotion* e, gpointer data) -> gboolean {
+                     static_cast<ControlHost*>(data)->PointerMove(static_cast<int>(e->x),
+                                                                  static_cast<int>(e->y),
+                                                                  gtk::ShiftStateOf(e->state));
+                     return TRUE;
+                   }),
+                   host);
+  g_signal_connect(area, "leave-notify-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventCrossing* e, gpointer data) -> gboolean {
+                     // Crossing into a grab or an inferior is not leaving.
+                     if (e->mode == GDK_CROSSING_NORMAL)
+                       static_cast<ControlHost*>(data)->PointerLeave();
+                     return FALSE;
+                   }),
+                   host);
+}
+
+gboolean ForwardKey(GtkWidget*, GdkEventKey* e, gpointer data) {
+  auto* host = static_cast<ControlHost*>(data);
+  int vk = gtk::VirtualKeyOf(e);
+  ShiftState shift = gtk::ShiftStateOf(e->state);
+  if (e->type == GDK_KEY_RELEASE) return vk ? host->KeyUp(vk, shift) : FALSE;
+  bool handled = vk ? host->KeyDown(vk, shift) : false;
+  gunichar ch = gdk_keyval_to_unicode(e->keyval);
+  // Characters typed with Ctrl or Alt are commands, not text.
+  if (ch != 0 && !(e->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)))
+    handled = host->KeyPress(static_cast<char32_t>(ch)) || handled;
+  return handled ? TRUE : FALSE;
+}
+
+// ---- Popup surfaces (combo lists) ----
+
+class PopupSurface final : public HostDelegate {
+ public:
+  PopupSurface(ControlHost& popup, const Rect& screenRect) : popup_(popup) {
+    window_ = gtk_window_new(GTK_WINDOW_POPUP);
+    gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_COMBO);
+    gtk_window_move(GTK_WINDOW(window_), screenRect.x, screenRect.y);
+    gtk_window_resize(GTK_WINDOW(window_), screenRect.width, screenRect.height);
+    area_ = gtk_drawing_area_new();
+    gtk_widget_set_size_request(area_, screenRect.width, screenRect.height);
+    gtk_widget_set_can_focus(area_, TRUE);
+    gtk_container_add(GTK_CONTAINER(window_), area_);
+    ConnectPointer(area_, &popup_);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(ForwardKey), &popup_);
+    origin_ = {screenRect.x, screenRect.y};
+    popup_.SetDelegate(this);
+    popup_.Resize(screenRect.width, screenRect.height);
+    gtk_widget_show_all(window_);
+    // Presses outside every window of ours arrive here, outside the area.
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
+                  nullptr, nullptr, nullptr, nullptr);
+  }
+  ~PopupSurface() override {
+    gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
+    popup_.SetDelegate(nullptr);
+    gtk_widget_destroy(window_);
+  }
+
+  void InvalidateRect(const Rect& r) override {
+    gtk_widget_queue_draw_area(area_, r.x, r.y, r.width, r.height);
+  }
+  void SetCursor(Cursor) override {}
+  Point ClientOrigin() override { return origin_; }
+  Rect ScreenWorkArea() override {
+    GdkRectangle area{0, 0, 1280, 1024};
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default());
+    if (!monitor) monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return {area.x, area.y, area.width, area.height};
+  }
+  void OpenPopup(ControlHost&, const Rect&) override {}
+  void ClosePopup(ControlHost&) override {}
+
+ private:
+  ControlHost& popup_;
+  GtkWidget* window_;
+  GtkWidget* area_;
+  Point origin_;
+};
+
+// ---- Shadow surface ----
+
+class GtkShadowWindow final : public ShadowWindowPort {
+ public:
+  GtkShadowWindow(GtkWindow* owner, const Rect& rect) {
+    window_ = gtk_window_new(GTK_WINDOW_POPUP);
+    GdkScreen* screen = gtk_widget_get_screen(window_);
+    if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen))
+      gtk_widget_set_visual(window_, visual);
+    gtk_widget_set_app_paintable(window_, TRUE);
+    gtk_window_set_transient_for(GTK_WINDOW(window_), owner);
+    gtk_window_set_accept_focus(GTK_WINDOW(window_), FALSE);
+    gtk_widget_set_sensitive(window_, FALSE);
+    g_signal_connect(
+        window_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
+          auto* self = static_cast<GtkShadowWindow*>(data);
+          cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+          if (self->pixels_.Empty()) {
+            cairo_set_source_rgba(cr, 0, 0, 0, 0);
+            cairo_paint(cr);
+            return TRUE;
+          }
+          cairo_surface_t* s = cairo_image_surface_create_for_data(
+              reinterpret_cast<unsigned char*>(self->pixels_.Data()), CAIRO_FORMAT_ARGB32,
+              self->pixels_.Width(), self->pixels_.Height(), self->pixels_.Stride());
+          cairo_set_source_surface(cr, s, 0, 0);
+          cairo_paint(cr);
+          cairo_surface_destroy(s);
+          return TRUE;
+        }),
+        this);
+    rect_ = rect;
+    gtk_window_move(GTK_WINDOW(window_), rect.x, rect.y);
+    gtk_window_resize(GTK_WINDOW(window_), rect.width, rect.height);
+  }
+  ~GtkShadowWindow() override { gtk_widget_destroy(window_); }
+
+  bool IsWindow() override { return window_ != nullptr; }
+  Rect WindowRect() override { return rect_; }
+  void SetRect(const Rect& r) override {
+    rect_ = r;
+    gtk_window_move(GTK_WINDOW(window_), r.x, r.y);
+    gtk_window_resize(GTK_WINDOW(window_), r.width, r.height);
+  }
+  void MoveTo(Point p) override {
+    rect_.x = p.x;
+    rect_.y = p.y;
+    gtk_window_move(GTK_WINDOW(window_), p.x, p.y);
+  }
+  void ShowNoActivate() override { gtk_widget_show(window_); }
+  void Hide() override { gtk_widget_hide(window_); }
+  void UpdateLayered(const Image& pixels, Point) override {
+    pixels_ = pixels;
+    gtk_widget_queue_draw(window_);
+  }
+
+ private:
+  GtkWidget* window_;
+  Rect rect_;
+  Image pixels_;
+};
+
+// ---- Browser ----
+
+class WebKitBrowser final : public Browser {
+ public:
+  WebKitBrowser(GtkWidget* fixed, const Rect& rect) {
+    WebKitUserContentManager* content = webkit_user_content_manager_new();
+    // The pages run without scroll bars.
+    WebKitUserStyleSheet* sheet = webkit_user_style_sheet_new(
+        "::-webkit-scrollbar{display:none;width:0;height:0}", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(content, sheet);
+    webkit_user_style_sheet_unref(sheet);
+    view_ = webkit_web_view_new_with_user_content_manager(content);
+    g_object_unref(content);
+    gtk_widget_set_size_request(view_, rect.width, rect.height);
+    gtk_fixed_put(GTK_FIXED(fixed), view_, rect.x, rect.y);
+    // No context (help) menu.
+    g_signal_connect(view_, "context-menu",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
+                                    WebKitHitTestResult*, gpointer) -> gboolean { return TRUE; }),
+                     nullptr);
+    // Ctrl+N would open a new window of the browser; it is disabled.
+    g_signal_connect(view_, "key-press-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventKey* e, gpointer) -> gboolean {
+                       return (e->state & GDK_CONTROL_MASK) &&
+                              (e->keyval == GDK_KEY_n || e->keyval == GDK_KEY_N);
+                     }),
+                     nullptr);
+    g_signal_connect(view_, "decide-policy", G_CALLBACK(&WebKitBrowser::DecidePolicy), this);
+    g_signal_connect(view_, "create", G_CALLBACK(&WebKitBrowser::Create), this);
+  }
+
+  void Navigate(const std::string& url) override {
+    DebugLogF("browser: navigate %s", url.c_str());
+    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view_), url.c_str());
+  }
+  void SetVisible(bool visible) override {
+    if (visible)
+      gtk_widget_show(view_);
+    else
+      gtk_widget_hide(view_);
+  }
+  std::string CurrentUrl() const override {
+    const gchar* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
+    return uri ? uri : "";
+  }
+
+ private:
+  static gboolean DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                               WebKitPolicyDecisionType type, gpointer data) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) return FALSE;
+    auto* self = static_cast<WebKitBrowser*>(data);
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    std::string url = webkit_uri_request_get_uri(request);
+    DebugLogF("browser: new window %s", url.c_str());
+    if (self->OnNewWindow && self->OnNewWindow(url)) {
+      webkit_policy_decision_ignore(decision);
+      return TRUE;
+    }
+    return FALSE;
+  }
+
+  // Addresses the program does not take over open in a window of the browser's own.
+  static GtkWidget* Create(WebKitWebView* view, WebKitNavigationAction*, gpointer) {
+    GtkWidget* child = webkit_web_view_new_with_related_view(view);
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window), 900, 640);
+    gtk_container_add(GTK_CONTAINER(window), child);
+    g_signal_connect(child, "ready-to-show", G_CALLBACK(+[](WebKitWebView*, gpointer w) {
+                       gtk_widget_show_all(GTK_WIDGET(w));
+                     }),
+                     window);
+    return child;
+  }
+
+  GtkWidget* view_;
+};
+
+// ---- Windows ----
+
+class GtkHostWindow final : public Window, public ShadowOwnerForm {
+ public:
+  GtkHostWindow(Control& root, const WindowOptions& options)
+      : host_(root, this), width_(options.width), height_(options.height) {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window_), options.title.c_str());
+    gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    gtk_window_set_default_size(GTK_WINDOW(window_), options.width, options.height);
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), !options.taskbar);
+    fixed_ = gtk_fixed_new();
+    area_ = gtk_drawing_area_new();
+    gtk_widget_set_size_request(area_, options.width, options.height);
+    gtk_widget_set_can_focus(area_, TRUE);
+    gtk_fixed_put(GTK_FIXED(fixed_), area_, 0, 0);
+    gtk_container_add(GTK_CONTAINER(window_), fixed_);
+    gtk_widget_show(fixed_);
+    gtk_widget_show(area_);
+    host_.SetBackground(options.background);
+    host_.Resize(options.width, options.height);
+    ConnectPointer(area_, &host_);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkHostWindow::Key), this);
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(&GtkHostWindow::Key), this);
+    g_signal_connect(window_, "delete-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer d) -> gboolean {
+                       static_cast<GtkHostWindow*>(d)->RequestClose();
+                       return TRUE;
+                     }),
+                     this);
+    g_signal_connect(window_, "configure-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventConfigure*, gpointer d) -> gboolean {
+                       auto* self = static_cast<GtkHostWindow*>(d);
+                       self->Notify({FormMessage::Kind::kMove});
+                       self->Notify({FormMessage::Kind::kSize});
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window_, "map-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer d) -> gboolean {
+                       FormMessage m{FormMessage::Kind::kShowWindow};
+                       m.shown = true;
+                       static_cast<GtkHostWindow*>(d)->Notify(m);
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window_, "unmap-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer d) -> gboolean {
+                       FormMessage m{FormMessage::Kind::kShowWindow};
+                       m.shown = false;
+                       static_cast<GtkHostWindow*>(d)->Notify(m);
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window_, "focus-in-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventFocus*, gpointer d) -> gboolean {
+                       auto* self = static_cast<GtkHostWindow*>(d);
+                       FormMessage m{FormMessage::Kind::kActivate};
+                       m.active = true;
+                       self->Notify(m);
+                       self->host_.WindowFocusChanged(true);
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window_, "focus-out-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventFocus*, gpointer d) -> gboolean {
+                       auto* self = static_cast<GtkHostWindow*>(d);
+                       FormMessage m{FormMessage::Kind::kActivate};
+                       self->Notify(m);
+                       // An open popup holds the grab; it closes itself on outside presses.
+                       if (!self->popup_) self->host_.WindowFocusChanged(false);
+                       return FALSE;
+                     }),
+                     this);
+    g_signal_connect(window_, "window-state-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventWindowState* e, gpointer d) -> gboolean {
+                       auto* self = static_cast<GtkHostWindow*>(d);
+                       if (e->changed_mask & GDK_WINDOW_STATE_ICONIFIED) {
+                         FormMessage m{FormMessage::Kind::kSize};
+                         m.sizeType = (e->new_window_state & GDK_WINDOW_STATE_ICONIFIED)
+                                          ? FormMessage::kSizeMinimized
+                                          : FormMessage::kSizeRestored;
+                         self->Notify(m);
+                       }
+                       return FALSE;
+                     }),
+                     this);
+    gtk_widget_realize(window_);
+  }
+
+  ~GtkHostWindow() override {
+    popup_.reset();
+    browsers_.clear();
+    gtk_widget_destroy(window_);
+  }
+
+  // HostDelegate
+  void InvalidateRect(const Rect& r) override {
+    gtk_widget_queue_draw_area(area_, r.x, r.y, r.width, r.height);
+  }
+  void SetCursor(Cursor cursor) override {
+    GdkWindow* w = gtk_widget_get_window(area_);
+    if (!w) return;
+    const char* name = cursor == Cursor::kHandPoint ? "pointer"
+                       : cursor == Cursor::kIBeam   ? "text"
+                                                    : "default";
+    GdkCursor* c = gdk_cursor_new_from_name(gdk_display_get_default(), name);
+    gdk_window_set_cursor(w, c);
+    if (c) g_object_unref(c);
+  }
+  Point ClientOrigin() override {
+    int x = 0, y = 0;
+    if (GdkWindow* w = gtk_widget_get_window(window_)) gdk_window_get_origin(w, &x, &y);
+    return {x, y};
+  }
+  Rect ScreenWorkArea() override {
+    GdkRectangle area{0, 0, 1280, 1024};
+    GdkMonitor* monitor = nullptr;
+    if (GdkWindow* w = gtk_widget_get_window(window_))
+      monitor = gdk_display_get_monitor_at_window(gdk_display_get_default(), w);
+    if (!monitor) monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return {area.x, area.y, area.width, area.height};
+  }
+  void OpenPopup(ControlHost& popup, const Rect& screenRect) override {
+    popup_.reset();
+    popup_ = std::make_unique<PopupSurface>(popup, screenRect);
+  }
+  void ClosePopup(ControlHost&) override { popup_.reset(); }
+
+  // Window
+  ControlHost& Host() override { return host_; }
+  void Show() override {
+    gtk_widget_show(window_);
+    gtk_window_present(GTK_WINDOW(window_));
+  }
+  void Hide() override { gtk_widget_hide(window_); }
+  bool IsVisible() const override { return gtk_widget_get_visible(window_); }
+  void BringToFront() override {
+    gtk_window_deiconify(GTK_WINDOW(window_));
+    gtk_widget_show(window_);
+    gtk_window_present_with_time(GTK_WINDOW(window_), GDK_CURRENT_TIME);
+  }
+  void Minimize() override { gtk_window_iconify(GTK_WINDOW(window_)); }
+  bool IsMinimized() const override {
+    GdkWindow* w = gtk_widget_get_window(window_);
+    return w && (gdk_window_get_state(w) & GDK_WINDOW_STATE_ICONIFIED);
+  }
+  void Restore() override { gtk_window_deiconify(GTK_WINDOW(window_)); }
+  void SetSkipTaskbar(bool skip) override {
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), skip);
+  }
+  void CentreOnScreen() override {
+    Rect area = ScreenWorkArea();
+    MoveTo(area.x + (area.width - width_) / 2, area.y + (area.height - height_) / 2);
+  }
+  void CentreOn(Window& other) override {
+    Rect r = other.ScreenRect();
+    MoveTo(r.x + (r.width - width_) / 2, r.y + (r.height - height_) / 2);
+  }
+  Rect ScreenRect() const override {
+    int x = 0, y = 0;
+    gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
+    return {x, y, width_, height_};
+  }
+  void MoveTo(int x, int y) override { gtk_window_move(GTK_WINDOW(window_), x, y); }
+  void BeginCaptionDrag() override {
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    int x = 0, y = 0;
+    gdk_device_get_position(gdk_seat_get_pointer(seat), nullptr, &x, &y);
+    gtk_window_begin_move_drag(GTK_WINDOW(window_), 1, x, y, GDK_CURRENT_TIME);
+  }
+  void RequestClose() override {
+    if (OnCloseQuery && !OnCloseQuery()) return;
+    if (OnClose) OnClose();
+  }
+  int RunModal(Window* owner) override {
+    if (auto* o = dynamic_cast<GtkHostWindow*>(owner))
+      gtk_window_set_transient_for(GTK_WINDOW(window_), GTK_WINDOW(o->window_));
+    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+    modalResult_ = 0;
+    Show();
+    modalLoop_ = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(modalLoop_);
+    g_main_loop_unref(modalLoop_);
+    modalLoop_ = nullptr;
+    gtk_window_set_modal(GTK_WINDOW(window_), FALSE);
+    Hide();
+    return modalResult_;
+  }
+  void EndModal(int result) override {
+    modalResult_ = result;
+    if (modalLoop_) g_main_loop_quit(modalLoop_);
+  }
+  Browser& CreateBrowser(const Rect& rect) override {
+    browsers_.push_back(std::make_unique<WebKitBrowser>(fixed_, rect));
+    return *browsers_.back();
+  }
+  ShadowOwnerForm& ShadowOwner() override { return *this; }
+  unsigned long NativeId() const override {
+    GdkWindow* w = gtk_widget_get_window(window_);
+    return w ? gtk::X11WindowId(w) : 0;
+  }
+
+  // ShadowOwnerForm
+  Rect FormWindowRect() override { return ScreenRect(); }
+  bool FormVisible() override { return IsVisible(); }
+  void SetDoubleBuffered(bool) override {}
+  bool DragFullWindows() override { return true; }
+  std::unique_ptr<ShadowWindowPort> CreateShadowWindow(const Rect& screenRect) override {
+    return std::make_unique<GtkShadowWindow>(GTK_WINDOW(window_), screenRect);
+  }
+
+ private:
+  static gboolean Key(GtkWidget* w, GdkEventKey* e, gpointer d) {
+    auto* self = static_cast<GtkHostWindow*>(d);
+    // Keys for a focused browser go to the browser.
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(w));
+    if (focus && focus != self->area_) return FALSE;
+    if (e->type == GDK_KEY_PRESS && e->keyval == GDK_KEY_F4 && (e->state & GDK_MOD1_MASK)) {
+      self->RequestClose();
+      return TRUE;
+    }
+    return ForwardKey(w, e, &self->host_);
+  }
+
+  void Notify(const FormMessage& message) {
+    if (OnFormMessage) OnFormMessage(message);
+  }
+
+  ControlHost host_;
+  int width_;
+  int height_;
+  GtkWidget* window_ = nullptr;
+  GtkWidget* fixed_ = nullptr;
+  GtkWidget* area_ = nullptr;
+  std::unique_ptr<PopupSurface> popup_;
+  std::vector<std::unique_ptr<WebKitBrowser>> browsers_;
+  GMainLoop* modalLoop_ = nullptr;
+  int modalResult_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Window> CreateWindow(Control& root, const WindowOptions& options) {
+  return std::make_unique<GtkHostWindow>(root, options);
+}
+
+}  // namespace kestrune::gui
