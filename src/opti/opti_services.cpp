@@ -2,8 +2,6 @@
 // in-memory overlay of a dry run, and the page's integer parsing.
 #include "opti/opti_services.h"
 
-#include <climits>
-
 #include "env/settings_store.h"
 
 namespace kestrune::opti {
@@ -40,26 +38,8 @@ std::string TrimBlanks(std::string_view text) {
 }
 
 int ParseIntDef(std::string_view text, int fallback) {
-  std::string trimmed = TrimBlanks(text);
-  if (trimmed.empty()) return fallback;
-  size_t i = 0;
-  bool negative = false;
-  if (trimmed[0] == '+' || trimmed[0] == '-') {
-    negative = trimmed[0] == '-';
-    i = 1;
-  }
-  if (i == trimmed.size()) return fallback;
-  long long value = 0;
-  for (; i < trimmed.size(); ++i) {
-    char c = trimmed[i];
-    if (c < '0' || c > '9') return fallback;
-    value = value * 10 + (c - '0');
-    // Past 32 bits the text is not an integer of ours.
-    if (value > static_cast<long long>(INT_MAX) + 1) return fallback;
-  }
-  if (negative) value = -value;
-  if (value < INT_MIN || value > INT_MAX) return fallback;
-  return static_cast<int>(value);
+  // One integer rule for Config.dat and the page's edits.
+  return ParseConfigInteger(TrimBlanks(text)).value_or(fallback);
 }
 
 }  // namespace kestrune::opti

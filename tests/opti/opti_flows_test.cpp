@@ -1,0 +1,434 @@
+// The page's actions on real files: Apply's steps and rules, the history,
+// restore, clear and start.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/ini_text.h"
+#include "opti/opti_frame.h"
+#include "opti/opti_test_support.h"
+
+namespace kestrune::opti::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+namespace fs = std::filesystem;
+using kestrune::test::ReadFile;
+using kestrune::test::WriteFile;
+
+std::string Value(const std::string& path, const std::string& section, const std::string& key) {
+  return ini::ReadValue(ReadFile(path), section, key).value_or("<absent>");
+}
+
+void MakeReadOnly(const std::string& path) {
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+void MakeWritable(const std::string& path) {
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(PageTest, ApplyRunsItsStepsInOrder) {
+  Store("CBConfigModelIndex", "2");
+  Store("CBMSAAIndex", "3");
+  Store("CBTreeIndex", "5");
+  Store("CBMouseSmoothingIndex", "1");
+  Store("BigJumpCheck", "1");
+  Store("DirectXBestProCheck", "1");
+  auto page = MakePage();
+  calls.clear();
+  // Config.dat must already hold the choices when the backup starts.
+  std::string configAtBackup;
+  page->SetEngineObserver([&](std::string_view call, int arg) {
+    if (call == "BackupConfigFiles") configAtBackup = ReadConfig("CPUUsageCheck");
+    calls.emplace_back(std::string(call), arg);
+  });
+  page->SetChecked(CheckId::CPUUsage, true);
+  ApplyResult result = page->BtnApplyClick();
+
+  EXPECT_EQ(result.status, ApplyStatus::Done);
+  EXPECT_EQ(configAtBackup, "1");
+  EXPECT_THAT(
+      CallNames(),
+      ElementsAre("BackupConfigFiles", "EnsureDefaultConfigFiles", "ApplyAntiAliasingQuality",
+                  "ApplyPostProcessQuality", "ApplyShadowQuality", "ApplyTextureQuality",
+                  "ApplyEffectsQuality", "ApplyFoliageQuality", "ApplyViewDistanceQuality",
+                  "ApplyNetworkPreset", "ApplyHardwarePreset", "ApplyMouseSmoothing",
+                  "ApplyScreenScale", "ApplyCpuUsageBoost", "ApplyCpuPerformanceBalance",
+                  "ApplyGpuUsageBoost", "ApplyGpuLoadToCpu", "ApplyBigJumpBinding",
+                  "ApplyFrameRateLimit", "ApplySoundPositioning", "ApplyBestComputePerformance",
+                  "ApplyReducedShadowQuality", "ApplyMemoryOptimisation", "ApplyBestImageColour",
+                  "ApplyReducedRenderResolution", "ApplyBestComputeConfig",
+                  "ApplyForceMaxRenderDistance", "ApplyDirectXPro", "ApplyVideoMemoryOptimisation",
+                  "ApplyLowFpsRenderDelay", "ApplyGameLanguage", "ApplyShaderCompileTweaks",
+                  "SyncChangedFiles", "ListBackups"));
+  // Indexes and switches go over unchanged.
+  EXPECT_EQ(ArgOf("ApplyAntiAliasingQuality"), 3);
+  EXPECT_EQ(ArgOf("ApplyFoliageQuality"), 5);
+  EXPECT_EQ(ArgOf("ApplyMouseSmoothing"), 1);
+  EXPECT_EQ(ArgOf("ApplyCpuUsageBoost"), 1);
+  EXPECT_EQ(ArgOf("ApplyBigJumpBinding"), 1);
+  EXPECT_EQ(ArgOf("ApplyDirectXPro"), 1);
+  EXPECT_EQ(ArgOf("ApplyGpuUsageBoost"), 0);
+  EXPECT_EQ(ArgOf("ApplyGameLanguage"), 1);
+
+  // The final question, then nothing more on Cancel.
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].title, "绝地求生：大逃杀");
+  EXPECT_EQ(dialogs.boxes[0].text, "优化完成！请问是否立即启动游戏？");
+  EXPECT_EQ(dialogs.boxes[0].icon, 3);
+  EXPECT_NE(dialogs.boxes[0].buttons, 1);
+  EXPECT_EQ(game.launched, 0);
+  EXPECT_FALSE(result.gameStarted);
+
+  // The game files exist and hold the writers' keys.
+  EXPECT_EQ(
+      Value(GameFile("GameUserSettings.ini"), "/Script/TslGame.TslGameUserSettings", "ScreenScale"),
+      "100.000000");
+  EXPECT_EQ(Value(GameFile("GameUserSettings.ini"), "/Script/TslGame.TslGameUserSettings",
+                  "FrameRateLimit"),
+            "1000.000000");
+  EXPECT_EQ(Value(GameFile("Engine.ini"), "/Script/Engine.InputSettings", "bEnableMouseSmoothing"),
+            "True");
+}
+
+TEST_F(PageTest, ApplyStartsTheGameOnOk) {
+  auto page = MakePage();
+  dialogs.answer = kResultOk;
+  ApplyResult result = page->BtnApplyClick();
+  EXPECT_TRUE(result.gameStarted);
+  EXPECT_EQ(game.launched, 1);
+}
+
+TEST_F(PageTest, ApplyPassesAnUnselectedListOnAsMinusOne) {
+  Store("CBConfigModelIndex", "4");
+  Store("CBViewIndex", "12");
+  Store("CBMouseSmoothingIndex", "7");
+  auto page = MakePage();
+  calls.clear();
+  page->BtnApplyClick();
+  EXPECT_EQ(ArgOf("ApplyViewDistanceQuality"), -1);
+  // Mouse smoothing without a selection: its writer is not called.
+  EXPECT_FALSE(Called("ApplyMouseSmoothing"));
+  EXPECT_EQ(ReadConfig("CBViewIndex"), "-1");
+}
+
+TEST_F(PageTest, ApplyWithMouseSmoothingOffWritesFalse) {
+  auto page = MakePage();
+  calls.clear();
+  page->BtnApplyClick();
+  EXPECT_EQ(ArgOf("ApplyMouseSmoothing"), 0);
+  EXPECT_EQ(Value(GameFile("Engine.ini"), "/Script/Engine.InputSettings", "bEnableMouseSmoothing"),
+            "False");
+}
+
+struct ScreenCase {
+  const char* typed;
+  int written;
+  const char* saved;
+};
+
+class ScreenScaleTest : public PageTest, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(ScreenScaleTest, ScreenPercentageIsClampedForTheGameOnly) {
+  auto page = MakePage();
+  calls.clear();
+  page->SetEditText(EditId::Screen, GetParam().typed);
+  page->BtnApplyClick();
+  EXPECT_EQ(ArgOf("ApplyScreenScale"), GetParam().written);
+  EXPECT_EQ(
+      Value(GameFile("GameUserSettings.ini"), "/Script/TslGame.TslGameUserSettings", "ScreenScale"),
+      std::to_string(GetParam().written) + ".000000");
+  EXPECT_EQ(page->EditText(EditId::Screen), std::to_string(GetParam().written));
+  // Config.dat keeps what was typed (parsed, not clamped).
+  EXPECT_EQ(ReadConfig("ScreenSize"), GetParam().saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundaries, ScreenScaleTest,
+                         ::testing::Values(ScreenCase{"39", 100, "39"}, ScreenCase{"40", 40, "40"},
+                                           ScreenCase{"120", 120, "120"},
+                                           ScreenCase{"121", 100, "121"},
+                                           ScreenCase{"abc", 100, "100"},
+                                           ScreenCase{" 85 ", 85, "85"},
+                                           ScreenCase{"150", 100, "150"}));
+
+struct FpsCase {
+  bool checked;
+  const char* typed;
+  int written;
+  const char* shownAfter;
+};
+
+class FrameRateLimitTest : public PageTest, public ::testing::WithParamInterface<FpsCase> {};
+
+TEST_P(FrameRateLimitTest, LimitGoesOutOnlyWhenChecked) {
+  auto page = MakePage();
+  calls.clear();
+  page->SetChecked(CheckId::FPSLimit, GetParam().checked);
+  page->SetEditText(EditId::FPSLimit, GetParam().typed);
+  page->BtnApplyClick();
+  EXPECT_EQ(ArgOf("ApplyFrameRateLimit"), GetParam().written);
+  EXPECT_EQ(page->EditText(EditId::FPSLimit), GetParam().shownAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FrameRateLimitTest,
+    ::testing::Values(FpsCase{false, "144", 1000, "144"}, FpsCase{false, "junk", 1000, "60"},
+                      FpsCase{true, "144", 144, "144"}, FpsCase{true, " 30 ", 30, "30"},
+                      FpsCase{true, "junk", 60, "60"}, FpsCase{true, "5000", 5000, "5000"}));
+
+struct FovCase {
+  bool checked;
+  const char* typed;
+  int written;  // -1: ApplyFirstPersonFov is not called
+  const char* shownAfter;
+};
+
+class FieldOfViewTest : public PageTest, public ::testing::WithParamInterface<FovCase> {};
+
+TEST_P(FieldOfViewTest, FieldOfViewGoesOutOnlyWhenChecked) {
+  auto page = MakePage();
+  calls.clear();
+  page->SetChecked(CheckId::FpsCamearFov, GetParam().checked);
+  page->SetEditText(EditId::FpsCamearFov, GetParam().typed);
+  page->BtnApplyClick();
+  if (GetParam().written < 0)
+    EXPECT_FALSE(Called("ApplyFirstPersonFov"));
+  else
+    EXPECT_EQ(ArgOf("ApplyFirstPersonFov"), GetParam().written);
+  EXPECT_EQ(page->EditText(EditId::FpsCamearFov), GetParam().shownAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FieldOfViewTest,
+                         ::testing::Values(FovCase{false, "110", -1, "110"},
+                                           // re-parsed with 100, not the load default 108
+                                           FovCase{false, "wide", -1, "100"},
+                                           FovCase{true, "110", 110, "110"},
+                                           FovCase{true, "wide", 100, "100"},
+                                           // no range is imposed
+                                           FovCase{true, "300", 300, "300"}));
+
+TEST_F(PageTest, ApplyWhileTheGameRunsShowsOnlyTheNoticeAndTouchesNothing) {
+  WriteFile(GameFile("Engine.ini"), "[Core.System]\r\nPaths=x\r\n");
+  auto page = MakePage();
+  calls.clear();
+  game.running = true;
+  dialogs.pressCloseGame = true;
+  ApplyResult result = page->BtnApplyClick();
+  EXPECT_EQ(result.status, ApplyStatus::GameRunning);
+  EXPECT_EQ(dialogs.notices, 1);
+  EXPECT_EQ(game.terminated, 1);  // the notice's button, and Apply does not resume
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_FALSE(fs::exists(ConfigDat()));
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[Core.System]\r\nPaths=x\r\n");
+  EXPECT_FALSE(fs::exists(GameFile("GameUserSettings.ini")));
+  EXPECT_TRUE(fs::is_empty(Base() + "/Kestrune/BackupFiles"));
+}
+
+TEST(HistoryLineTest, ShowsTheStampWithoutTheYear) {
+  EXPECT_EQ(HistoryLine("/home/p/.local/share/Kestrune/BackupFiles/20180307_140509123"),
+            "03月07日 14时05分09秒 123");
+  EXPECT_EQ(HistoryLine("C:\\Users\\p\\Kestrune\\BackupFiles\\20171103_214509077"),
+            "11月03日 21时45分09秒 077");
+  // Without a stamp only the fixed characters remain.
+  EXPECT_EQ(HistoryLine("/backups/old"), "月日 时分秒 ");
+}
+
+TEST_F(PageTest, AfterTheFirstApplyTheHistoryShowsTheNewBackupSelected) {
+  auto page = MakePage();
+  page->BtnApplyClick();
+  ASSERT_EQ(page->History().size(), 1u);
+  EXPECT_EQ(page->HistoryList().Count(), 1);
+  EXPECT_EQ(page->HistoryList().ItemIndex, 0);
+  EXPECT_EQ(page->HistoryList().Items[0], HistoryLine(page->History()[0].Folder));
+  EXPECT_THAT(
+      page->HistoryList().Items[0],
+      ::testing::MatchesRegex("[0-9]{2}月[0-9]{2}日 [0-9]{2}时[0-9]{2}分[0-9]{2}秒 [0-9]{3}"));
+  page->BtnApplyClick();
+  EXPECT_EQ(page->HistoryList().Count(), 2);
+  EXPECT_EQ(page->HistoryList().ItemIndex, 1);
+}
+
+TEST_F(PageTest, HistoryListsTheIndexInFileOrder) {
+  std::string root = Base() + "/Kestrune/BackupFiles/";
+  WriteFile(root + "config.dat", "[Backup]\r\nID0=" + root + "20180307_140509123\r\nID1=" + root +
+                                     "20190102_030405006\r\n");
+  auto page = MakePage();
+  EXPECT_THAT(page->HistoryList().Items,
+              ElementsAre("03月07日 14时05分09秒 123", "01月02日 03时04分05秒 006"));
+  EXPECT_EQ(page->HistoryList().ItemIndex, 1);
+}
+
+TEST_F(PageTest, RestorePutsTheSelectedBackupBack) {
+  WriteFile(GameFile("Engine.ini"), "[A]\r\nk=original\r\n");
+  auto page = MakePage();
+  page->BtnApplyClick();  // backup 0 holds the original
+  WriteFile(GameFile("Engine.ini"), "[A]\r\nk=changed\r\n");
+  dialogs.boxes.clear();
+  calls.clear();
+  page->SetHistoryIndex(0);
+  EXPECT_TRUE(page->btnRestoreClick());
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[A]\r\nk=original\r\n");
+  // The backup of a missing file leaves the game's file as it is.
+  EXPECT_TRUE(fs::exists(GameFile("GameUserSettings.ini")));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].title, "绝地求生：大逃杀");
+  EXPECT_EQ(dialogs.boxes[0].text, "还原完成！所有配置文件已经还原到所选时间点之前的状态。");
+  EXPECT_EQ(dialogs.boxes[0].icon, 2);
+  EXPECT_EQ(dialogs.boxes[0].buttons, 1);
+  // No new backup, no history rebuild, the barrier at the end.
+  EXPECT_THAT(CallNames(), ElementsAre("RestoreBackup", "SyncChangedFiles"));
+}
+
+TEST_F(PageTest, RestoreWithNothingToRestoreDoesNothing) {
+  auto page = MakePage();
+  EXPECT_FALSE(page->btnRestoreClick());  // empty history
+  page->BtnApplyClick();
+  dialogs.boxes.clear();
+  calls.clear();
+  page->SetHistoryIndex(-1);
+  EXPECT_FALSE(page->btnRestoreClick());  // no selection
+  page->SetHistoryIndex(5);               // past the end: no selection either
+  EXPECT_FALSE(page->btnRestoreClick());
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(PageTest, RestoreEvenWhenTheGameRuns) {
+  WriteFile(GameFile("Scalability.ini"), "[S]\r\na=1\r\n");
+  auto page = MakePage();
+  page->BtnApplyClick();
+  WriteFile(GameFile("Scalability.ini"), "[S]\r\na=2\r\n");
+  game.running = true;
+  EXPECT_TRUE(page->btnRestoreClick());
+  EXPECT_EQ(ReadFile(GameFile("Scalability.ini")), "[S]\r\na=1\r\n");
+}
+
+TEST_F(PageTest, ClearDeletesEveryIniButNoSubfolderAndCanBeUndone) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  WriteFile(GameFile("GameUserSettings.ini"), "[G]\r\ng=1\r\n");
+  WriteFile(GameFile("Scalability.ini"), "[S]\r\ns=1\r\n");
+  WriteFile(GameFile("Input.ini"), "[I]\r\ni=1\r\n");
+  WriteFile(GameFile("notes.txt"), "keep");
+  WriteFile(GameFile("Sub/Deep.ini"), "[D]\r\n");
+  auto page = MakePage();
+  calls.clear();
+  EXPECT_TRUE(page->Label4Click());
+  for (const char* gone : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini", "Input.ini"})
+    EXPECT_FALSE(fs::exists(GameFile(gone))) << gone;
+  EXPECT_TRUE(fs::exists(GameFile("notes.txt")));
+  EXPECT_TRUE(fs::exists(GameFile("Sub/Deep.ini")));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text, "删除完成，游戏已经恢复到第一次安装的状态，请重启游戏。");
+  EXPECT_EQ(dialogs.boxes[0].icon, 2);
+  EXPECT_EQ(dialogs.boxes[0].buttons, 1);
+  // The files went into a backup first; the history offers it.
+  EXPECT_THAT(CallNames(), ElementsAre("BackupConfigFiles", "ClearGameConfig", "SyncChangedFiles",
+                                       "ListBackups"));
+  ASSERT_EQ(page->History().size(), 1u);
+  EXPECT_EQ(page->HistoryList().ItemIndex, 0);
+  EXPECT_TRUE(page->btnRestoreClick());
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[E]\r\ne=1\r\n");
+  EXPECT_EQ(ReadFile(GameFile("GameUserSettings.ini")), "[G]\r\ng=1\r\n");
+  EXPECT_EQ(ReadFile(GameFile("Scalability.ini")), "[S]\r\ns=1\r\n");
+}
+
+TEST_F(PageTest, ClearOnAnEmptyFolderStillReportsDone) {
+  auto page = MakePage();
+  EXPECT_TRUE(page->Label4Click());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].icon, 2);
+}
+
+TEST_F(PageTest, ClearDeletesNothingWhenItsBackupCannotBeRecorded) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  std::string index = Base() + "/Kestrune/BackupFiles/config.dat";
+  WriteFile(index, "[Backup]\r\n");
+  MakeReadOnly(index);
+  auto page = MakePage();
+  EXPECT_FALSE(page->Label4Click());
+  EXPECT_TRUE(fs::exists(GameFile("Engine.ini")));
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_THAT(dialogs.errors[0], HasSubstr("Unable to write to"));
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(PageTest, AnUnwritableBackupIndexStopsApplyWithAnErrorBox) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  std::string index = Base() + "/Kestrune/BackupFiles/config.dat";
+  WriteFile(index, "[Backup]\r\n");
+  MakeReadOnly(index);
+  auto page = MakePage();
+  calls.clear();
+  ApplyResult result = page->BtnApplyClick();
+  EXPECT_EQ(result.status, ApplyStatus::Failed);
+  EXPECT_THAT(result.error, HasSubstr("Unable to write to"));
+  EXPECT_THAT(result.error, HasSubstr("config.dat"));
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0], result.error);
+  EXPECT_TRUE(dialogs.boxes.empty());  // no final question
+  // Choices were saved; no writer ran; the history was not reloaded.
+  EXPECT_EQ(ReadConfig("CBConfigModelIndex"), "1");
+  EXPECT_THAT(CallNames(), ElementsAre("BackupConfigFiles", "SyncChangedFiles"));
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[E]\r\ne=1\r\n");
+
+  // The page stays usable: once the index can be written, Apply goes through.
+  MakeWritable(index);
+  dialogs.errors.clear();
+  EXPECT_EQ(page->BtnApplyClick().status, ApplyStatus::Done);
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(PageTest, ApplySaysWhichFilesItCouldNotChange) {
+  WriteFile(GameFile("GameUserSettings.ini"),
+            "[/Script/TslGame.TslGameUserSettings]\r\nScreenScale=90.000000\r\n");
+  MakeReadOnly(GameFile("GameUserSettings.ini"));
+  auto page = MakePage();
+  dialogs.answer = kResultOk;
+  ApplyResult result = page->BtnApplyClick();
+  EXPECT_EQ(result.status, ApplyStatus::Done);
+  ASSERT_FALSE(result.skipped.empty());
+  EXPECT_THAT(result.skipped[0].Path, HasSubstr("GameUserSettings.ini"));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_THAT(dialogs.boxes[0].text, Not(HasSubstr("优化完成！")));
+  EXPECT_THAT(dialogs.boxes[0].text, HasSubstr("GameUserSettings.ini"));
+  EXPECT_THAT(dialogs.boxes[0].text, HasSubstr("read-only"));
+  EXPECT_THAT(dialogs.boxes[0].text, ::testing::EndsWith("请问是否立即启动游戏？"));
+  EXPECT_NE(dialogs.boxes[0].buttons, 1);
+  // The question still follows.
+  EXPECT_EQ(game.launched, 1);
+  EXPECT_EQ(ReadFile(GameFile("GameUserSettings.ini")),
+            "[/Script/TslGame.TslGameUserSettings]\r\nScreenScale=90.000000\r\n");
+  // The next clean Apply says "优化完成！" again.
+  MakeWritable(GameFile("GameUserSettings.ini"));
+  dialogs.boxes.clear();
+  EXPECT_TRUE(page->BtnApplyClick().skipped.empty());
+  EXPECT_EQ(dialogs.boxes.at(0).text, "优化完成！请问是否立即启动游戏？");
+}
+
+TEST(ApplyQuestionTextTest, NamesEachFileAndItsReason) {
+  std::vector<TSwallowedWrite> skipped = {{"/g/Engine.ini", 3, "file is read-only"},
+                                          {"/g/Scalability.ini", 1, "Permission denied"}};
+  EXPECT_EQ(ApplyQuestionText(skipped),
+            "以下文件无法修改：Engine.ini（file is read-only）；Scalability.ini（Permission "
+            "denied）。请问是否立即启动游戏？");
+  EXPECT_EQ(ApplyQuestionText({}), "优化完成！请问是否立即启动游戏？");
+}
+
+TEST_F(PageTest, StartButtonStartsTheGameOnlyWhenItIsNotRunning) {
+  auto page = MakePage();
+  EXPECT_TRUE(page->BtnStartPUBGClick());
+  EXPECT_EQ(game.launched, 1);
+  game.running = true;
+  EXPECT_FALSE(page->BtnStartPUBGClick());
+  EXPECT_EQ(game.launched, 1);
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+}  // namespace
+}  // namespace kestrune::opti::test
