@@ -123,6 +123,7 @@ class ControlHost {
   Control* capture_ = nullptr;
   Control* focus_ = nullptr;
   Control* pressed_ = nullptr;
+  Control* upTarget_ = nullptr;
   MouseButton pressedButton_ = MouseButton::kLeft;
   ShiftState modifiers_ = 0;
   Rect invalid_;

@@ -1,0 +1,121 @@
+// PNG decoding and encoding through libpng's simplified API (which keeps its
+// own setjmp error handling out of our C++ frames).
+#include "controls/image.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace kestrune {
+
+Image::Image(int width, int height)
+    : width_(width < 0 ? 0 : width),
+      height_(height < 0 ? 0 : height),
+      pixels_(static_cast<size_t>(width_) * height_, 0u) {}
+
+Color Image::ColorAt(int x, int y) const {
+  uint32_t p = Pixel(x, y);
+  uint8_t a = static_cast<uint8_t>(p >> 24);
+  auto un = [a](uint32_t c) -> uint8_t {
+    if (a == 0) return 0;
+    return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+  };
+  return {un((p >> 16) & 0xFF), un((p >> 8) & 0xFF), un(p & 0xFF), a};
+}
+
+PngDecodeResult DecodePng(std::span<const uint8_t> data) {
+  PngDecodeResult result;
+  if (data.empty()) {
+    result.error = "PNG data is empty";
+    return result;
+  }
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&png, data.data(), data.size())) {
+    result.error = png.message[0] ? png.message : "not a PNG";
+    png_image_free(&png);
+    return result;
+  }
+  if (png.width == 0 || png.height == 0 || png.width > kMaxPngDimension ||
+      png.height > kMaxPngDimension || int64_t{png.width} * int64_t{png.height} > kMaxPngPixels) {
+    char text[96];
+    std::snprintf(text, sizeof text, "PNG dimensions %ux%u are out of range", png.width,
+                  png.height);
+    result.error = text;
+    png_image_free(&png);
+    return result;
+  }
+  // BGRA in memory is 0xAARRGGBB in a little-endian uint32, Cairo's layout.
+  png.format = PNG_FORMAT_BGRA;
+  auto image = std::make_shared<Image>(static_cast<int>(png.width), static_cast<int>(png.height));
+  if (!png_image_finish_read(&png, nullptr, image->Data(), image->Stride(), nullptr)) {
+    result.error = png.message[0] ? png.message : "PNG data is corrupt";
+    png_image_free(&png);
+    return result;
+  }
+  png_image_free(&png);
+  uint32_t* p = image->Data();
+  size_t count = static_cast<size_t>(image->Width()) * image->Height();
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t a = p[i] >> 24;
+    if (a == 255) continue;
+    auto pre = [a](uint32_t c) { return (c * a + 127) / 255; };
+    p[i] = (a << 24) | (pre((p[i] >> 16) & 0xFF) << 16) | (pre((p[i] >> 8) & 0xFF) << 8) |
+           pre(p[i] & 0xFF);
+  }
+  result.image = std::move(image);
+  return result;
+}
+
+std::shared_ptr<const Image> DecodePngOrThrow(std::span<const uint8_t> data) {
+  PngDecodeResult r = DecodePng(data);
+  if (!r.image) throw PngError(r.error);
+  return r.image;
+}
+
+std::vector<uint8_t> EncodePng(const Image& image) {
+  std::vector<uint8_t> out;
+  if (image.Empty()) return out;
+  // Back to straight alpha, byte order B, G, R, A.
+  std::vector<uint32_t> straight(static_cast<size_t>(image.Width()) * image.Height());
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      Color c = image.ColorAt(x, y);
+      straight[static_cast<size_t>(y) * image.Width() + x] =
+          (uint32_t{c.a} << 24) | (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+    }
+  }
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.Width());
+  png.height = static_cast<png_uint_32>(image.Height());
+  png.format = PNG_FORMAT_BGRA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&png, nullptr, &size, 0, straight.data(), image.Stride(),
+                                 nullptr)) {
+    return out;
+  }
+  out.resize(size);
+  if (!png_image_write_to_memory(&png, out.data(), &size, 0, straight.data(), image.Stride(),
+                                 nullptr)) {
+    out.clear();
+    return out;
+  }
+  out.resize(size);
+  return out;
+}
+
+bool WritePngFile(const Image& image, const std::string& path) {
+  std::vector<uint8_t> bytes = EncodePng(image);
+  if (bytes.empty()) return false;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fclose(f) == 0) && ok;
+  return ok;
+}
+
+}  // namespace kestrune

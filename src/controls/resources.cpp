@@ -1,0 +1,48 @@
+// Lookup in the resource table the build generates from resources/.
+#include "controls/resources.h"
+
+#include <algorithm>
+#include <string>
+
+#include "controls/resource_table.h"
+
+namespace kestrune {
+
+namespace {
+const RawResourceEntry* FindEntry(std::string_view name) {
+  for (size_t i = 0; i < kRawResourceCount; ++i) {
+    if (kRawResources[i].name == name) return &kRawResources[i];
+  }
+  return nullptr;
+}
+}  // namespace
+
+std::optional<std::span<const uint8_t>> FindRawResource(std::string_view name) {
+  const RawResourceEntry* e = FindEntry(name);
+  if (!e) return std::nullopt;
+  return std::span<const uint8_t>(e->data, e->size);
+}
+
+std::vector<std::string> ListRawResources() {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < kRawResourceCount; ++i) names.emplace_back(kRawResources[i].name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::shared_ptr<const Image> LoadPngResourceImage(std::string_view name) {
+  auto bytes = FindRawResource(name);
+  // A missing resource reaches the decoder as no data at all, so the caller
+  // sees the decoder's own complaint, naming the resource.
+  PngDecodeResult r = DecodePng(bytes ? *bytes : std::span<const uint8_t>());
+  if (!r.image) throw PngError(r.error + " (resource \"" + std::string(name) + "\")");
+  return r.image;
+}
+
+void LoadPngResource(TPicture& picture, std::string_view name) {
+  auto bytes = FindRawResource(name);
+  LoadPngResourceImage(name);  // validates; throws before the picture changes
+  picture = TPicture::FromBytes(*bytes);
+}
+
+}  // namespace kestrune
