@@ -21,8 +21,8 @@ const SetCase kSetCases[] = {
     {"AppendsSectionInRequestedCase", "[A]\r\nk=1\r\n", "/script/engine.engine", "k", "v",
      "[A]\r\nk=1\r\n[/script/engine.engine]\r\nk=v\r\n"},
     {"CreatesFromNothing", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
-    {"AddsAfterLastKeyBeforeBlankAndComment", "[S]\r\na=1\r\n\r\n; note\r\n[T]\r\n", "s", "b",
-     "2", "[S]\r\na=1\r\nb=2\r\n\r\n; note\r\n[T]\r\n"},
+    {"AddsAfterLastKeyBeforeBlankAndComment", "[S]\r\na=1\r\n\r\n; note\r\n[T]\r\n", "s", "b", "2",
+     "[S]\r\na=1\r\nb=2\r\n\r\n; note\r\n[T]\r\n"},
     {"AddsAfterHeaderOfEmptySection", "[S]\n\n[T]\nx=1\n", "S", "k", "v",
      "[S]\nk=v\r\n\n[T]\nx=1\n"},
     {"KeepsKeySpellingSpacingAndEnding", "[S]\nMyKey  =  old\n", "s", "mykey", "new",
@@ -39,13 +39,14 @@ const SetCase kSetCases[] = {
      "\xEF\xBB\xBF[A]\r\nk=2\r\n"},
     {"GluedHeaderTextIsAKeyLine", "[A]\r\nkey=True[/script/x]\r\n", "/script/x", "k", "v",
      "[A]\r\nkey=True[/script/x]\r\n[/script/x]\r\nk=v\r\n"},
-    {"TextBeforeFirstSectionIsNeverAKey", "k=1\r\n[A]\r\n", "A", "k", "2",
-     "k=1\r\n[A]\r\nk=2\r\n"},
+    {"TextBeforeFirstSectionIsNeverAKey", "k=1\r\n[A]\r\n", "A", "k", "2", "k=1\r\n[A]\r\nk=2\r\n"},
     {"CommentIsNeverAKey", "[A]\r\n;k=1\r\n", "A", "k", "2", "[A]\r\nk=2\r\n;k=1\r\n"},
     {"ValueWrittenExactly", "[A]\r\n", "A", "b", "False", "[A]\r\nb=False\r\n"},
 };
 
-void PrintTo(const SetCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SetCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SetKeyTest : public ::testing::TestWithParam<SetCase> {};
 

@@ -1,0 +1,183 @@
+// The INI layer on files no game wrote: garbage and NUL bytes, a file of
+// tens of megabytes, CR-only and mixed line endings, byte-order marks. Each
+// edit must succeed or fail cleanly, keep every byte it does not own, and
+// read back what it wrote.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/ini_file.h"
+#include "engine/ini_text.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::ini {
+namespace {
+
+using namespace std::string_literals;
+
+std::string Garbage(size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string out(size, '\0');
+  for (char& c : out) c = static_cast<char>(rng() & 0xFF);
+  return out;
+}
+
+size_t CountEntries(const std::string& folder) {
+  size_t n = 0;
+  for (auto it = std::filesystem::directory_iterator(folder);
+       it != std::filesystem::directory_iterator(); ++it)
+    ++n;
+  return n;
+}
+
+struct HostileCase {
+  const char* name;
+  std::string bytes;
+};
+
+std::vector<HostileCase> HostileCases() {
+  return {
+      {"Empty", ""},
+      {"OnlyBom", "\xEF\xBB\xBF"},
+      {"OnlyCr", "\r"},
+      {"BinaryGarbage", Garbage(4096, 1)},
+      {"GarbageWithSectionInside", Garbage(700, 2) + "\n[S]\nk=old\n" + Garbage(700, 3)},
+      {"NulInsideKeyLine", "[S]\r\nk=1\0tail\r\nz=2\r\n"s},
+      {"NulInSectionName", "[S\0x]\r\nk=1\r\n"s},
+      {"Utf16LittleEndian", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\x31\0\r\0\n\0"s},
+      {"CrOnly", "[S]\rk=1\rother=2\r"},
+      {"MixedEndings", "; head\n[S]\r\nk=1\rother=2\n\r\n[T]\rx=1"},
+      {"BomThenSection", "\xEF\xBB\xBF[S]\r\nk=1\r\n"},
+      {"BomThenBlankHeader", "\xEF\xBB\xBF  [ s ]  trailing\nk = 1\n"},
+      {"UnterminatedLastKey", "[S]\r\nk=1"},
+      {"HeaderWithoutClose", "[S\r\nk=1\r\n"},
+      {"LongLine", "[S]\r\nk=" + std::string(1 << 20, 'x') + "\r\nz=1\r\n"},
+      {"ManyBlankLines", "[S]" + std::string(100000, '\n') + "k=1"},
+  };
+}
+
+class HostileFileTest : public ::testing::TestWithParam<HostileCase> {};
+
+// Set, read back, set back, delete: whatever the bytes, the layer keeps the
+// bytes outside the edited line and the file stays readable.
+TEST_P(HostileFileTest, EditsKeepForeignBytes) {
+  test::TempDir dir;
+  const std::string path = dir.Path("Engine.ini");
+  const std::string original = GetParam().bytes;
+  test::WriteFile(path, original);
+
+  FileResult set = WriteKeyToFile(path, "S", "k", "new");
+  ASSERT_TRUE(set.ok) << set.error;
+  std::string after = test::ReadFile(path);
+  EXPECT_EQ(ReadValueFromFile(path, "S", "k"), "new");
+  // The bytes before the edit point are the original's.
+  size_t common = 0;
+  while (common < after.size() && common < original.size() && after[common] == original[common])
+    ++common;
+  std::string_view head(original.data(), common);
+  size_t lineStart = head.find_last_of("\r\n");
+  size_t editPoint = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+  // Everything after the edited line survives as the file's tail.
+  size_t tailFrom = original.find_first_of("\r\n", common);
+  std::string tail = tailFrom == std::string::npos ? "" : original.substr(tailFrom);
+  if (!tail.empty() && after.size() >= tail.size()) {
+    EXPECT_EQ(after.substr(after.size() - tail.size()), tail);
+  }
+  EXPECT_LE(editPoint, original.size());
+
+  // Writing the same value again changes nothing on disk.
+  FileResult again = WriteKeyToFile(path, "S", "k", "new");
+  EXPECT_TRUE(again.ok);
+  EXPECT_FALSE(again.changed);
+  EXPECT_EQ(test::ReadFile(path), after);
+
+  // Deleting leaves a file that no longer holds the key, and nothing else.
+  FileResult del = DeleteKeyFromFile(path, "S", "k");
+  EXPECT_TRUE(del.ok) << del.error;
+  std::string deleted = test::ReadFile(path);
+  EXPECT_LT(deleted.size(), after.size());
+  EXPECT_EQ(CountEntries(dir.path()), 1u) << "a temporary file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, ::testing::ValuesIn(HostileCases()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// When the section exists, setting a key that is present changes only its
+// value, and the line keeps its own ending (CR, LF or CR LF).
+TEST(HostileEndingsTest, ExistingKeyKeepsItsEnding) {
+  struct Case {
+    std::string before;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"[S]\rk=1\rz=2\r", "[S]\rk=22\rz=2\r"},
+      {"[S]\nk=1\r\nz=2\n", "[S]\nk=22\r\nz=2\n"},
+      {"[S]\r\nk=1\rz=2", "[S]\r\nk=22\rz=2"},
+      {"\xEF\xBB\xBF[S]\nk=1", "\xEF\xBB\xBF[S]\nk=22"},
+      {"[S]\r\nk=1\0x\r\nz=2\r\n"s, "[S]\r\nk=22\r\nz=2\r\n"},
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    std::string path = dir.Path("t.ini");
+    test::WriteFile(path, c.before);
+    ASSERT_TRUE(WriteKeyToFile(path, "s", "K", "22").ok);
+    EXPECT_EQ(test::ReadFile(path), c.after) << ::testing::PrintToString(c.before);
+  }
+}
+
+// Adding keys to CR-only and unterminated files: the new line ends in CR LF
+// and the line it follows gets a break only when it had none.
+TEST(HostileEndingsTest, AddedLinesAfterForeignEndings) {
+  test::TempDir dir;
+  std::string path = dir.Path("t.ini");
+  test::WriteFile(path, "[S]\rk=1\r\r[T]\rx=1");
+  ASSERT_TRUE(WriteKeyToFile(path, "S", "new", "v").ok);
+  ASSERT_TRUE(WriteKeyToFile(path, "T", "y", "2").ok);
+  ASSERT_TRUE(WriteKeyToFile(path, "U", "z", "3").ok);
+  EXPECT_EQ(test::ReadFile(path), "[S]\rk=1\rnew=v\r\n\r[T]\rx=1\r\ny=2\r\n[U]\r\nz=3\r\n");
+}
+
+// A file of tens of megabytes is edited like any other: the edit lands, the
+// bytes around it survive, and no temporary file is left.
+TEST(HostileSizeTest, TensOfMegabytes) {
+  test::TempDir dir;
+  std::string path = dir.Path("GameUserSettings.ini");
+  std::string body = "[ScalabilityGroups]\r\nsg.ShadowQuality=3\r\n[Filler]\r\n";
+  std::string line = "Filler=" + std::string(120, 'f') + "\r\n";
+  while (body.size() < 24u * 1024 * 1024) body += line;
+  test::WriteFile(path, body);
+  ASSERT_TRUE(WriteKeyToFile(path, "ScalabilityGroups", "sg.ShadowQuality", "0").ok);
+  ASSERT_TRUE(WriteKeyToFile(path, "Filler", "Last", "1").ok);
+  std::string after = test::ReadFile(path);
+  std::string expected = body;
+  expected.replace(expected.find("=3"), 2, "=0");
+  expected += "Last=1\r\n";
+  EXPECT_TRUE(after == expected) << "sizes " << after.size() << " vs " << expected.size();
+  EXPECT_EQ(CountEntries(dir.path()), 1u);
+}
+
+// Text the engine writes whole (templates, the binding edit) refuses line
+// breaks and NUL inside a line rather than write a different file.
+TEST(HostileWholeFileTest, RefusesUnsafeLinesAndKeepsTheFile) {
+  test::TempDir dir;
+  std::string path = dir.Path("GameUserSettings.ini");
+  test::WriteFile(path, "[A]\r\nk=1\r\n");
+  const std::vector<std::string> bad[] = {{"ok", "a\rb"}, {"a\nb"}, {"x\0y"s}};
+  for (const auto& lines : bad) {
+    EXPECT_FALSE(SaveLinesToFile(path, lines).ok);
+    EXPECT_EQ(test::ReadFile(path), "[A]\r\nk=1\r\n");
+  }
+  // Loading splits CR-only and mixed endings and never returns a torn line.
+  test::WriteFile(path, "a\rb\r\nc\nd");
+  std::string error;
+  auto lines = LoadLinesFromFile(path, &error);
+  ASSERT_TRUE(lines.has_value()) << error;
+  EXPECT_EQ(*lines, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(CountEntries(dir.path()), 1u);
+}
+
+}  // namespace
+}  // namespace kestrune::ini
