@@ -84,16 +84,13 @@ inline std::vector<Step> WriterSteps(const THareWareInfo& hardware) {
   };
 }
 
-// A second pass that switches options off again: removals and rewrites of
-// keys the first pass added, so the crash test also breaks deletes.
+// A second pass that switches options off again: removals of keys the first
+// pass added and a rewrite of the binding list, so the crash test also
+// breaks deletes.
 inline std::vector<Step> UndoSteps() {
   return {
-      {"ApplyPostProcessQuality(1)", [](TPUBGLib& e) { e.ApplyPostProcessQuality(1); }},
       {"ApplyNetworkPreset(5)", [](TPUBGLib& e) { e.ApplyNetworkPreset(5); }},
-      {"ApplyHardwarePreset(8)", [](TPUBGLib& e) { e.ApplyHardwarePreset(8, THareWareInfo{}); }},
       {"ApplyBigJumpBinding(false)", [](TPUBGLib& e) { e.ApplyBigJumpBinding(false); }},
-      {"ApplyDirectXPro(false)", [](TPUBGLib& e) { e.ApplyDirectXPro(false); }},
-      {"ApplyBestComputeConfig(false)", [](TPUBGLib& e) { e.ApplyBestComputeConfig(false); }},
   };
 }
 

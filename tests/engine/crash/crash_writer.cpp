@@ -3,10 +3,10 @@
 // the durability barrier) on a game folder, deterministically.
 //
 //   crash_writer run <base>                 just do the work
-//   crash_writer record <base> <events>     also record every change to the
-//                                           tree under <base> (each completed
-//                                           rename, mkdir and unlink, with
-//                                           the bytes that landed) in <events>
+//   crash_writer record <base> <events> [--stop-on-failure]
+//       also record every change to the tree under <base> (each completed
+//       rename, mkdir and unlink, with the bytes that landed) in <events>;
+//       optionally stop after the first step that swallowed a write
 //
 // At the end it prints what the engine swallowed, one line per file, so the
 // test can tell a counted failure from a lost write.
@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = argv[1];
+  const bool stopOnFailure = argc > 4 && std::string(argv[4]) == "--stop-on-failure";
   const std::string base = argv[2];
   crash::EventLog log;
   if (mode == "record") {
@@ -97,6 +98,9 @@ int main(int argc, char** argv) {
       for (const crash::Step& step : steps) {
         step.run(engine);
         ++done;
+        // After an injected failure only the report matters; stopping at
+        // the step that swallowed it keeps fault runs short.
+        if (stopOnFailure && engine.SwallowedWriteCount() > 0) break;
       }
       if (!engine.SyncChangedFiles()) report += "sync failed\n";
     } catch (const EIndexWriteError& e) {

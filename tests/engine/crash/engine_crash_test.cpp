@@ -14,12 +14,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/crash/apply_sequence.h"
@@ -220,7 +223,8 @@ class EngineCrashTest : public ::testing::Test {
 
   // After a crash, the next engine writes must clear what the dead writer
   // left: one write to each game file and a backup into the same folder.
-  static void RecoverAndExpectNoTemporaries(const std::string& base, const std::string& what) {
+  // Returns a temporary file still there, empty when all are gone.
+  static std::string Recover(const std::string& base) {
     {
       TPUBGLib lib(base);
       lib.SetClock([] { return FixedMoment(); });
@@ -230,8 +234,7 @@ class EngineCrashTest : public ::testing::Test {
       lib.WriteIniKey(lib.ScalabilityIniPath, "ScalabilitySettings", "Probe", "1");
     }
     Tree after = Snapshot(base);
-    EXPECT_TRUE(after.temporaries.empty())
-        << what << ": left behind " << after.temporaries.front();
+    return after.temporaries.empty() ? std::string() : after.temporaries.front();
   }
 
   // Runs happen in memory-backed storage when there is some: a killed run
@@ -285,12 +288,43 @@ TEST_F(EngineCrashTest, CleanRunIsDeterministic) {
   EXPECT_GT(s.events.size(), 200u);
 }
 
+// Runs `check` for every item on two workers (the runs are mostly waiting
+// on ptrace); each worker has its own folder. Returns the failures.
+template <typename T, typename Fn>
+std::vector<std::string> RunInParallel(const std::vector<T>& items, const std::string& root,
+                                       Fn check) {
+  constexpr int kWorkers = 2;
+  std::vector<std::string> failures;
+  std::mutex lock;
+  std::atomic<size_t> next{0};
+  std::vector<std::thread> workers;
+  for (int w = 0; w < kWorkers; ++w) {
+    workers.emplace_back([&, w] {
+      std::string folder = root + "/worker" + std::to_string(w);
+      fs::create_directories(folder);
+      for (size_t i = next++; i < items.size(); i = next++) {
+        std::string failure = check(items[i], folder);
+        if (!failure.empty()) {
+          std::lock_guard<std::mutex> hold(lock);
+          failures.push_back(failure);
+        }
+      }
+    });
+  }
+  for (std::thread& t : workers) t.join();
+  return failures;
+}
+
+std::string Describe(const Call& c, const std::string& how) {
+  return c.name + "#" + std::to_string(c.occurrence) + " " + how + " (" + c.fdPath + ")";
+}
+
 TEST_F(EngineCrashTest, KilledAtAnyCallLeavesWholeFiles) {
   const Shared& s = *shared_;
   // Every change-making call kind, spread over the whole sequence.
   const std::map<std::string, size_t> quota = {
-      {"rename", 90}, {"write", 60}, {"openat", 50}, {"close", 20},
-      {"fchmod", 15}, {"mkdir", 10}, {"unlink", 10}, {"fsync", 10}};
+      {"rename", 80}, {"write", 50}, {"openat", 45}, {"close", 20},
+      {"fchmod", 10}, {"mkdir", 5},  {"unlink", 5},  {"fsync", 10}};
   std::vector<Call> targets;
   for (const auto& [name, count] : quota) {
     std::vector<Call> ofName;
@@ -301,156 +335,172 @@ TEST_F(EngineCrashTest, KilledAtAnyCallLeavesWholeFiles) {
   ASSERT_GE(targets.size(), 200u);
 
   auto started = std::chrono::steady_clock::now();
-  std::string base = s.dir.Path("kill");
-  int withTemporaries = 0;
-  for (const Call& c : targets) {
-    MakeGame(base);
-    std::string what = c.name + "#" + std::to_string(c.occurrence);
-    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e",
-                     "trace=" + c.name, "-e",
-                     "inject=" + c.name + ":signal=KILL:when=" + std::to_string(c.occurrence),
-                     kWriter, "run", base},
-                    s.dir.path());
-    ASSERT_TRUE(o.out.empty()) << what << ": the writer was not killed\n" << o.err;
-    ASSERT_TRUE(o.signal == SIGKILL || (o.exited && o.code == 128 + SIGKILL)) << what;
-    Tree left = Snapshot(base);
-    ASSERT_EQ(Difference(s.states[c.changesBefore], left), "")
-        << what << " after " << c.changesBefore << " changes";
-    if (!left.temporaries.empty()) {
-      ++withTemporaries;
-      RecoverAndExpectNoTemporaries(base, what);
-    }
-  }
+  std::atomic<int> withTemporaries{0};
+  std::vector<std::string> failures = RunInParallel(
+      targets, s.dir.Path("kill"), [&](const Call& c, const std::string& folder) -> std::string {
+        std::string base = folder + "/game";
+        std::string what = Describe(c, "kill");
+        MakeGame(base);
+        Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + c.name, "-e",
+                           "inject=" + c.name + ":signal=KILL:when=" + std::to_string(c.occurrence),
+                           kWriter, "run", base},
+                          folder);
+        if (!o.out.empty()) return what + ": the writer was not killed\n" + o.err;
+        if (!(o.signal == SIGKILL || (o.exited && o.code == 128 + SIGKILL)))
+          return what + ": unexpected end\n" + o.err;
+        Tree left = Snapshot(base);
+        std::string diff = Difference(s.states[c.changesBefore], left);
+        if (!diff.empty())
+          return what + " after " + std::to_string(c.changesBefore) + " changes: " + diff;
+        if (!left.temporaries.empty()) {
+          ++withTemporaries;
+          std::string stale = Recover(base);
+          if (!stale.empty()) return what + ": the next run left " + stale;
+        }
+        return {};
+      });
+  for (const std::string& f : failures) ADD_FAILURE() << f;
   auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  RecordProperty("kills", static_cast<int>(targets.size()));
   std::printf("[ crash    ] %zu kills over %zu changes (%d left a temporary file), %.1f s\n",
-              targets.size(), s.events.size(), withTemporaries, seconds);
+              targets.size(), s.events.size(), withTemporaries.load(), seconds);
 }
 
-// Which file a failed call was writing, and what the run must then report.
 struct Injection {
   Call call;
   std::string error;
 };
 
+// After an injected ENOSPC or EIO the run goes on; the failed write is counted
+// against its file and everything before it happened as in a clean run.
 TEST_F(EngineCrashTest, InjectedWriteErrorsAreCountedAndChangeNothing) {
   const Shared& s = *shared_;
+  const std::string traced = s.dir.Path("traced");
   std::vector<Call> writes;
   std::vector<Call> renames;
-  std::vector<Call> syncs;
   for (const Call& c : s.calls) {
     if (!c.inSequence || !IsTemporaryName(c.fdPath)) continue;
     if (c.name == "write") writes.push_back(c);
     if (c.name == "rename") renames.push_back(c);
   }
-  for (const Call& c : s.calls)
-    if (c.inSequence && c.name == "fsync") syncs.push_back(c);
-  std::vector<Injection> injections;
-  for (const Call& c : Spread(writes, 40)) injections.push_back({c, "ENOSPC"});
-  for (const Call& c : Spread(writes, 13)) injections.push_back({c, "EIO"});
-  for (const Call& c : Spread(renames, 20)) injections.push_back({c, "EIO"});
-  std::vector<Call> syncPicks = Spread(syncs, 5);
   ASSERT_FALSE(writes.empty());
+  std::vector<Injection> injections;
+  for (const Call& c : Spread(writes, 30)) injections.push_back({c, "ENOSPC"});
+  for (const Call& c : Spread(writes, 9)) injections.push_back({c, "EIO"});
+  for (const Call& c : Spread(renames, 12)) injections.push_back({c, "EIO"});
 
   auto started = std::chrono::steady_clock::now();
-  std::string base = s.dir.Path("inject");
-  for (const Injection& inj : injections) {
-    const Call& c = inj.call;
-    std::string what = c.name + "#" + std::to_string(c.occurrence) + "=" + inj.error;
-    MakeGame(base);
-    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e",
-                     "trace=" + c.name, "-e",
-                     "inject=" + c.name + ":error=" + inj.error +
-                         ":when=" + std::to_string(c.occurrence),
-                     kWriter, "record", base, s.dir.Path("inject.bin")},
-                    s.dir.path());
-    ASSERT_TRUE(o.exited && o.code == 0) << what << "\n" << o.err;
-    EventLog log;
-    ASSERT_TRUE(log.Load(s.dir.Path("inject.bin"))) << what;
-    // Everything up to the failed operation happened exactly as in a clean
-    // run: the failure did not disturb what came before it.
-    ASSERT_GE(log.Events().size(), c.changesBefore) << what;
-    for (size_t i = 0; i < c.changesBefore; ++i) {
-      ASSERT_EQ(log.Events()[i].path, s.events[i].path) << what << " change " << i;
-      ASSERT_EQ(log.Events()[i].data, s.events[i].data) << what << " change " << i;
-    }
-    std::string rel = TargetOfTemporary(c.fdPath).substr(s.dir.Path("traced").size() + 1);
-    std::string target = base + "/" + rel;
-    Tree left = Snapshot(base);
-    EXPECT_TRUE(left.temporaries.empty()) << what << ": left " << left.temporaries.front();
-    if (rel.find("/BackupFiles/") != std::string::npos && rel.find("config.dat") == std::string::npos) {
-      // A backup copy that fails is skipped: the copy is absent, never torn.
-      auto found = left.entries.find(rel);
-      if (found != left.entries.end()) {
-        EXPECT_EQ(found->second, test::ReadFile(kFixtures + "/" + fs::path(rel).filename().string()))
-            << what;
-      }
-      continue;
-    }
-    if (rel.find("config.dat") != std::string::npos) {
-      // The index must not be lost: the Apply stops before any writer runs.
-      EXPECT_NE(o.out.find("stopped index"), std::string::npos) << what << "\n" << o.out;
-      EXPECT_NE(left.entries[rel].find("20171103_214509077"), std::string::npos) << what;
-      continue;
-    }
-    // A game file: one swallowed write, counted against that file.
-    EXPECT_NE(o.out.find("swallowed 1 " + target), std::string::npos) << what << "\n" << o.out;
-    EXPECT_EQ(o.out.find("swallowed", o.out.find("swallowed") + 1), std::string::npos)
-        << what << ": more than one file failed\n"
-        << o.out;
-    EXPECT_EQ(o.out.find("stopped"), std::string::npos) << what << "\n" << o.out;
-  }
+  std::vector<std::string> failures = RunInParallel(
+      injections, s.dir.Path("inject"),
+      [&](const Injection& inj, const std::string& folder) -> std::string {
+        const Call& c = inj.call;
+        std::string what = Describe(c, inj.error);
+        std::string base = folder + "/game";
+        MakeGame(base);
+        Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + c.name, "-e",
+                           "inject=" + c.name + ":error=" + inj.error +
+                               ":when=" + std::to_string(c.occurrence),
+                           kWriter, "record", base, folder + "/events.bin", "--stop-on-failure"},
+                          folder);
+        if (!(o.exited && o.code == 0)) return what + ": the writer failed\n" + o.err;
+        EventLog log;
+        if (!log.Load(folder + "/events.bin")) return what + ": no recording";
+        // Everything before the failed operation happened as in a clean run.
+        if (log.Events().size() < c.changesBefore) return what + ": changes went missing";
+        for (size_t i = 0; i < c.changesBefore; ++i) {
+          if (log.Events()[i].path != s.events[i].path || log.Events()[i].data != s.events[i].data)
+            return what + ": change " + std::to_string(i) + " differs";
+        }
+        Tree left = Snapshot(base);
+        if (!left.temporaries.empty()) return what + ": left " + left.temporaries.front();
+        std::string rel = TargetOfTemporary(c.fdPath).substr(traced.size() + 1);
+        if (rel.find("config.dat") != std::string::npos) {
+          // The index cannot be written: Apply stops before any writer and
+          // the history stays.
+          if (o.out.find("stopped index") == std::string::npos)
+            return what + ": the index failure did not stop the apply\n" + o.out;
+          if (left.entries[rel].find("20171103_214509077") == std::string::npos)
+            return what + ": backup history lost";
+          return {};
+        }
+        if (rel.find("BackupFiles/") != std::string::npos) {
+          // A backup copy that fails is skipped: absent, never torn.
+          auto found = left.entries.find(rel);
+          if (found != left.entries.end() &&
+              found->second != test::ReadFile(kFixtures + "/" + fs::path(rel).filename().string()))
+            return what + ": torn backup copy";
+          return {};
+        }
+        // A game file: exactly one swallowed write, counted for that file.
+        std::string expected = "swallowed 1 " + base + "/" + rel + "\n";
+        if (o.out.find(expected) == std::string::npos ||
+            o.out.find("swallowed") != o.out.rfind("swallowed"))
+          return what + ": expected \"" + expected + "\" alone, got\n" + o.out;
+        if (o.out.find("stopped") != std::string::npos) return what + ": apply stopped\n" + o.out;
+        return {};
+      });
+  for (const std::string& f : failures) ADD_FAILURE() << f;
+
   // A failed flush is reported by the barrier, and the files stay whole.
-  for (const Call& c : syncPicks) {
+  std::vector<Call> syncs;
+  for (const Call& c : s.calls)
+    if (c.inSequence && c.name == "fsync") syncs.push_back(c);
+  std::string base = s.dir.Path("sync");
+  for (const Call& c : Spread(syncs, 2)) {
     MakeGame(base);
-    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync",
-                     "-e", "inject=fsync:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
-                     "run", base},
-                    s.dir.path());
+    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                       "inject=fsync:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
+                       "run", base},
+                      s.dir.path());
     ASSERT_TRUE(o.exited && o.code == 0) << o.err;
     EXPECT_NE(o.out.find("sync failed"), std::string::npos) << o.out;
     EXPECT_EQ(Difference(s.final, Snapshot(base)), "");
   }
   auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("[ crash    ] %zu injected errors, %.1f s\n", injections.size() + syncPicks.size(),
-              seconds);
+  std::printf("[ crash    ] %zu injected write errors, %.1f s\n", injections.size() + 2, seconds);
 }
 
-// A read that fails must never cost the player data: a key operation that
-// cannot read its file skips (counted), and the backup history survives.
+// A read that fails must never cost the player data: the operation that
+// could not read its file changes nothing and is reported, and the backup
+// history survives.
 TEST_F(EngineCrashTest, InjectedReadErrorsLoseNothing) {
   const Shared& s = *shared_;
+  const std::string traced = s.dir.Path("traced");
   std::vector<Call> reads;
   for (const Call& c : s.calls)
-    if (c.inSequence && c.name == "read" && c.fdPath.rfind(s.dir.Path("traced"), 0) == 0)
-      reads.push_back(c);
+    if (c.inSequence && c.name == "read" && c.fdPath.rfind(traced, 0) == 0) reads.push_back(c);
   ASSERT_FALSE(reads.empty());
-  std::string base = s.dir.Path("readerr");
-  std::string traced = s.dir.Path("traced");
-  int count = 0;
-  for (const Call& c : Spread(reads, 30)) {
-    std::string what = "read#" + std::to_string(c.occurrence) + " of " + c.fdPath;
-    MakeGame(base);
-    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=read",
-                     "-e", "inject=read:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
-                     "run", base},
-                    s.dir.path());
-    ++count;
-    ASSERT_TRUE(o.exited && o.code == 0) << what << "\n" << o.err;
-    Tree left = Snapshot(base);
-    EXPECT_TRUE(left.temporaries.empty()) << what;
-    std::string index = left.entries["Kestrune/BackupFiles/config.dat"];
-    EXPECT_NE(index.find("20171103_214509077"), std::string::npos) << what << "\n" << index;
-    EXPECT_NE(index.find("20180307_140509123"), std::string::npos) << what << "\n" << index;
-    bool reported = o.out.find("swallowed") != std::string::npos ||
-                    o.out.find("stopped") != std::string::npos;
-    bool differs = !Difference(s.final, left).empty();
-    // A read that failed without trace in the report may only have cost a
-    // write that changed nothing.
-    EXPECT_TRUE(reported || !differs) << what << ": " << Difference(s.final, left) << "\n"
-                                      << o.out;
-  }
-  std::printf("[ crash    ] %d injected read errors\n", count);
+  // Every read of the backup index, and a spread over the game files.
+  std::vector<Call> picks;
+  std::vector<Call> others;
+  for (const Call& c : reads)
+    (c.fdPath.find("config.dat") != std::string::npos ? picks : others).push_back(c);
+  for (const Call& c : Spread(others, 16)) picks.push_back(c);
+  auto started = std::chrono::steady_clock::now();
+  std::vector<std::string> failures = RunInParallel(
+      picks, s.dir.Path("readerr"), [&](const Call& c, const std::string& folder) -> std::string {
+        std::string what = Describe(c, "EIO");
+        std::string base = folder + "/game";
+        MakeGame(base);
+        Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=read", "-e",
+                           "inject=read:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
+                           "run", base},
+                          folder);
+        if (!(o.exited && o.code == 0)) return what + ": the writer failed\n" + o.err;
+        Tree left = Snapshot(base);
+        if (!left.temporaries.empty()) return what + ": left " + left.temporaries.front();
+        const std::string& index = left.entries["Kestrune/BackupFiles/config.dat"];
+        if (index.find("20171103_214509077") == std::string::npos ||
+            index.find("20180307_140509123") == std::string::npos)
+          return what + ": backup history lost\n" + index;
+        bool reported = o.out.find("swallowed") != std::string::npos ||
+                        o.out.find("stopped") != std::string::npos;
+        std::string diff = Difference(s.final, left);
+        if (!reported && !diff.empty()) return what + ": silently lost: " + diff + "\n" + o.out;
+        return {};
+      });
+  for (const std::string& f : failures) ADD_FAILURE() << f;
+  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("[ crash    ] %zu injected read errors, %.1f s\n", picks.size(), seconds);
 }
 
 }  // namespace
