@@ -2,8 +2,8 @@
 #include "net/usage_report.h"
 #include "platform/paths.h"
 
-#if __has_include("env/version_info.h")
-#include "env/version_info.h"
+#if __has_include("env/version_resource.h")
+#include "env/version_resource.h"
 #define KESTRUNE_NET_VERSION_READER 1
 #endif
 

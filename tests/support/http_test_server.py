@@ -17,6 +17,9 @@ Every path answers 200 with "path=<target>" unless the query says otherwise:
 /loop redirects to itself; /chain/N redirects N times, then answers "done".
 /echo answers with the raw request (head and body) as its body.
 /__stats answers with the number of requests received before it.
+/__targets lists the request targets received so far, one a line.
+/sa.cab is /update/sa.cab. While <dir>/hang-all exists, requests wait
+unanswered; when it goes, their connections close.
 /update/<name> answers with the file <dir>/<name> (manifests).
 """
 import argparse
@@ -33,6 +36,7 @@ import zlib
 
 lock = threading.Lock()
 requests_seen = 0
+targets = []
 
 
 def read_request(conn):
@@ -77,10 +81,12 @@ def handle(conn, args):
     head, body = read_request(conn)
     if head is None:
         return
+    target = head.split(b"\r\n", 1)[0].split(b" ")[1].decode("latin-1")
     with lock:
         seen = requests_seen
         requests_seen += 1
-    target = head.split(b"\r\n", 1)[0].split(b" ")[1].decode("latin-1")
+        if target != "/__targets":
+            targets.append(target)
     path, _, query = target.partition("?")
     params = urllib.parse.parse_qs(query, keep_blank_values=True)
 
@@ -90,6 +96,19 @@ def handle(conn, args):
     if path == "/echo":
         respond(conn, 200, ["Content-Type: text/plain"], head + body)
         return
+    hang_flag = os.path.join(args.dir, "hang-all")
+    if os.path.exists(hang_flag):
+        deadline = time.time() + 30
+        while os.path.exists(hang_flag) and time.time() < deadline:
+            time.sleep(0.05)
+        return  # closes the connection unanswered
+    if path == "/__targets":
+        with lock:
+            listing = "\n".join(targets)
+        respond(conn, 200, [], listing.encode("latin-1"))
+        return
+    if path == "/sa.cab":
+        path = "/update/sa.cab"
     if path == "/__stats":
         respond(conn, 200, [], str(seen).encode())
         return
