@@ -1,0 +1,153 @@
+// VS_VERSION_INFO writer: blocks of {length, value length, type, key, value,
+// children}, each part aligned to four bytes from the block's start.
+#include "env/version_resource_writer.h"
+
+namespace kestrune {
+namespace {
+
+void Put16(std::string& out, uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Put32(std::string& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+void Pad4(std::string& out) {
+  while (out.size() % 4 != 0) out.push_back('\0');
+}
+
+// `valueLength` is the structure's own count: characters for text, bytes otherwise.
+std::string Block(std::string_view key, uint16_t type, const std::string& value,
+                  uint16_t valueLength, const std::vector<std::string>& children) {
+  std::string b(6, '\0');
+  b += Utf8ToUtf16Le(key);
+  Put16(b, 0);
+  Pad4(b);
+  b += value;
+  for (const std::string& child : children) {
+    Pad4(b);
+    b += child;
+  }
+  std::string header;
+  Put16(header, static_cast<uint32_t>(b.size()));
+  Put16(header, valueLength);
+  Put16(header, type);
+  b.replace(0, 6, header);
+  return b;
+}
+
+std::string TextBlock(std::string_view key, std::string_view text) {
+  std::string value = Utf8ToUtf16Le(text);
+  Put16(value, 0);
+  return Block(key, 1, value, static_cast<uint16_t>(value.size() / 2), {});
+}
+
+uint32_t Hi(const std::array<uint16_t, 4>& v) {
+  return (uint32_t{v[0]} << 16) | v[1];
+}
+uint32_t Lo(const std::array<uint16_t, 4>& v) {
+  return (uint32_t{v[2]} << 16) | v[3];
+}
+
+}  // namespace
+
+std::string Utf8ToUtf16Le(std::string_view text) {
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    uint32_t cp = 0xFFFD;
+    size_t extra = 0;
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F;
+      extra = 1;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F;
+      extra = 2;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07;
+      extra = 3;
+    }
+    ++i;
+    for (size_t k = 0; k < extra; ++k, ++i) {
+      if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+        cp = 0xFFFD;
+        break;
+      }
+      cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    }
+    if (cp >= 0x10000 && cp <= 0x10FFFF) {
+      cp -= 0x10000;
+      Put16(out, 0xD800 + (cp >> 10));
+      Put16(out, 0xDC00 + (cp & 0x3FF));
+    } else {
+      Put16(out, cp > 0xFFFF ? 0xFFFD : cp);
+    }
+  }
+  return out;
+}
+
+std::optional<std::array<uint16_t, 4>> ParseVersionNumber(std::string_view text) {
+  std::array<uint16_t, 4> parts{};
+  size_t index = 0;
+  size_t pos = 0;
+  while (true) {
+    if (index == 4) return std::nullopt;
+    size_t dot = text.find('.', pos);
+    std::string_view part = text.substr(pos, dot == std::string_view::npos ? text.npos : dot - pos);
+    if (part.empty() || part.size() > 5) return std::nullopt;
+    uint32_t value = 0;
+    for (char c : part) {
+      if (c < '0' || c > '9') return std::nullopt;
+      value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value > 0xFFFF) return std::nullopt;
+    parts[index++] = static_cast<uint16_t>(value);
+    if (dot == std::string_view::npos) break;
+    pos = dot + 1;
+  }
+  return parts;
+}
+
+std::string BuildVersionResource(const VersionResourceSpec& spec) {
+  std::string fixed;
+  if (spec.withFixedInfo) {
+    Put32(fixed, 0xFEEF04BDu);  // signature
+    Put32(fixed, 0x00010000u);  // structure version
+    Put32(fixed, Hi(spec.fileVersion));
+    Put32(fixed, Lo(spec.fileVersion));
+    Put32(fixed, Hi(spec.productVersion));
+    Put32(fixed, Lo(spec.productVersion));
+    Put32(fixed, 0x3F);        // flags mask
+    Put32(fixed, 0);           // flags
+    Put32(fixed, 0x00040004);  // NT, 32-bit Windows
+    Put32(fixed, spec.fileType);
+    Put32(fixed, 0);  // subtype
+    Put32(fixed, 0);  // date
+    Put32(fixed, 0);
+  }
+  std::vector<std::string> children;
+  if (spec.withStringTable) {
+    std::vector<std::string> strings;
+    for (const auto& [name, text] : spec.strings) strings.push_back(TextBlock(name, text));
+    char tableKey[9];
+    static const char kHex[] = "0123456789abcdef";
+    uint32_t code = (uint32_t{spec.language} << 16) | spec.codePage;
+    for (int i = 0; i < 8; ++i) tableKey[i] = kHex[(code >> (28 - 4 * i)) & 0xF];
+    tableKey[8] = '\0';
+    children.push_back(Block("StringFileInfo", 1, "", 0, {Block(tableKey, 1, "", 0, strings)}));
+  }
+  if (spec.withTranslation) {
+    std::string translation;
+    Put16(translation, spec.language);
+    Put16(translation, spec.codePage);
+    children.push_back(
+        Block("VarFileInfo", 1, "", 0, {Block("Translation", 0, translation, 4, {})}));
+  }
+  return Block("VS_VERSION_INFO", 0, fixed, static_cast<uint16_t>(fixed.size()), children);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,52 @@
+// Random-access file reads on Linux (pread).
+#include "platform/file_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kestrune::platform {
+
+FileReader::~FileReader() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+bool FileReader::Open(const std::string& path, std::string* error) {
+  if (handle_ >= 0) {
+    ::close(handle_);
+    handle_ = -1;
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (error) *error = "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  handle_ = fd;
+  size_ = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool FileReader::ReadAt(uint64_t offset, size_t length, std::string* out) const {
+  if (handle_ < 0 || offset > size_ || length > size_ - offset) return false;
+  out->resize(length);
+  size_t done = 0;
+  while (done < length) {
+    ssize_t n =
+        ::pread(handle_, out->data() + done, length - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace kestrune::platform
