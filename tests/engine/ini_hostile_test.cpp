@@ -3,6 +3,9 @@
 // edit must succeed or fail cleanly, keep every byte it does not own, and
 // read back what it wrote.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -12,6 +15,8 @@
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
 #include "support/temp_dir.h"
+
+extern char** environ;
 
 namespace kestrune::ini {
 namespace {
@@ -177,6 +182,33 @@ TEST(HostileWholeFileTest, RefusesUnsafeLinesAndKeepsTheFile) {
   ASSERT_TRUE(lines.has_value()) << error;
   EXPECT_EQ(*lines, (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(CountEntries(dir.path()), 1u);
+}
+
+// A writer killed before its rename leaves its temporary file; the next write
+// into the folder removes it once that process is gone, and leaves alone the
+// files of live writers and anything not named like ours.
+TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
+  test::TempDir dir;
+  pid_t dead = 0;
+  char arg0[] = "true";
+  char* argv[] = {arg0, nullptr};
+  ASSERT_EQ(::posix_spawnp(&dead, "true", nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(dead, &status, 0), dead);
+  const std::string deadTemp = ".Engine.ini.kst" + std::to_string(dead) + "-7.tmp";
+  const std::string liveTemp = ".Engine.ini.kst" + std::to_string(::getppid()) + "-7.tmp";
+  const std::string other[] = {".Engine.ini.kstabc-1.tmp", "Engine.ini.kst1-1.tmp.ini",
+                               ".notes.kst" + std::to_string(dead) + "-x.tmp"};
+  for (const std::string& name : {deadTemp, liveTemp}) test::WriteFile(dir.Path(name), "half");
+  for (const std::string& name : other) test::WriteFile(dir.Path(name), "keep");
+  test::WriteFile(dir.Path("Engine.ini"), "[S]\r\n");
+
+  ASSERT_TRUE(WriteKeyToFile(dir.Path("Engine.ini"), "S", "k", "1").ok);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path(deadTemp)));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path(liveTemp)));
+  for (const std::string& name : other)
+    EXPECT_TRUE(std::filesystem::exists(dir.Path(name))) << name;
+  EXPECT_EQ(test::ReadFile(dir.Path("Engine.ini")), "[S]\r\nk=1\r\n");
 }
 
 }  // namespace

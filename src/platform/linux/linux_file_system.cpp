@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +44,47 @@ std::string TempNameFor(const std::string& path) {
   std::string name = "." + FileName(path) + ".kst" + std::to_string(::getpid()) + "-" +
                      std::to_string(counter.fetch_add(1)) + ".tmp";
   return folder.empty() ? name : folder + "/" + name;
+}
+
+// Parses the pid out of one of our temporary names (".<name>.kst<pid>-<n>.tmp");
+// 0 when the name is not ours.
+pid_t TempOwner(const std::string& name) {
+  static constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() < 10 || name[0] != '.' ||
+      name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+    return 0;
+  size_t kst = name.rfind(".kst");
+  if (kst == std::string::npos || kst == 0) return 0;
+  size_t dash = name.find('-', kst);
+  if (dash == std::string::npos || dash == kst + 4) return 0;
+  pid_t pid = 0;
+  for (size_t i = kst + 4; i < dash; ++i) {
+    if (name[i] < '0' || name[i] > '9' || pid > 100000000) return 0;
+    pid = pid * 10 + (name[i] - '0');
+  }
+  for (size_t i = dash + 1; i < name.size() - kSuffix.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+  }
+  return pid;
+}
+
+// A writer killed between creating its temporary file and the rename leaves
+// that file behind. The next write into the same folder removes such files
+// of processes that no longer run, so they never pile up.
+void RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  const pid_t self = ::getpid();
+  std::vector<std::string> stale;
+  while (dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    pid_t owner = TempOwner(name);
+    if (owner <= 0 || owner == self) continue;
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+    stale.push_back(name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : stale) ::unlink(JoinPath(folder, name).c_str());
 }
 
 }  // namespace
@@ -125,6 +167,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
     }
     mode = st.st_mode & 07777;
   }
+  RemoveStaleTemporaries(ParentFolder(path));
   std::string temp = TempNameFor(path);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {

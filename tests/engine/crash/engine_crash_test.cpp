@@ -7,9 +7,9 @@
 // swallowed for its file, and nothing may be left half-written.
 //
 // KESTRUNE_CRASH_ALL=1 kills at every traced call instead of a spread.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,8 +42,8 @@ const std::string kWriter = std::string(KESTRUNE_BIN_DIR) + "/crash_writer";
 const std::string kFixtures = std::string(KESTRUNE_FIXTURES) + "/bench/typical";
 
 // Calls that change the tree or the bytes on their way to it.
-const std::vector<std::string> kKillCalls = {"openat", "write",  "fchmod", "close",
-                                             "rename", "mkdir",  "unlink", "fsync"};
+const std::vector<std::string> kKillCalls = {"openat", "write", "fchmod", "close",
+                                             "rename", "mkdir", "unlink", "fsync"};
 
 struct Outcome {
   bool exited = false;
@@ -94,9 +94,9 @@ Outcome Spawn(const std::vector<std::string>& args, const std::string& scratch) 
 // One traced call of the writer's run, in order.
 struct Call {
   std::string name;
-  int occurrence = 0;   // 1-based among calls of this name (strace's when=)
+  int occurrence = 0;        // 1-based among calls of this name (strace's when=)
   size_t changesBefore = 0;  // tree changes completed before this call
-  std::string fdPath;   // the file a write/close/fchmod/fsync/read works on
+  std::string fdPath;        // the file a write/close/fchmod/fsync/read works on
   bool inSequence = false;
 };
 
@@ -192,8 +192,8 @@ class EngineCrashTest : public ::testing::Test {
     for (const std::string& n : kKillCalls) names += (names.empty() ? "" : ",") + n;
     names += ",read";
     Outcome tr = Spawn({kStrace, "-f", "-qq", "-y", "-e", "trace=" + names, "-o",
-                      s.dir.Path("trace.log"), kWriter, "run", traced},
-                     s.dir.path());
+                        s.dir.Path("trace.log"), kWriter, "run", traced},
+                       s.dir.path());
     ASSERT_TRUE(tr.exited && tr.code == 0) << tr.err;
     s.calls = ParseTrace(test::ReadFile(s.dir.Path("trace.log")), traced, &s.tracedChanges);
     s.tracedFinal = Snapshot(traced);
@@ -216,9 +216,9 @@ class EngineCrashTest : public ::testing::Test {
     TPUBGLib lib(base);
     for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
       test::WriteFile(lib.GameConfigFolder() + name, test::ReadFile(kFixtures + "/" + name));
-    test::WriteFile(lib.BackupRoot + "config.dat", "[Backup]\r\nID0=" + lib.BackupRoot +
-                                                       "20171103_214509077\r\nID1=" +
-                                                       lib.BackupRoot + "20180307_140509123\r\n");
+    test::WriteFile(lib.BackupRoot + "config.dat",
+                    "[Backup]\r\nID0=" + lib.BackupRoot +
+                        "20171103_214509077\r\nID1=" + lib.BackupRoot + "20180307_140509123\r\n");
   }
 
   // After a crash, the next engine writes must clear what the dead writer
@@ -244,7 +244,7 @@ class EngineCrashTest : public ::testing::Test {
    public:
     ScratchDir() {
       std::string pattern = (::access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm")
-                                                               : fs::temp_directory_path().string()) +
+                                                             : fs::temp_directory_path().string()) +
                             "/kestrune-crash-XXXXXX";
       if (::mkdtemp(pattern.data())) path_ = pattern;
     }
@@ -322,9 +322,9 @@ std::string Describe(const Call& c, const std::string& how) {
 TEST_F(EngineCrashTest, KilledAtAnyCallLeavesWholeFiles) {
   const Shared& s = *shared_;
   // Every change-making call kind, spread over the whole sequence.
-  const std::map<std::string, size_t> quota = {
-      {"rename", 80}, {"write", 50}, {"openat", 45}, {"close", 20},
-      {"fchmod", 10}, {"mkdir", 5},  {"unlink", 5},  {"fsync", 10}};
+  const std::map<std::string, size_t> quota = {{"rename", 80}, {"write", 50},  {"openat", 45},
+                                               {"close", 20},  {"fchmod", 10}, {"mkdir", 5},
+                                               {"unlink", 5},  {"fsync", 10}};
   std::vector<Call> targets;
   for (const auto& [name, count] : quota) {
     std::vector<Call> ofName;
@@ -396,11 +396,11 @@ TEST_F(EngineCrashTest, InjectedWriteErrorsAreCountedAndChangeNothing) {
         std::string what = Describe(c, inj.error);
         std::string base = folder + "/game";
         MakeGame(base);
-        Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + c.name, "-e",
-                           "inject=" + c.name + ":error=" + inj.error +
-                               ":when=" + std::to_string(c.occurrence),
-                           kWriter, "record", base, folder + "/events.bin", "--stop-on-failure"},
-                          folder);
+        Outcome o = Spawn(
+            {kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + c.name, "-e",
+             "inject=" + c.name + ":error=" + inj.error + ":when=" + std::to_string(c.occurrence),
+             kWriter, "record", base, folder + "/events.bin", "--stop-on-failure"},
+            folder);
         if (!(o.exited && o.code == 0)) return what + ": the writer failed\n" + o.err;
         EventLog log;
         if (!log.Load(folder + "/events.bin")) return what + ": no recording";
@@ -447,10 +447,10 @@ TEST_F(EngineCrashTest, InjectedWriteErrorsAreCountedAndChangeNothing) {
   std::string base = s.dir.Path("sync");
   for (const Call& c : Spread(syncs, 2)) {
     MakeGame(base);
-    Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
-                       "inject=fsync:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
-                       "run", base},
-                      s.dir.path());
+    Outcome o =
+        Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+               "inject=fsync:error=EIO:when=" + std::to_string(c.occurrence), kWriter, "run", base},
+              s.dir.path());
     ASSERT_TRUE(o.exited && o.code == 0) << o.err;
     EXPECT_NE(o.out.find("sync failed"), std::string::npos) << o.out;
     EXPECT_EQ(Difference(s.final, Snapshot(base)), "");
@@ -481,10 +481,10 @@ TEST_F(EngineCrashTest, InjectedReadErrorsLoseNothing) {
         std::string what = Describe(c, "EIO");
         std::string base = folder + "/game";
         MakeGame(base);
-        Outcome o = Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=read", "-e",
-                           "inject=read:error=EIO:when=" + std::to_string(c.occurrence), kWriter,
-                           "run", base},
-                          folder);
+        Outcome o = Spawn(
+            {kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=read", "-e",
+             "inject=read:error=EIO:when=" + std::to_string(c.occurrence), kWriter, "run", base},
+            folder);
         if (!(o.exited && o.code == 0)) return what + ": the writer failed\n" + o.err;
         Tree left = Snapshot(base);
         if (!left.temporaries.empty()) return what + ": left " + left.temporaries.front();
