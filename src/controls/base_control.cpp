@@ -133,10 +133,11 @@ void TCZBaseControl::SetMouseStatus(TMouseStatus status) {
 
 void TCZBaseControl::RebuildCachedImage() {
   cachedImage_ = BuildCachedImage(picture_);
+  failedPicture_ = cachedImage_ ? nullptr : picture_.Id();
 }
 
 void TCZBaseControl::DrawPicture(Canvas& canvas, const Rect& rect) {
-  if (!cachedImage_ && picture_.IsPng()) RebuildCachedImage();
+  if (!cachedImage_ && picture_.IsPng() && picture_.Id() != failedPicture_) RebuildCachedImage();
   if (!cachedImage_) return;
   const Image& image = *cachedImage_;
   switch (drawModel_) {

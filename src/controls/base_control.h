@@ -80,6 +80,7 @@ class TCZBaseControl : public Control {
   TImageModel imageModel_ = TImageModel::HorizontalModel;
   std::string caption_;
   std::shared_ptr<const Image> cachedImage_;
+  const void* failedPicture_ = nullptr;  // a PNG that did not decode: not retried per paint
   TMouseStatus mouseStatus_ = TMouseStatus::MouseStatusNormal;
 };
 

@@ -1,0 +1,153 @@
+// PNG decoding, the embedded resource table and the decode-once rule.
+#include <gtest/gtest.h>
+
+#include "controls/image.h"
+#include "controls/picture.h"
+#include "controls/recording_canvas.h"
+#include "controls/resources.h"
+#include "controls/standard_controls.h"
+#include "controls/test_pictures.h"
+
+namespace kestrune {
+namespace {
+
+TEST(Png, RoundTripKeepsPremultipliedPixels) {
+  Image img(3, 1);
+  img.SetPixel(0, 0, 0xFFFF0000);
+  img.SetPixel(1, 0, 0x80400000);  // half-transparent, premultiplied red
+  img.SetPixel(2, 0, 0x00000000);
+  auto decoded = DecodePngOrThrow(EncodePng(img));
+  EXPECT_EQ(decoded->Pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(decoded->Pixel(1, 0) >> 24, 0x80u);
+  EXPECT_NEAR(static_cast<int>((decoded->Pixel(1, 0) >> 16) & 0xFF), 0x40, 1);
+  EXPECT_EQ(decoded->Pixel(2, 0), 0u);
+}
+
+TEST(Png, HostileDataFailsCleanly) {
+  std::vector<uint8_t> good = EncodePng(testing::StripImage(64, 16, 4));
+  ASSERT_FALSE(good.empty());
+
+  std::vector<uint8_t> truncated(good.begin(), good.begin() + static_cast<long>(good.size() / 2));
+  std::vector<uint8_t> badCrc = good;
+  badCrc[29] ^= 0xFF;  // inside IHDR's CRC
+  std::vector<uint8_t> huge = good;
+  // IHDR width at offset 16: claim 1,000,000 pixels (and fix nothing else).
+  huge[16] = 0x00, huge[17] = 0x0F, huge[18] = 0x42, huge[19] = 0x40;
+  std::vector<uint8_t> notPng = {'G', 'I', 'F', '8', '9', 'a'};
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+  } cases[] = {{"empty", {}},
+               {"truncated", truncated},
+               {"bad crc", badCrc},
+               {"huge", huge},
+               {"not png", notPng}};
+  for (const auto& c : cases) {
+    PngDecodeResult r = DecodePng(c.data);
+    EXPECT_EQ(r.image, nullptr) << c.name;
+    EXPECT_FALSE(r.error.empty()) << c.name;
+  }
+}
+
+TEST(Png, ImpossibleDimensionsAreRefusedBeforeAllocating) {
+  // A well-formed file whose header claims 16385 x 16385 (CRC recomputed),
+  // which would need a gigabyte of pixels.
+  std::vector<uint8_t> data = EncodePng(testing::StripImage(4, 4, 1));
+  for (int at : {16, 20}) {
+    data[at] = 0, data[at + 1] = 0, data[at + 2] = 0x40, data[at + 3] = 0x01;
+  }
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 12; i < 29; ++i) {
+    crc ^= data[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  crc ^= 0xFFFFFFFFu;
+  for (int i = 0; i < 4; ++i) data[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  PngDecodeResult r = DecodePng(data);
+  EXPECT_EQ(r.image, nullptr);
+  EXPECT_NE(r.error.find("out of range"), std::string::npos) << r.error;
+}
+
+TEST(Resources, EverySkinNameDecodesAtItsSize) {
+  struct Case {
+    const char* name;
+    int w, h;
+  } cases[] = {
+      {"SysClose", 108, 22},
+      {"SysMin", 108, 22},
+      {"SysOption", 108, 22},
+      {"DialogButton", 300, 26},
+      {"ApplyButton", 720, 50},
+      {"DialogBackdrop", 370, 60},
+      {"MainTabBackdrop", 880, 120},
+      {"TabItem", 216, 80},
+      {"ComboFace", 492, 26},
+      {"ComboPreset", 954, 32},
+      {"ComboHistory", 702, 26},
+      {"CheckBox", 128, 16},
+      {"ICON_MessageBox_ERROR", 40, 40},
+      {"ICON_MessageBox_INFO", 40, 40},
+      {"ICON_MessageBox_Question", 40, 40},
+      {"ShadowImage", 48, 48},
+      {"CompanionBackdrop", 540, 328},
+      {"CompanionUseKestrune", 688, 46},
+      {"CompanionUseOrvane", 688, 46},
+      {"CompanionSocial", 358, 28},
+      {"WarningCloseGameButton", 408, 32},
+      {"WarningOKButton", 328, 32},
+      {"WarningImage", 48, 48},
+      {"RestoreButton", 320, 26},
+      {"StartGameButton", 376, 44},
+      {"AboutProductLogo", 52, 52},
+      {"AboutMakerLogo", 52, 52},
+      {"AboutDivider", 1, 160},
+  };
+  for (const auto& c : cases) {
+    auto img = LoadPngResourceImage(c.name);
+    EXPECT_EQ(img->Width(), c.w) << c.name;
+    EXPECT_EQ(img->Height(), c.h) << c.name;
+  }
+}
+
+TEST(Resources, LoadPngResourceFailsOnMissingNameAndKeepsPicture) {
+  TPicture picture;
+  LoadPngResource(picture, "ICON_MessageBox_INFO");
+  ASSERT_TRUE(picture.IsPng());
+  const void* before = picture.Id();
+  EXPECT_THROW(LoadPngResource(picture, "ICON_MessageBox_WARNING"), PngError);
+  EXPECT_EQ(picture.Id(), before);
+  EXPECT_FALSE(FindRawResource("ICON_MessageBox_WARNING").has_value());
+}
+
+TEST(CachedImage, DecodedOncePerAssignmentNotPerPaint) {
+  TCZStandardButton button;
+  button.SetNImage(4);
+  button.SetImageModel(TImageModel::HorizontalModel);
+  button.SetPicture(testing::StripPicture(300, 26, 4));
+  const uint64_t before = CachedImageBuildCount();
+  for (int i = 0; i < 5; ++i) {
+    RecordingCanvas canvas;
+    button.Paint(canvas);
+  }
+  EXPECT_EQ(CachedImageBuildCount(), before);
+  button.SetPicture(testing::StripPicture(300, 26, 4));
+  EXPECT_EQ(CachedImageBuildCount(), before + 1);
+}
+
+TEST(CachedImage, UndecodablePngIsNotRetriedAtEveryPaint) {
+  std::vector<uint8_t> bad = EncodePng(testing::StripImage(8, 8, 1));
+  bad.resize(bad.size() / 2);
+  TCZStandImage image;
+  image.SetPicture(TPicture::FromBytes(bad));
+  EXPECT_EQ(image.CachedImage(), nullptr);
+  const uint64_t before = CachedImageBuildCount();
+  for (int i = 0; i < 3; ++i) {
+    RecordingCanvas canvas;
+    image.Paint(canvas);
+    EXPECT_TRUE(canvas.Calls().empty());
+  }
+  EXPECT_EQ(CachedImageBuildCount(), before);
+}
+
+}  // namespace
+}  // namespace kestrune
