@@ -1,6 +1,7 @@
 // INI key comparison on top of the shared line rules.
 #include "opti/ini_diff.h"
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -65,24 +66,74 @@ std::vector<std::pair<Identity, Entry>> Entries(std::string_view text) {
 std::vector<KeyChange> DiffIniKeys(std::string_view before, std::string_view after) {
   auto oldEntries = Entries(before);
   auto newEntries = Entries(after);
-  std::map<Identity, const Entry*> oldByIdentity;
-  for (const auto& [id, entry] : oldEntries) oldByIdentity[id] = &entry;
-  std::map<Identity, bool> stillThere;
+
+  // Repeated keys of one section are aligned by value (longest common
+  // subsequence), so deleting the first of two lines reads as one removal,
+  // not as a change plus a removal. What stays unmatched pairs up in order
+  // as changes; the rest is added or removed.
+  using Group = std::tuple<std::string, int, std::string>;
+  std::map<Group, std::vector<size_t>> oldGroups, newGroups;
+  for (size_t i = 0; i < oldEntries.size(); ++i) {
+    const auto& [section, sectionNth, key, keyNth] = oldEntries[i].first;
+    oldGroups[{section, sectionNth, key}].push_back(i);
+  }
+  for (size_t i = 0; i < newEntries.size(); ++i) {
+    const auto& [section, sectionNth, key, keyNth] = newEntries[i].first;
+    newGroups[{section, sectionNth, key}].push_back(i);
+  }
+
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<size_t> newPartner(newEntries.size(), kNone);  // old index paired with a new entry
+  std::vector<bool> oldUsed(oldEntries.size(), false);
+  std::vector<bool> newSame(newEntries.size(), false);
+  for (const auto& [group, news] : newGroups) {
+    auto found = oldGroups.find(group);
+    if (found == oldGroups.end()) continue;
+    const std::vector<size_t>& olds = found->second;
+    const size_t n = olds.size(), m = news.size();
+    std::vector<std::vector<int>> lcs(n + 1, std::vector<int>(m + 1, 0));
+    for (size_t a = n; a-- > 0;)
+      for (size_t b = m; b-- > 0;)
+        lcs[a][b] = oldEntries[olds[a]].second.value == newEntries[news[b]].second.value
+                        ? lcs[a + 1][b + 1] + 1
+                        : std::max(lcs[a + 1][b], lcs[a][b + 1]);
+    std::vector<size_t> oldLeft, newLeft;
+    size_t a = 0, b = 0;
+    while (a < n && b < m) {
+      if (oldEntries[olds[a]].second.value == newEntries[news[b]].second.value) {
+        oldUsed[olds[a]] = true;
+        newSame[news[b]] = true;
+        ++a;
+        ++b;
+      } else if (lcs[a + 1][b] >= lcs[a][b + 1]) {
+        oldLeft.push_back(olds[a++]);
+      } else {
+        newLeft.push_back(news[b++]);
+      }
+    }
+    for (; a < n; ++a) oldLeft.push_back(olds[a]);
+    for (; b < m; ++b) newLeft.push_back(news[b]);
+    for (size_t k = 0; k < oldLeft.size() && k < newLeft.size(); ++k) {
+      newPartner[newLeft[k]] = oldLeft[k];
+      oldUsed[oldLeft[k]] = true;
+    }
+  }
 
   std::vector<KeyChange> changes;
-  for (const auto& [id, entry] : newEntries) {
-    auto it = oldByIdentity.find(id);
-    if (it == oldByIdentity.end()) {
+  for (size_t i = 0; i < newEntries.size(); ++i) {
+    if (newSame[i]) continue;
+    const Entry& entry = newEntries[i].second;
+    if (newPartner[i] == kNone)
       changes.push_back({entry.section, entry.key, std::nullopt, entry.value});
-      continue;
-    }
-    stillThere[id] = true;
-    if (it->second->value != entry.value)
-      changes.push_back({entry.section, entry.key, it->second->value, entry.value});
+    else
+      changes.push_back(
+          {entry.section, entry.key, oldEntries[newPartner[i]].second.value, entry.value});
   }
-  for (const auto& [id, entry] : oldEntries)
-    if (!stillThere.count(id))
+  for (size_t i = 0; i < oldEntries.size(); ++i)
+    if (!oldUsed[i]) {
+      const Entry& entry = oldEntries[i].second;
       changes.push_back({entry.section, entry.key, entry.value, std::nullopt});
+    }
   return changes;
 }
 

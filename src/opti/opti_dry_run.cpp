@@ -75,7 +75,8 @@ std::string GameConfigFolderUnder(const std::string& localAppData) {
 }
 
 DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
-                         const std::string& localAppData) {
+                         const std::string& localAppData,
+                         const std::function<void(const TOptiFrame&)>& pageBuilt) {
   DryRunReport report;
   std::string base = localAppData.empty() ? platform::LocalAppDataFolder() : localAppData;
   std::string realFolder = GameConfigFolderUnder(base);
@@ -116,6 +117,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
   {
     TOptiFrame page(hardware, overlay, dialogs, lookOnly,
                     std::make_unique<TPUBGLib>(scratch.path(), hardware));
+    if (pageBuilt) pageBuilt(page);
     report.apply = page.BtnApplyClick();
   }
   report.question = dialogs.question;

@@ -4,6 +4,7 @@
 // key by key per file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,10 @@ struct DryRunReport {
 // The game files under `localAppData` (the platform's folder when empty).
 // `settings` is read, never written; `game` is asked whether the game runs
 // and is never told to end or start it. Apply's question is answered Cancel.
+// `pageBuilt`, when given, sees the freshly built page before Apply runs.
 DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
-                         const std::string& localAppData = "");
+                         const std::string& localAppData = "",
+                         const std::function<void(const TOptiFrame&)>& pageBuilt = {});
 
 // The game's configuration folder under a local application-data folder.
 std::string GameConfigFolderUnder(const std::string& localAppData);

@@ -51,5 +51,13 @@ TEST(DiffIniKeysTest, ANewFileIsAllAdditionsAndADeletedOneAllRemovals) {
   EXPECT_FALSE(removed[1].after);
 }
 
+TEST(DiffIniKeysTest, DeletingTheFirstOfTwoEqualNamedKeysIsOneRemoval) {
+  std::string before = "[R]\r\nr.Sep=False\r\nx=1\r\nr.Sep=0\r\n";
+  std::string after = "[R]\r\nx=1\r\nr.Sep=0\r\n";
+  auto changes = DiffIniKeys(before, after);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(FormatKeyChange(changes[0]), "[R] r.Sep: removed (was False)");
+}
+
 }  // namespace
 }  // namespace kestrune::opti

@@ -1,0 +1,512 @@
+// kestrune-cli commands: status, show, set, apply, backups, restore, clear,
+// start. Each command builds what it needs and prints short lines; errors go
+// to stderr as one line with a non-zero exit status.
+#include "cli/cli_app.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "cli/cli_hardware.h"
+#include "cli/cli_net.h"
+#include "engine/pubg_lib.h"
+#include "env/settings_store.h"
+#include "opti/ini_diff.h"
+#include "opti/opti_dry_run.h"
+#include "opti/opti_frame.h"
+#include "opti/opti_services.h"
+#include "platform/debug_log.h"
+#include "platform/file_system.h"
+
+namespace kestrune::cli {
+namespace {
+
+using opti::CheckId;
+using opti::EditId;
+using opti::ListId;
+
+constexpr const char* kUsage = R"(usage: kestrune-cli [command] [options]
+
+Optimises the game's configuration files like the program's optimisation
+page, with the same Config.dat beside this executable.
+
+commands:
+  status                 the machine, the page's selections, and what Apply
+                         would change (a dry run); the default command
+  show                   hardware facts, every selection (text and index),
+                         the options and where the game's files are
+  set NAME VALUE ...     change selections, options or edits and save them
+                         as the page does on Apply; NAME is a short name, a
+                         control name or a Config.dat key (see show);
+                         "set scheme 1" runs the automatic configuration
+  apply [--dry-run] [--start]
+                         apply the selections to the game's files (backup
+                         first); --start answers the final question with
+                         "start the game"; --dry-run prints what would change
+                         and touches nothing
+  backups                list the backups (restore history) with their indexes
+  restore INDEX          put the backup with that index back
+  clear [--yes]          delete the game's *.ini files (a backup is taken
+                         first); asks for confirmation unless --yes
+  start                  start the game through Steam unless it is running
+  update-check           ask the update server whether a newer version exists
+  report-url             print the usage report address this machine would send
+  help                   this text
+
+options: --verbose (-v) shows the diagnostic lines on stderr.
+
+exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
+4 applied but some files could not be changed, 5 confirmation declined.
+)";
+
+void Error(const std::string& text) {
+  std::fprintf(stderr, "kestrune-cli: error: %s\n", text.c_str());
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// Short names for the page's controls, in the tables' order.
+const char* const kListNames[] = {"scheme", "msaa", "fxaa",    "ao",       "texture", "effect",
+                                  "tree",   "view", "network", "hardware", "mouse"};
+const char* const kEditNames[] = {"screen", "fov", "fps-limit"};
+const char* const kCheckNames[] = {"use-fov",          "cpu-usage",      "big-jump",
+                                   "cpu-balance",      "gpu-usage",      "gpu-use-cpu",
+                                   "use-fps-limit",    "sound-position", "compute-performance",
+                                   "reduce-shadow",    "memory",         "colour",
+                                   "lower-resolution", "compute-config", "max-distance",
+                                   "directx-pro",      "video-memory",   "low-fps-delay",
+                                   "chinese"};
+static_assert(std::size(kListNames) == opti::kListCount);
+static_assert(std::size(kEditNames) == opti::kEditCount);
+static_assert(std::size(kCheckNames) == opti::kCheckCount);
+
+struct Target {
+  enum Kind { kList, kEdit, kCheck } kind;
+  int id;
+};
+
+std::optional<Target> FindTarget(std::string_view name) {
+  std::string want = Lower(name);
+  for (size_t i = 0; i < opti::kListCount; ++i) {
+    const auto& spec = opti::Lists()[i];
+    if (want == kListNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+      return Target{Target::kList, static_cast<int>(i)};
+  }
+  for (size_t i = 0; i < opti::kEditCount; ++i) {
+    const auto& spec = opti::Edits()[i];
+    if (want == kEditNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+      return Target{Target::kEdit, static_cast<int>(i)};
+  }
+  for (size_t i = 0; i < opti::kCheckCount; ++i) {
+    const auto& spec = opti::Checks()[i];
+    if (want == kCheckNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+      return Target{Target::kCheck, static_cast<int>(i)};
+  }
+  return std::nullopt;
+}
+
+std::optional<bool> ParseSwitch(std::string_view text) {
+  std::string v = Lower(text);
+  if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
+  if (v == "0" || v == "off" || v == "no" || v == "false") return false;
+  return std::nullopt;
+}
+
+// The page's dialogs on a terminal.
+class TerminalDialogs final : public opti::OptiDialogs {
+ public:
+  int questionAnswer = opti::kResultCancel;
+
+  void ShowGameRunningNotice(const std::function<void()>&) override {
+    std::fprintf(stderr, "kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
+                 std::string(opti::kRunningLine2).c_str());
+  }
+  int ShowMessageBox(std::string_view, std::string_view text, int, int buttons) override {
+    std::printf("%s\n", std::string(text).c_str());
+    if (buttons == opti::kButtonsOkOnly) return opti::kResultOk;
+    std::printf("  -> %s\n", questionAnswer == opti::kResultOk
+                                 ? "yes: starting the game through Steam"
+                                 : "no (pass --start to start the game)");
+    return questionAnswer;
+  }
+  void ShowErrorBox(std::string_view message) override { Error(std::string(message)); }
+};
+
+struct Options {
+  bool dryRun = false;
+  bool start = false;
+  bool yes = false;
+  bool help = false;
+  bool verbose = false;
+  std::vector<std::string> words;
+};
+
+// Splits flags from words; false (after an error line) on an unknown flag.
+bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& out) {
+  for (size_t i = from; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--dry-run" || a == "-n")
+      out.dryRun = true;
+    else if (a == "--start")
+      out.start = true;
+    else if (a == "--no-start")
+      out.start = false;
+    else if (a == "--yes" || a == "-y")
+      out.yes = true;
+    else if (a == "--help" || a == "-h")
+      out.help = true;
+    else if (a == "--verbose" || a == "-v")
+      out.verbose = true;
+    else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
+      Error("unknown option " + a + " (see kestrune-cli --help)");
+      return false;
+    } else {
+      out.words.push_back(a);
+    }
+  }
+  return true;
+}
+
+// Everything a command works with, built the way the GUI builds its page.
+struct Session {
+  HardwareSource source;  // before `hardware`: GatherHardware fills it
+  THareWareInfo hardware;
+  opti::ConfigDatSettings settings;
+  opti::SystemGameControl game;
+  TerminalDialogs dialogs;
+  std::unique_ptr<opti::TOptiFrame> page;
+
+  Session() : hardware(GatherHardware(&source)) {}
+  opti::TOptiFrame& Page() {
+    if (!page)
+      page = std::make_unique<opti::TOptiFrame>(hardware, settings, dialogs, game,
+                                                std::make_unique<TPUBGLib>(hardware));
+    return *page;
+  }
+};
+
+void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
+  std::printf("Machine\n");
+  std::string cpu = opti::TrimBlanks(hw.CPUName);
+  std::printf("  CPU        %s\n", cpu.c_str());
+  std::printf("  内存       %d G\n", hw.MemorySize);
+  std::printf("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
+  std::printf("  渲染数量   %d\n", hw.ShaderCount);
+  std::printf("  video memory %d, vendor %s, logical processors %d (adapter facts: %s)\n",
+              hw.VideoMemorySize, hw.CardVendor.empty() ? "-" : hw.CardVendor.c_str(),
+              hw.LogicalProcessors, source.adapters.c_str());
+}
+
+void PrintSelections(const opti::TOptiFrame& page) {
+  std::printf("Selections\n");
+  for (size_t i = 0; i < opti::kListCount; ++i) {
+    const auto& spec = opti::Lists()[i];
+    const auto& list = page.ListModel(spec.id);
+    std::printf("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(spec.control).c_str(),
+                list.ItemIndex,
+                list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
+  }
+  std::printf("Edits\n");
+  for (size_t i = 0; i < opti::kEditCount; ++i) {
+    const auto& spec = opti::Edits()[i];
+    std::printf("  %-10s %-17s %s\n", kEditNames[i], std::string(spec.control).c_str(),
+                page.EditText(spec.id).c_str());
+  }
+  std::printf("Options\n");
+  for (size_t i = 0; i < opti::kCheckCount; ++i) {
+    const auto& spec = opti::Checks()[i];
+    std::printf("  [%c] %-20s %-27s %s\n", page.Checked(spec.id) ? 'x' : ' ', kCheckNames[i],
+                std::string(spec.control).c_str(), std::string(spec.text).c_str());
+  }
+}
+
+// A binding list can run to tens of kilobytes; show its start and its size.
+std::string Shorten(const std::string& value) {
+  constexpr size_t kMax = 160;
+  if (value.size() <= kMax) return value;
+  size_t cut = 100;
+  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+  return value.substr(0, cut) + "… [" + std::to_string(value.size()) + " chars]";
+}
+
+void PrintChanges(const std::vector<opti::FileChanges>& files) {
+  for (const auto& file : files) {
+    const char* state = !file.existed && file.exists   ? " (new file)"
+                        : file.existed && !file.exists ? " (deleted)"
+                                                       : "";
+    std::printf("%s%s: %s\n", file.name.c_str(), state, file.path.c_str());
+    if (file.changes.empty()) std::printf("  no change\n");
+    for (opti::KeyChange change : file.changes) {
+      if (change.before) change.before = Shorten(*change.before);
+      if (change.after) change.after = Shorten(*change.after);
+      std::printf("  %s\n", opti::FormatKeyChange(change).c_str());
+    }
+  }
+}
+
+int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
+  if (skipped.empty()) return kExitOk;
+  for (const auto& s : skipped)
+    std::fprintf(stderr, "kestrune-cli: could not change %s (%d write%s skipped): %s\n",
+                 s.Path.c_str(), s.Count, s.Count == 1 ? "" : "s", s.Reason.c_str());
+  return kExitSkippedWrites;
+}
+
+int DryRun(Session& session, bool showPage) {
+  // The page is built on a scratch copy, so the player's folders stay as they are.
+  opti::DryRunReport report = opti::DryRunApply(session.hardware, session.settings, session.game,
+                                                "", [&](const opti::TOptiFrame& page) {
+                                                  if (showPage) PrintSelections(page);
+                                                });
+  if (report.apply.status == opti::ApplyStatus::GameRunning) {
+    session.dialogs.ShowGameRunningNotice({});
+    return kExitGameRunning;
+  }
+  std::printf("Dry run of Apply: nothing was written. Apply would change:\n");
+  PrintChanges(report.files);
+  if (report.apply.status == opti::ApplyStatus::Failed) {
+    Error("Apply would stop: " + report.apply.error);
+    return kExitFailed;
+  }
+  std::printf("Apply would then ask: %s\n", report.question.c_str());
+  return ReportSkipped(report.apply.skipped);
+}
+
+int CmdStatus(Session& session) {
+  PrintMachine(session.hardware, session.source);
+  return DryRun(session, /*showPage=*/true);
+}
+
+int CmdShow(Session& session) {
+  PrintMachine(session.hardware, session.source);
+  opti::TOptiFrame& page = session.Page();
+  PrintSelections(page);
+  TPUBGLib& engine = page.Engine();
+  std::printf("Game files: %s\n", engine.GameConfigFolder().c_str());
+  for (const std::string* path :
+       {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
+    std::printf("  %-21s %s\n", platform::FileName(*path).c_str(),
+                platform::FileExists(*path) ? "present" : "missing");
+  std::printf("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
+  std::printf("Config.dat: %s%s\n", ConfigFilePath().c_str(),
+              platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
+  std::printf("Game running: %s\n", session.game.IsGameRunning() ? "yes" : "no");
+  return kExitOk;
+}
+
+int CmdSet(Session& session, const Options& options) {
+  if (options.words.empty() || options.words.size() % 2 != 0) {
+    Error("set takes NAME VALUE pairs, e.g. kestrune-cli set msaa 3 use-fps-limit on");
+    return kExitUsage;
+  }
+  opti::TOptiFrame& page = session.Page();
+  // Validate everything first: a bad pair changes nothing.
+  std::vector<std::pair<Target, std::string>> changes;
+  for (size_t i = 0; i < options.words.size(); i += 2) {
+    const std::string& name = options.words[i];
+    const std::string& value = options.words[i + 1];
+    std::optional<Target> target = FindTarget(name);
+    if (!target) {
+      Error("unknown name '" + name + "' (kestrune-cli show lists the names)");
+      return kExitUsage;
+    }
+    if (target->kind == Target::kList) {
+      const auto& list = page.ListModel(static_cast<ListId>(target->id));
+      int index = opti::ParseIntDef(value, -1);
+      if (index < 0) {  // an entry's text also selects it
+        for (int k = 0; k < list.Count(); ++k)
+          if (list.Items[k] == value) index = k;
+      }
+      if (index < 0 || index >= list.Count()) {
+        Error("'" + value + "' is not an entry of " + name + " (0.." +
+              std::to_string(list.Count() - 1) + ")");
+        return kExitUsage;
+      }
+      changes.push_back({*target, std::to_string(index)});
+    } else if (target->kind == Target::kCheck) {
+      if (!ParseSwitch(value)) {
+        Error("'" + value + "' is not on or off for " + name);
+        return kExitUsage;
+      }
+      changes.push_back({*target, value});
+    } else {
+      changes.push_back({*target, value});
+    }
+  }
+  for (const auto& [target, value] : changes) {
+    if (target.kind == Target::kList) {
+      // A selection the user makes: the scheme list runs its scheme.
+      page.UserSelect(static_cast<ListId>(target.id), opti::ParseIntDef(value, 0));
+    } else if (target.kind == Target::kCheck) {
+      page.SetChecked(static_cast<CheckId>(target.id), *ParseSwitch(value));
+    } else {
+      page.SetEditText(static_cast<EditId>(target.id), value);
+    }
+  }
+  page.SaveSettings();
+  std::printf("Saved to %s\n", ConfigFilePath().c_str());
+  PrintSelections(page);
+  return kExitOk;
+}
+
+int CmdApply(Session& session, const Options& options) {
+  if (options.dryRun) return DryRun(session, false);
+  opti::TOptiFrame& page = session.Page();
+  TPUBGLib& engine = page.Engine();
+  const std::string* paths[] = {&engine.EngineIniPath, &engine.GameUserSettingsPath,
+                                &engine.ScalabilityIniPath};
+  std::string before[3];
+  bool existed[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    auto read = platform::ReadWholeFile(*paths[i]);
+    existed[i] = read.status == platform::ReadStatus::kOk;
+    before[i] = read.data;
+  }
+  session.dialogs.questionAnswer = options.start ? opti::kResultOk : opti::kResultCancel;
+  opti::ApplyResult result = page.BtnApplyClick();
+  if (result.status == opti::ApplyStatus::GameRunning) return kExitGameRunning;
+
+  std::vector<opti::FileChanges> files;
+  for (int i = 0; i < 3; ++i) {
+    opti::FileChanges file;
+    file.name = platform::FileName(*paths[i]);
+    file.path = *paths[i];
+    file.existed = existed[i];
+    auto read = platform::ReadWholeFile(*paths[i]);
+    file.exists = read.status == platform::ReadStatus::kOk;
+    file.changes = opti::DiffIniKeys(before[i], read.data);
+    files.push_back(std::move(file));
+  }
+  std::printf("Changed:\n");
+  PrintChanges(files);
+  if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
+  if (!page.History().empty())
+    std::printf("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
+                page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
+  return ReportSkipped(result.skipped);
+}
+
+void PrintHistory(const opti::TOptiFrame& page) {
+  const auto& history = page.History();
+  if (history.empty()) {
+    std::printf("No backups yet.\n");
+    return;
+  }
+  for (size_t i = 0; i < history.size(); ++i)
+    std::printf("%c %zu  %s  %s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ',
+                i, page.HistoryList().Items[i].c_str(), history[i].Folder.c_str());
+}
+
+int CmdBackups(Session& session) {
+  PrintHistory(session.Page());
+  return kExitOk;
+}
+
+int CmdRestore(Session& session, const Options& options) {
+  if (options.words.size() != 1) {
+    Error("restore takes one INDEX (kestrune-cli backups lists them)");
+    return kExitUsage;
+  }
+  opti::TOptiFrame& page = session.Page();
+  int index = opti::ParseIntDef(options.words[0], -1);
+  int count = static_cast<int>(page.History().size());
+  if (count == 0) {
+    Error("there are no backups to restore");
+    return kExitFailed;
+  }
+  if (index < 0 || index >= count) {
+    Error("no backup with index " + options.words[0] + " (0.." + std::to_string(count - 1) + ")");
+    return kExitUsage;
+  }
+  page.SetHistoryIndex(index);
+  return page.btnRestoreClick() ? kExitOk : kExitFailed;
+}
+
+int CmdClear(Session& session, const Options& options) {
+  opti::TOptiFrame& page = session.Page();
+  if (!options.yes) {
+    std::printf("Delete every *.ini file in %s? A backup is taken first. [y/N] ",
+                page.Engine().GameConfigFolder().c_str());
+    std::fflush(stdout);
+    std::string answer;
+    if (!std::getline(std::cin, answer) ||
+        (Lower(opti::TrimBlanks(answer)) != "y" && Lower(opti::TrimBlanks(answer)) != "yes")) {
+      std::printf("\n");
+      Error("clear cancelled; nothing was deleted");
+      return kExitDeclined;
+    }
+  }
+  if (!page.Label4Click()) return kExitFailed;
+  if (!page.History().empty())
+    std::printf("Backup taken first: [%zu] %s (kestrune-cli restore %zu undoes the clear)\n",
+                page.History().size() - 1, page.HistoryList().Items.back().c_str(),
+                page.History().size() - 1);
+  return kExitOk;
+}
+
+int CmdStart(Session& session) {
+  if (!session.Page().BtnStartPUBGClick()) {
+    Error("the game is already running");
+    return kExitGameRunning;
+  }
+  std::printf("Asked Steam to start the game (nothing happens when Steam is not installed).\n");
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+  std::string command = args.empty() ? "status" : args[0];
+  size_t from = 1;
+  if (!command.empty() && command[0] == '-') {  // options without a command
+    command = "status";
+    from = 0;
+  }
+  Options options;
+  if (!ParseOptions(args, from, options)) return kExitUsage;
+  // The engine's diagnostic lines are for developers: shown with --verbose.
+  if (!options.verbose) SetDebugLogSink([](std::string_view) {});
+  if (command == "help" || options.help) {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  const bool takesWords = command == "set" || command == "restore";
+  if (!takesWords && !options.words.empty()) {
+    Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
+    return kExitUsage;
+  }
+  if (command == "update-check") return RunUpdateCheck();
+  if (command == "report-url") return RunReportUrl();
+
+  static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
+                                          "backups", "restore", "clear", "start"};
+  bool known = false;
+  for (const char* c : kCommands) known = known || command == c;
+  if (!known) {
+    Error("unknown command '" + command + "' (see kestrune-cli --help)");
+    return kExitUsage;
+  }
+  if ((options.dryRun || options.start) && command != "apply" && command != "status") {
+    Error("--dry-run and --start belong to apply");
+    return kExitUsage;
+  }
+
+  Session session;
+  if (command == "status") return CmdStatus(session);
+  if (command == "show") return CmdShow(session);
+  if (command == "set") return CmdSet(session, options);
+  if (command == "apply") return CmdApply(session, options);
+  if (command == "backups") return CmdBackups(session);
+  if (command == "restore") return CmdRestore(session, options);
+  if (command == "clear") return CmdClear(session, options);
+  return CmdStart(session);
+}
+
+}  // namespace kestrune::cli

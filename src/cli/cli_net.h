@@ -1,0 +1,10 @@
+// The two network commands of kestrune-cli: the update check and the usage
+// report address.
+#pragma once
+
+namespace kestrune::cli {
+
+int RunUpdateCheck();
+int RunReportUrl();
+
+}  // namespace kestrune::cli

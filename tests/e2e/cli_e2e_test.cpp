@@ -1,0 +1,467 @@
+// kestrune-cli run as a user would: a private copy of the executable (so its
+// Config.dat is its own), HOME and the XDG folders in a temporary folder that
+// holds a player's game files under the game's Proton prefix.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "engine/hareware_info.h"
+#include "engine/ini_text.h"
+#include "hardware/hareware_lib.h"
+#include "opti/ini_diff.h"
+#include "platform/process.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kProtonLocal =
+    "home/.steam/steam/steamapps/compatdata/578080/pfx/drive_c/users/steamuser/AppData/Local";
+constexpr const char* kGameFiles[] = {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"};
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Every file under a folder with its bytes and whether it is writable.
+// (Empty folders do not count: the engine makes its folders when it starts.)
+using Tree = std::map<std::string, std::string>;
+Tree Snapshot(const std::string& root) {
+  Tree tree;
+  std::error_code ec;
+  for (auto& e : fs::recursive_directory_iterator(root, ec)) {
+    if (e.is_directory()) continue;
+    std::string rel = fs::relative(e.path(), root).string();
+    bool writable =
+        (fs::status(e.path()).permissions() & fs::perms::owner_write) != fs::perms::none;
+    tree[rel] = (writable ? "w:" : "r:") + ReadFile(e.path().string());
+  }
+  return tree;
+}
+
+// The paths whose content differs, for a short failure message.
+std::vector<std::string> Differences(const Tree& a, const Tree& b) {
+  std::vector<std::string> out;
+  for (const auto& [path, data] : a) {
+    auto it = b.find(path);
+    if (it == b.end())
+      out.push_back("gone: " + path);
+    else if (it->second != data)
+      out.push_back("changed: " + path);
+  }
+  for (const auto& [path, data] : b)
+    if (!a.count(path)) out.push_back("new: " + path);
+  return out;
+}
+
+// The change lines the CLI printed for one file, after "<name>...:" and
+// before the next file's header.
+std::vector<std::string> ChangeLines(const std::string& out, const std::string& file) {
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  std::string line;
+  bool inside = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line[0] != ' ') {
+      inside = line.rfind(file, 0) == 0 && line.size() > file.size() &&
+               (line[file.size()] == ':' || line[file.size()] == ' ');
+      continue;
+    }
+    if (inside) lines.push_back(line);
+  }
+  return lines;
+}
+
+// Keys whose values follow the processor count of the machine running the test.
+const char* const kProcessorKeys[] = {"CPUNumLogicalProcessors",
+                                      "CacheCpuNum",
+                                      "ThreadedShaderCompileThreshold",
+                                      "ThreadedShaderCpuCore",
+                                      "PreViewUpdateEveryFrame",
+                                      "CompatLevelComposite",
+                                      "CompatLevelCPU",
+                                      "CompatLevelGPU"};
+
+std::string MaskProcessorValues(const std::string& text) {
+  std::string out = text;
+  for (const char* key : kProcessorKeys)
+    out = std::regex_replace(out, std::regex(std::string("(\n") + key + "=)[^\r\n]*"), "$1*");
+  return out;
+}
+
+class CliE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(Bin());
+    const fs::path built(KESTRUNE_BIN_DIR);
+    ASSERT_TRUE(fs::exists(built / "kestrune-cli")) << "build kestrune-cli first";
+    fs::copy_file(built / "kestrune-cli", Bin() + "/kestrune-cli");
+    // The sibling libraries (stand-ins) the program finds beside itself.
+    for (auto& e : fs::directory_iterator(built))
+      if (e.path().extension() == ".so")
+        fs::copy_file(e.path(), Bin() + "/" + e.path().filename().string());
+    fs::create_directories(GameFolder());
+    for (const char* name : kGameFiles) {
+      fs::copy_file(Fixture(name), GameFile(name));
+      fs::permissions(GameFile(name), fs::perms::owner_write, fs::perm_options::add);
+    }
+    // The adapter facts the GUI's survey cached.
+    WriteFile(ConfigDat(),
+              "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
+              "VideoMemorySize=4096\r\n");
+  }
+
+  std::string Bin() const { return temp.Path("bin"); }
+  std::string ConfigDat() const { return Bin() + "/Config.dat"; }
+  std::string Local() const { return temp.Path(kProtonLocal); }
+  std::string GameFolder() const { return Local() + "/TslGame/Saved/Config/WindowsNoEditor"; }
+  std::string GameFile(const std::string& name) const { return GameFolder() + "/" + name; }
+  std::string BackupRoot() const { return Local() + "/Kestrune/BackupFiles"; }
+  static std::string Fixture(const std::string& name) {
+    return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
+  }
+
+  CliRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+    WriteFile(temp.Path("stdin"), input);
+    std::string command = "cd " + Quote(temp.path()) +
+                          " && env -i HOME=" + Quote(temp.Path("home")) +
+                          " XDG_DATA_HOME=" + Quote(temp.Path("home/.local/share")) +
+                          " XDG_CONFIG_HOME=" + Quote(temp.Path("home/.config")) +
+                          " PATH=/usr/bin:/bin LANG=C.UTF-8 " + Quote(Bin() + "/kestrune-cli");
+    for (const std::string& a : args) command += " " + Quote(a);
+    command += " <" + Quote(temp.Path("stdin")) + " >" + Quote(temp.Path("stdout")) + " 2>" +
+               Quote(temp.Path("stderr"));
+    int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = raw == -1 ? -1 : (raw >> 8) & 0xff;
+    run.out = ReadFile(temp.Path("stdout"));
+    run.err = ReadFile(temp.Path("stderr"));
+    return run;
+  }
+
+  // The player's folders and the program's folder, everything a run may touch.
+  Tree World() {
+    Tree home = Snapshot(temp.Path("home"));
+    Tree bin = Snapshot(Bin());
+    for (auto& [k, v] : bin) home["bin/" + k] = v;
+    return home;
+  }
+
+  std::vector<std::string> BackupFolders() {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(BackupRoot(), ec))
+      if (e.is_directory()) out.push_back(e.path().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  TempDir temp;
+};
+
+TEST_F(CliE2E, ApplyWritesTheExpectedFilesAfterABackup) {
+  CliRun run = Run({"apply"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_THAT(run.out, HasSubstr("优化完成！请问是否立即启动游戏？"));
+
+  const std::string expected = std::string(KESTRUNE_FIXTURES) + "/opti/expected-first-apply/";
+  for (const char* name : kGameFiles)
+    EXPECT_EQ(MaskProcessorValues(ReadFile(GameFile(name))),
+              MaskProcessorValues(ReadFile(expected + name)))
+        << name;
+  // The processor count written is this machine's.
+  THareWareInfo info;
+  StoreProcessorTopology(info);
+  EXPECT_EQ(ini::ReadValue(ReadFile(GameFile("Engine.ini")), "/script/engine.renderersettings",
+                           "CPUNumLogicalProcessors"),
+            std::to_string(info.LogicalProcessors));
+
+  // The backup holds the player's files as they were.
+  auto folders = BackupFolders();
+  ASSERT_EQ(folders.size(), 1u);
+  for (const char* name : kGameFiles)
+    EXPECT_EQ(ReadFile(folders[0] + "/" + name), ReadFile(Fixture(name))) << name;
+  // Config.dat holds the page's keys next to the hardware cache.
+  std::string config = ReadFile(ConfigDat());
+  EXPECT_EQ(ini::ReadValue(config, "general", "CBConfigModelIndex"), "1");
+  EXPECT_EQ(ini::ReadValue(config, "general", "CBMSAAIndex"), "2");
+  EXPECT_EQ(ini::ReadValue(config, "general", "LanguageCheck"), "1");
+  EXPECT_EQ(ini::ReadValue(config, "general", "ShaderCount"), "1280");
+  EXPECT_EQ(ini::ListKeys(config, "general").size(), 33u + 4u);
+}
+
+TEST_F(CliE2E, DryRunChangesNothingAndListsExactlyWhatApplyThenChanges) {
+  ASSERT_EQ(
+      Run({"set", "big-jump", "on", "use-fps-limit", "on", "fps-limit", "144", "msaa", "6"}).status,
+      0);
+  Tree before = World();
+  CliRun dry = Run({"apply", "--dry-run"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << "the dry run touched a file";
+  EXPECT_THAT(dry.out, HasSubstr("Apply would then ask: 优化完成！请问是否立即启动游戏？"));
+
+  std::map<std::string, std::string> gameBefore;
+  for (const char* name : kGameFiles) gameBefore[name] = ReadFile(GameFile(name));
+  std::string configBefore = ReadFile(ConfigDat());
+
+  CliRun real = Run({"apply"});
+  ASSERT_EQ(real.status, 0) << real.err;
+  for (const char* name : kGameFiles) {
+    std::vector<std::string> predicted = ChangeLines(dry.out, name);
+    EXPECT_EQ(predicted, ChangeLines(real.out, name)) << name;
+    // And against the files themselves: the same keys, in the same order.
+    auto actual = opti::DiffIniKeys(gameBefore[name], ReadFile(GameFile(name)));
+    ASSERT_EQ(predicted.size(), actual.size()) << name;
+    for (size_t i = 0; i < actual.size(); ++i)
+      EXPECT_EQ(predicted[i].rfind("  [" + actual[i].section + "] " + actual[i].key + ": ", 0), 0u)
+          << predicted[i];
+    EXPECT_FALSE(predicted.empty()) << name;
+  }
+  // Config.dat: the dry run listed what Apply then saved.
+  std::vector<std::string> configLines;
+  for (const auto& change : opti::DiffIniKeys(configBefore, ReadFile(ConfigDat())))
+    configLines.push_back("  " + opti::FormatKeyChange(change));
+  std::vector<std::string> predictedConfig = ChangeLines(dry.out, "Config.dat");
+  if (configLines.empty()) configLines.push_back("  no change");
+  EXPECT_EQ(predictedConfig, configLines);
+}
+
+TEST_F(CliE2E, DryRunOnAFirstStartListsConfigDatAsNew) {
+  fs::remove(ConfigDat());
+  Tree before = World();
+  CliRun dry = Run({"apply", "--dry-run"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_THAT(dry.out, HasSubstr("Config.dat (new file)"));
+  EXPECT_THAT(dry.out, HasSubstr("[general] CBConfigModelIndex: added = 1"));
+}
+
+TEST_F(CliE2E, StatusShowsMachineSelectionsAndADryRunWithoutTouchingAnything) {
+  Tree before = World();
+  CliRun run = Run({});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_THAT(run.out, HasSubstr("GPU        Test Adapter"));
+  EXPECT_THAT(run.out, HasSubstr("渲染数量   1280"));
+  EXPECT_THAT(run.out, HasSubstr("scheme     CBConfigModel      1  超级Orvane 自动优化"));
+  EXPECT_THAT(run.out, HasSubstr("network    CBNetWork          5  官方"));
+  EXPECT_THAT(run.out, HasSubstr("Dry run of Apply"));
+  EXPECT_THAT(run.out, HasSubstr("[x] chinese"));
+}
+
+TEST_F(CliE2E, ShowListsSelectionsAndFiles) {
+  ASSERT_EQ(Run({"set", "scheme", "5"}).status, 0);
+  CliRun run = Run({"show"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("scheme     CBConfigModel      5  超级Orvane 极致画质"));
+  EXPECT_THAT(run.out, HasSubstr("fxaa       CBFXAA             6  超级Orvane 极致"));
+  EXPECT_THAT(run.out, HasSubstr("tree       CBTree             3  官方 中"));
+  EXPECT_THAT(run.out, HasSubstr("Game files: " + GameFolder()));
+  EXPECT_THAT(run.out, HasSubstr("GameUserSettings.ini  present"));
+  EXPECT_THAT(run.out, HasSubstr("Game running: no"));
+}
+
+TEST_F(CliE2E, SetSavesEveryKeyAsThePageDoes) {
+  CliRun run = Run({"set", "scheme", "5", "screen", "abc", "cpu-usage", "on", "CBMouseSmoothing",
+                    "开", "FPSLimit", " 90 "});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::string config = ReadFile(ConfigDat());
+  auto value = [&](const char* key) {
+    return ini::ReadValue(config, "general", key).value_or("<absent>");
+  };
+  EXPECT_EQ(value("CBConfigModelIndex"), "5");
+  EXPECT_EQ(value("CBMSAAIndex"), "4");
+  EXPECT_EQ(value("CBFXAAIndex"), "6");
+  EXPECT_EQ(value("CBTreeIndex"), "3");
+  EXPECT_EQ(value("CBHardWareIndex"), "0");
+  EXPECT_EQ(value("CBNetWorkIndex"), "5");  // from the automatic start, kept by the scheme
+  EXPECT_EQ(value("CBMouseSmoothingIndex"), "1");
+  EXPECT_EQ(value("ScreenSize"), "100");
+  EXPECT_EQ(value("FPSLimit"), "90");
+  EXPECT_EQ(value("CPUUsageCheck"), "1");
+  EXPECT_EQ(value("LanguageCheck"), "1");
+  EXPECT_EQ(ini::ListKeys(config, "general").size(), 33u + 4u);
+
+  // Scheme 1 runs the automatic configuration.
+  ASSERT_EQ(Run({"set", "scheme", "1"}).status, 0);
+  config = ReadFile(ConfigDat());
+  EXPECT_EQ(value("CBMSAAIndex"), "2");
+  EXPECT_EQ(value("CBHardWareIndex"), "4");
+  EXPECT_EQ(value("CBTextIndex"), "3");
+}
+
+TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"set", "msaa", "10"}, 2, "not an entry of msaa"},
+      {{"set", "nosuch", "1"}, 2, "unknown name 'nosuch'"},
+      {{"set", "cpu-usage", "maybe"}, 2, "not on or off"},
+      {{"set", "msaa"}, 2, "NAME VALUE pairs"},
+      {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+      {{"apply", "--force"}, 2, "unknown option --force"},
+      {{"restore", "0"}, 1, "no backups"},
+      {{"restore"}, 2, "one INDEX"},
+      {{"backups", "extra"}, 2, "unexpected argument"},
+  };
+  Tree before = World();
+  for (const Case& c : cases) {
+    CliRun run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[0];
+    EXPECT_THAT(run.err, HasSubstr(c.message)) << c.args[0];
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_THAT(run.err, ::testing::StartsWith("kestrune-cli: error: "));
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  CliRun help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_THAT(help.out, HasSubstr("usage: kestrune-cli"));
+}
+
+TEST_F(CliE2E, BackupsRestoreAndClear) {
+  ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
+  std::map<std::string, std::string> afterFirst;
+  for (const char* name : kGameFiles) afterFirst[name] = ReadFile(GameFile(name));
+  ASSERT_EQ(Run({"set", "scheme", "2"}).status, 0);
+  ASSERT_EQ(Run({"apply"}).status, 0);  // backup 1: the first Apply's result
+
+  CliRun list = Run({"backups"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  std::regex line(R"(([ *]) (\d+)  (\d{2})月(\d{2})日 (\d{2})时(\d{2})分(\d{2})秒 (\d{3})  (.*))");
+  std::vector<std::smatch> rows;
+  std::istringstream in(list.out);
+  std::string text;
+  std::vector<std::string> folders;
+  std::string selected;
+  while (std::getline(in, text)) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    folders.push_back(m[9]);
+    if (m[1] == "*") selected = m[2];
+    EXPECT_THAT(m[9].str(), HasSubstr(m[3].str() + m[4].str() + "_" + m[5].str() + m[6].str() +
+                                      m[7].str() + m[8].str()));
+  }
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_EQ(selected, "1");  // the newest is selected
+  EXPECT_EQ(folders, BackupFolders());
+
+  CliRun restore = Run({"restore", "0"});
+  ASSERT_EQ(restore.status, 0) << restore.err;
+  EXPECT_THAT(restore.out, HasSubstr("还原完成！所有配置文件已经还原到所选时间点之前的状态。"));
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
+  EXPECT_EQ(BackupFolders().size(), 2u);  // a restore takes no backup
+
+  CliRun badIndex = Run({"restore", "2"});
+  EXPECT_EQ(badIndex.status, 2);
+  EXPECT_THAT(badIndex.err, HasSubstr("no backup with index 2 (0..1)"));
+
+  // Clear asks first; anything but yes keeps the files.
+  WriteFile(GameFile("Input.ini"), "[/Script/Engine.InputSettings]\r\n");
+  WriteFile(GameFile("Saved/Keep.ini"), "[x]\r\n");
+  Tree before = World();
+  CliRun declined = Run({"clear"}, "n\n");
+  EXPECT_EQ(declined.status, 5);
+  EXPECT_THAT(declined.err, HasSubstr("nothing was deleted"));
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_EQ(Run({"clear"}, "").status, 5);  // no answer at all
+
+  CliRun cleared = Run({"clear"}, "y\n");
+  ASSERT_EQ(cleared.status, 0) << cleared.err;
+  EXPECT_THAT(cleared.out, HasSubstr("删除完成，游戏已经恢复到第一次安装的状态，请重启游戏。"));
+  EXPECT_THAT(cleared.out, HasSubstr("kestrune-cli restore 2 undoes the clear"));
+  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini", "Input.ini"})
+    EXPECT_FALSE(fs::exists(GameFile(name))) << name;
+  EXPECT_TRUE(fs::exists(GameFile("Saved/Keep.ini")));
+
+  // The clear can be undone from the history.
+  ASSERT_EQ(Run({"restore", "2"}).status, 0);
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
+
+  CliRun yes = Run({"clear", "--yes"});
+  EXPECT_EQ(yes.status, 0) << yes.err;
+  EXPECT_FALSE(fs::exists(GameFile("Engine.ini")));
+  EXPECT_EQ(BackupFolders().size(), 4u);
+}
+
+TEST_F(CliE2E, ApplyNamesTheFilesItCouldNotChange) {
+  fs::permissions(GameFile("GameUserSettings.ini"),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  CliRun run = Run({"apply"});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("以下文件无法修改：GameUserSettings.ini（"));
+  EXPECT_THAT(run.out, Not(HasSubstr("优化完成！")));
+  EXPECT_THAT(run.out, HasSubstr("请问是否立即启动游戏？"));
+  EXPECT_THAT(run.err, HasSubstr("could not change " + GameFile("GameUserSettings.ini")));
+  EXPECT_EQ(ReadFile(GameFile("GameUserSettings.ini")), ReadFile(Fixture("GameUserSettings.ini")));
+  // The other files were written.
+  EXPECT_NE(ReadFile(GameFile("Engine.ini")), ReadFile(Fixture("Engine.ini")));
+
+  // The dry run predicts the same refusal.
+  CliRun dry = Run({"apply", "--dry-run"});
+  EXPECT_EQ(dry.status, 4);
+  EXPECT_THAT(dry.out, HasSubstr("以下文件无法修改：GameUserSettings.ini（"));
+}
+
+TEST_F(CliE2E, AnUnwritableBackupIndexStopsApply) {
+  WriteFile(BackupRoot() + "/config.dat", "[Backup]\r\n");
+  fs::permissions(BackupRoot() + "/config.dat", fs::perms::owner_read);
+  CliRun run = Run({"apply"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("kestrune-cli: error: Unable to write to"));
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
+  // The choices were saved before the backup, as the page does.
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBConfigModelIndex"), "1");
+}
+
+TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
+  // A process named as the game: a copy of sleep called TslGame.exe.
+  std::string game = temp.Path("TslGame.exe");
+  fs::copy_file("/bin/sleep", game);
+  int64_t pid = platform::SpawnDetached({game, "30"});
+  ASSERT_NE(pid, 0);
+  for (int i = 0; i < 100 && !platform::ProcessIsAlive(pid); ++i) {
+  }
+  bool seen = false;
+  for (const auto& p : platform::ListProcesses()) seen = seen || p.id == pid;
+  ASSERT_TRUE(seen) << "the stand-in game process is not listed";
+  struct Reaper {
+    int64_t pid;
+    ~Reaper() { platform::TerminateProcessById(pid); }
+  } reaper{pid};
+
+  Tree before = World();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"apply"}, {"apply", "--dry-run"}, {"apply", "--start"}}) {
+    CliRun run = Run(args);
+    EXPECT_EQ(run.status, 3) << args.back();
+    EXPECT_THAT(run.err, HasSubstr("您正在吃鸡中，请退出游戏后重试！"));
+    EXPECT_THAT(run.err, HasSubstr("游戏打开时无法优化，结束并退出后才可以进行优化哟！"));
+  }
+  CliRun start = Run({"start"});
+  EXPECT_EQ(start.status, 3);
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_TRUE(platform::ProcessIsAlive(pid));
+}
+
+}  // namespace
+}  // namespace kestrune::test
