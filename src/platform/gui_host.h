@@ -34,6 +34,9 @@ class BusReceiver {
 };
 std::unique_ptr<BusReceiver> AttachBusEndpoint(
     std::unique_ptr<platform::MessageBusEndpoint> endpoint, MessageHandler handler);
+// The session is ending (log-out, shutdown: SIGTERM, SIGHUP, SIGINT); runs
+// on the UI thread.
+void OnSessionEnd(std::function<void()> handler);
 // Runs `task` once on the UI thread after `delayMs` (0: as soon as idle).
 void RunLater(int delayMs, std::function<void()> task);
 
@@ -105,6 +108,8 @@ class Window : public HostDelegate {
   virtual ShadowOwnerForm& ShadowOwner() = 0;
   // Called on move/size/show/focus before the window acts (the shadow hook).
   std::function<void(const FormMessage&)> OnFormMessage;
+  // Called once, after the window's first frame is on the screen.
+  std::function<void()> OnFirstPaint;
   // Native id for tests and tools (the X window id), 0 when unrealised.
   virtual unsigned long NativeId() const = 0;
 };

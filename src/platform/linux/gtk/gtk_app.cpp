@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <atomic>
+#include <csignal>
 #include <mutex>
 
 #include "platform/debug_log.h"
@@ -154,6 +155,19 @@ void RunLater(int delayMs, std::function<void()> task) {
         return G_SOURCE_REMOVE;
       },
       heap, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+void OnSessionEnd(std::function<void()> handler) {
+  static std::function<void()> stored;
+  stored = std::move(handler);
+  for (int signal : {SIGTERM, SIGHUP, SIGINT})
+    g_unix_signal_add(
+        signal,
+        [](gpointer) -> gboolean {
+          if (stored) stored();
+          return G_SOURCE_CONTINUE;
+        },
+        nullptr);
 }
 
 std::unique_ptr<Timer> CreateTimer(int intervalMs) {

@@ -31,7 +31,7 @@ void ConnectPointer(GtkWidget* area, ControlHost* host) {
   g_signal_connect(area, "draw",
                    G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
                      static_cast<ControlHost*>(data)->Paint(cr);
-                     return TRUE;
+                     return FALSE;  // the first-frame hook runs after this
                    }),
                    host);
   g_signal_connect(area, "button-press-event",
@@ -143,7 +143,7 @@ class PopupSurface final : public HostDelegate {
 
 class GtkShadowWindow final : public ShadowWindowPort {
  public:
-  GtkShadowWindow(GtkWindow* owner, const Rect& rect) {
+  GtkShadowWindow(GtkWindow* owner, const Rect& rect) : owner_(owner) {
     window_ = gtk_window_new(GTK_WINDOW_POPUP);
     GdkScreen* screen = gtk_widget_get_screen(window_);
     if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen))
@@ -188,7 +188,16 @@ class GtkShadowWindow final : public ShadowWindowPort {
     rect_.y = p.y;
     gtk_window_move(GTK_WINDOW(window_), p.x, p.y);
   }
-  void ShowNoActivate() override { gtk_widget_show(window_); }
+  void ShowNoActivate() override {
+    // Per-pixel alpha needs a compositing manager; without one the shadow
+    // would be an opaque black frame over the desktop, so it stays hidden.
+    if (!gdk_screen_is_composited(gtk_widget_get_screen(window_))) return;
+    gtk_widget_show(window_);
+    GdkWindow* shadow = gtk_widget_get_window(window_);
+    GdkWindow* form = gtk_widget_get_window(GTK_WIDGET(owner_));
+    // Below its form, as an owned layered window sits.
+    if (shadow && form) gdk_window_restack(shadow, form, FALSE);
+  }
   void Hide() override { gtk_widget_hide(window_); }
   void UpdateLayered(const Image& pixels, Point) override {
     pixels_ = pixels;
@@ -196,6 +205,7 @@ class GtkShadowWindow final : public ShadowWindowPort {
   }
 
  private:
+  GtkWindow* owner_;
   GtkWidget* window_;
   Rect rect_;
   Image pixels_;
@@ -304,6 +314,16 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     host_.SetBackground(options.background);
     host_.Resize(options.width, options.height);
     ConnectPointer(area_, &host_);
+    g_signal_connect_after(area_, "draw",
+                           G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer d) -> gboolean {
+                             auto* self = static_cast<GtkHostWindow*>(d);
+                             if (!self->painted_) {
+                               self->painted_ = true;
+                               if (self->OnFirstPaint) self->OnFirstPaint();
+                             }
+                             return FALSE;
+                           }),
+                           this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkHostWindow::Key), this);
     g_signal_connect(window_, "key-release-event", G_CALLBACK(&GtkHostWindow::Key), this);
     g_signal_connect(window_, "delete-event",
@@ -521,6 +541,7 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   std::unique_ptr<PopupSurface> popup_;
   std::vector<std::unique_ptr<WebKitBrowser>> browsers_;
   GMainLoop* modalLoop_ = nullptr;
+  bool painted_ = false;
   int modalResult_ = 0;
 };
 

@@ -1,0 +1,138 @@
+// The skinned message dialogs and the about box: TMessageForm (general),
+// TMessageForm3 (game running), TMessageForm4 (companion program) and
+// TAboutForm. Each is created by its caller, shown modally centred on the
+// main window, and freed right after; the modal result (1 OK, 2 Cancel) is
+// all a caller reads.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "controls/platform_controls.h"
+#include "controls/shadow_form.h"
+#include "controls/standard_controls.h"
+#include "platform/gui_host.h"
+
+namespace kestrune::app {
+
+inline constexpr int kModalOk = 1;
+inline constexpr int kModalCancel = 2;
+
+// The window every dialog is centred on and owned by (the main window).
+void SetDialogOwner(gui::Window* owner);
+gui::Window* DialogOwner();
+
+// Common frame: backdrop panel, close button, caption label, shadow, moving.
+class TDialogForm {
+ public:
+  TDialogForm(int width, int height, std::string title);
+  virtual ~TDialogForm();
+  TDialogForm(const TDialogForm&) = delete;
+  TDialogForm& operator=(const TDialogForm&) = delete;
+
+  // Shows the dialog modally; returns the modal result.
+  int ShowModal();
+  void SetModalResult(int result);
+  int ModalResult() const { return modalResult_; }
+  // The dialog's window while it is shown (tests and screenshots).
+  gui::Window* ShownWindow() const { return window_.get(); }
+  // Runs once the dialog is on the screen (tests and screenshots).
+  static void SetShownHook(std::function<void(TDialogForm&)> hook);
+  Control& Root() { return root_; }
+  const std::string& Title() const { return title_; }
+
+ protected:
+  // Called before the window is made: final sizing of the dialog.
+  virtual void BeforeShow() {}
+  // The common backdrop: DrawStretch over the 370 x 60 title picture.
+  void UseTitleBackdrop();
+  void Resize(int width, int height) { root_.SetBounds(0, 0, width, height); }
+
+  Control root_;
+  TCZStandardPanel Panel{&root_};
+  TCZStandardButton btnSysClose{&Panel};
+  TCZStandardLabel CaptionLabel{&Panel};
+
+ private:
+  void MoveByCaption(ShiftState shift);
+
+  std::string title_;
+  std::unique_ptr<gui::Window> window_;
+  std::unique_ptr<TShadowForm> shadow_;
+  int modalResult_ = 0;
+};
+
+// TMessageIconType codes.
+enum TMessageIconType { mitNone = 0, mitError = 1, mitInfo = 2, mitQuestion = 3 };
+
+class TMessageForm : public TDialogForm {
+ public:
+  TMessageForm();
+  void SetCaptionText(const std::string& text);
+  void SetMessageText(const std::string& text);
+  // Throws PngError when the icon's resource is missing.
+  void SetIconType(int iconType);
+  void SetButtonsMode(int mode);
+
+  TLabel lblTitle{&Panel};
+  TImage imgIcon{&Panel};
+  TCZStandardButton btnOK{&Panel};
+  TCZStandardButton btnCancel{&Panel};
+  TCZCheckBox2 checkbox{&Panel};
+
+ protected:
+  void BeforeShow() override;
+
+ private:
+  std::string message_;
+};
+
+// The general dialog in one call: title, text, icon type, buttons mode.
+int ShowMessageBox(std::string_view title, std::string_view text, int iconType, int buttonsMode);
+
+class TMessageForm3 : public TDialogForm {
+ public:
+  explicit TMessageForm3(std::function<void()> closeGame);
+  TCZStandImage CZStandImage1{&Panel};
+  TLabel Label1{&Panel};
+  TLabel Label2{&Panel};
+  TCZStandardButton BtnCloseGame{&Panel};
+  TCZStandardButton BtnOK{&Panel};
+};
+
+class TMessageForm4 : public TDialogForm {
+ public:
+  TMessageForm4();
+  TCZStandardButton BtnPUBG{&Panel};
+  TCZStandardButton BtnOrvane{&Panel};
+  TCZStandardButton orvaneLabel{&Panel};
+  TCZStandardButton CZStandardButton1{&Panel};
+};
+
+class TAboutForm : public TDialogForm {
+ public:
+  TAboutForm();
+  TCZStandImage CZStandImage1{&Panel};
+  TCZStandImage CZStandImage2{&Panel};
+  TCZStandImage CZStandImage3{&Panel};
+  TLabel Label2{&Panel};
+  TLabel Label3{&Panel};
+  TLabel LabelVersion{&Panel};
+  TLabel Label4{&Panel};
+  TLabel Label1{&Panel};
+};
+
+// The plain error box of the application's default error handling.
+void ShowErrorBox(std::string_view message);
+
+// Runs an event handler; an exception that escapes it shows the error box
+// (the application's default handling) and the program goes on.
+void RunGuarded(const std::function<void()>& handler);
+
+// Loads a skin picture; a missing one is logged and leaves the control bare.
+void LoadSkin(TCZBaseControl& control, std::string_view resource);
+void LoadSkin(TCZCheckBox2& control, std::string_view resource);
+
+}  // namespace kestrune::app

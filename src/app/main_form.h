@@ -1,0 +1,101 @@
+// TPUBGMainForm: the main window. Tabs and panels, the two pages, the three
+// browsers, tray icon, timers, the custom window messages from workers and
+// other processes, and every way of hiding, showing and ending the program.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/opti_page.h"
+#include "app/orvane_page.h"
+#include "controls/shadow_form.h"
+#include "controls/standard_controls.h"
+#include "controls/tab_control.h"
+#include "engine/hareware_info.h"
+#include "enhance/renderer_launcher.h"
+#include "platform/gui_host.h"
+
+namespace kestrune::app {
+
+class TPUBGMainForm {
+ public:
+  // Creates the window (FormCreate); hiddenStart: any argument containing "/start".
+  explicit TPUBGMainForm(bool hiddenStart);
+  ~TPUBGMainForm();
+  TPUBGMainForm(const TPUBGMainForm&) = delete;
+  TPUBGMainForm& operator=(const TPUBGMainForm&) = delete;
+
+  // Every custom message, whoever posted it.
+  void HandleMessage(uint32_t message);
+  // The tab handlers.
+  void HomeTabClick();
+  void VideoTabClick();
+  void SearchTabClick();
+  void SkillTabClick();
+  void TVTabClick();
+
+  gui::Window& Window() { return *window_; }
+  bool Exiting() const { return exiting_; }
+
+ private:
+  void FormCreate(bool hiddenStart);
+  void SetUpInterface(bool hiddenStart);
+  void BuildStrip();
+  void SelectTab(TCZTabControlItem& item, Control& panel, gui::Browser* browser, const char* path);
+  void ServiceStart();
+  void RestoreFromTray();
+  void HideToTray();
+  void ExitProgram();
+  void ShowOptionsMenu();
+  void UpdateFound();
+  void ConflictPrompt();
+  void Destroying();
+  void CaptionDrag(ShiftState shift);
+
+  // Controls.
+  Control root_;
+  TCZTabControl MainTab{&root_};
+  TCZStandardLabel CaptionLabel{&MainTab};
+  TCZStandardButton btnOption{&MainTab};
+  TCZStandardButton btnSysMin{&MainTab};
+  TCZStandardButton btnSysClose{&MainTab};
+  TCZTabControlItem HomeTab{&MainTab};
+  TCZTabControlItem VideoTab{&MainTab};
+  TCZTabControlItem SearchTab{&MainTab};
+  TCZTabControlItem SkillTab{&MainTab};
+  TCZTabControlItem TVTab{&MainTab};
+  Control PanelOpti{&root_};
+  Control PanelVideo{&root_};
+  Control PanelSearch{&root_};
+  Control PanelSkill{&root_};
+  Control PanelTV{&root_};
+
+  // State.
+  bool exiting_ = false;
+  bool shownOnce_ = true;
+  bool destroyed_ = false;
+  std::string updateAddress_;
+  THareWareInfo HareWareInfo;
+
+  std::unique_ptr<gui::Window> window_;
+  std::unique_ptr<MessageQueue> queue_;
+  std::unique_ptr<gui::BusReceiver> bus_;
+  std::unique_ptr<gui::TrayIcon> tray_;
+  std::unique_ptr<TShadowForm> shadow_;
+  std::unique_ptr<TOptiFrameView> optiFrame_;
+  std::unique_ptr<TOrvaneFrameView> orvaneFrame_;
+  gui::Browser* SearchBrowser = nullptr;
+  gui::Browser* SkillBrowser = nullptr;
+  gui::Browser* TVBrowser = nullptr;
+  std::unique_ptr<gui::Timer> UpdateTimer;
+  std::unique_ptr<gui::Timer> RunLumeshadeTimer;
+  std::unique_ptr<gui::Timer> Timer1;
+  std::unique_ptr<enhance::WatchTimer> runLumeshadeAdapter_;
+  std::unique_ptr<enhance::WatchTimer> timer1Adapter_;
+  std::unique_ptr<enhance::TRendererWatch> watch_;
+  std::unique_ptr<HardwareDetection> hardware_;
+  std::unique_ptr<UpdateCheck> updateCheck_;
+};
+
+}  // namespace kestrune::app

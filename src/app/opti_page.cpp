@@ -1,0 +1,266 @@
+// Optimisation page widgets: layout in pixels as the page design has it.
+#include "app/opti_page.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "app/dialogs.h"
+#include "controls/resources.h"
+#include "controls/ui_font.h"
+#include "env/game_process.h"
+#include "platform/debug_log.h"
+
+namespace kestrune::app {
+
+using opti::CheckId;
+using opti::EditId;
+using opti::ListId;
+
+// ---- Dialogs ----
+
+void GuiOptiDialogs::ShowGameRunningNotice(const std::function<void()>& closeGame) {
+  DebugLog("dialog: game running notice");
+  TMessageForm3 form(closeGame);
+  form.ShowModal();
+}
+
+int GuiOptiDialogs::ShowMessageBox(std::string_view title, std::string_view text, int iconType,
+                                   int buttonsMode) {
+  return app::ShowMessageBox(title, text, iconType, buttonsMode);
+}
+
+void GuiOptiDialogs::ShowErrorBox(std::string_view message) {
+  app::ShowErrorBox(message);
+}
+
+// ---- Layout ----
+
+namespace {
+
+void SetUiFont(Control& control, int height = 12, uint32_t colour = 0x000000, bool bold = false) {
+  Font font = control.GetFont();
+  ApplyUiFont(font);
+  font.height = height;
+  font.color = Color::Rgb(colour);
+  font.bold = bold;
+  control.SetFont(font);
+}
+
+// Rows of the "视觉设定" column: seven lists, then the screen percentage.
+constexpr int kVisualRows[] = {180, 213, 247, 281, 315, 349, 383, 417};
+constexpr ListId kVisualLists[] = {ListId::MSAA,   ListId::FXAA, ListId::AO,  ListId::Text,
+                                   ListId::Effect, ListId::Tree, ListId::View};
+constexpr ListId kOtherLists[] = {ListId::NetWork, ListId::HardWare, ListId::MouseSmoothing};
+constexpr int kOtherRows[] = {180, 213, 247};
+constexpr int kOtherCheckTop = 288;
+constexpr int kOtherCheckStep = 17;
+constexpr int kAdvancedTop = 174;
+constexpr int kAdvancedStep = 33;
+
+}  // namespace
+
+TOptiFrameView::TOptiFrameView(Control& parent, const THareWareInfo& hardware) {
+  Frame.SetParent(&parent);
+  Frame.SetBounds(0, 0, 880, 480);
+  Build();
+  model_ = std::make_unique<opti::TOptiFrame>(hardware, settings_, dialogs_, game_);
+  PushToWidgets();
+}
+
+void TOptiFrameView::Build() {
+  auto heading = [this](TLabel& label, const char* text, int x, int y) {
+    label.SetBounds(x, y, 120, 22);
+    SetUiFont(label, 16);
+    label.SetCaption(text);
+  };
+  // Hardware summary.
+  HardwareGroup.SetBounds(26, 7, 380, 127);
+  SetUiFont(HardwareGroup, 16);
+  HardwareGroup.SetCaption("电脑配置");
+  const char* captions[] = {"CPU", "内存", "GPU", "渲染数量"};
+  for (size_t i = 0; i < 4; ++i) {
+    int y = 32 + static_cast<int>(i) * 22;
+    hwCaptions_[i] = std::make_unique<TLabel>(&HardwareGroup);
+    hwCaptions_[i]->SetBounds(16, y, 66, 18);
+    SetUiFont(*hwCaptions_[i], 12, 0x666666);
+    hwCaptions_[i]->SetCaption(captions[i]);
+    hwValues_[i] = std::make_unique<TLabel>(&HardwareGroup);
+    hwValues_[i]->SetAutoSize(false);
+    hwValues_[i]->SetBounds(86, y, 286, 18);
+    SetUiFont(*hwValues_[i], 12, 0x333333);
+  }
+
+  heading(Heading1, "配置文件", 439, 7);
+  heading(Heading2, "还原历史版本", 438, 89);
+  heading(Heading3, "视觉设定", 24, 144);
+  heading(Heading4, "其他设定", 296, 144);
+  heading(Heading5, "高级功能", 574, 144);
+  Heading2.SetWidth(84);
+  SetUiFont(Heading2, 12);
+
+  auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight) {
+    auto list = std::make_unique<TCZComboBox>(&Frame);
+    list->SetBounds(x, y, w, h);
+    list->SetItemHeight(itemHeight);
+    list->SetName(std::string(opti::List(id).control));
+    SetUiFont(*list);
+    list->SetColor(colors::kWhite);
+    try {
+      TPicture picture;
+      LoadPngResource(picture, "AppComboFace");
+      list->SetPicture(picture);
+    } catch (const std::exception& error) {
+      DebugLogF("skin AppComboFace: %s", error.what());
+    }
+    list->OnChange = [this, id](Control& control) {
+      int index = static_cast<TCZComboBox&>(control).ItemIndex();
+      Run([this, id, index] { model_->UserSelect(id, index); });
+    };
+    lists_[static_cast<size_t>(id)] = std::move(list);
+  };
+  auto makeLabel = [this](std::string_view text, int x, int y) {
+    auto label = std::make_unique<TLabel>(&Frame);
+    label->SetBounds(x, y + 4, 60, 18);
+    SetUiFont(*label, 12, 0x333333);
+    label->SetCaption(std::string(text));
+    labels_.push_back(std::move(label));
+  };
+
+  makeList(ListId::ConfigModel, 438, 34, 320, 34, 28);
+  for (size_t i = 0; i < std::size(kVisualLists); ++i) {
+    makeLabel(opti::List(kVisualLists[i]).label, 40, kVisualRows[i]);
+    makeList(kVisualLists[i], 102, kVisualRows[i], 164, 26, 20);
+  }
+  for (size_t i = 0; i < std::size(kOtherLists); ++i) {
+    makeLabel(opti::List(kOtherLists[i]).label, 296, kOtherRows[i]);
+    makeList(kOtherLists[i], 358, kOtherRows[i], 164, 26, 20);
+  }
+  for (EditId id : {EditId::Screen, EditId::FpsCamearFov, EditId::FPSLimit}) {
+    auto edit = std::make_unique<TEdit>(&Frame);
+    SetUiFont(*edit);
+    edit->SetName(std::string(opti::Edit(id).control));
+    edits_[static_cast<size_t>(id)] = std::move(edit);
+  }
+  makeLabel("屏幕比例", 40, kVisualRows[7]);
+  Edit(EditId::Screen).SetBounds(102, kVisualRows[7], 164, 26);
+  Edit(EditId::FpsCamearFov).SetBounds(154, 445, 60, 22);
+  Edit(EditId::FPSLimit).SetBounds(374, 354, 50, 20);
+
+  // Check options: the first-person field of view under the lists, the
+  // other settings from row 288, the advanced options in two columns.
+  // The other settings in the page's order (not the order they are saved in).
+  constexpr CheckId kOtherOrder[] = {CheckId::CPUUsage, CheckId::CPUPerformanceBalance,
+                                     CheckId::GPUUsage, CheckId::GPUUseCPU,
+                                     CheckId::FPSLimit, CheckId::BigJump,
+                                     CheckId::Language};
+  int advanced = 0;
+  for (const opti::CheckSpec& spec : opti::Checks()) {
+    auto box = std::make_unique<TCZCheckBox2>(&Frame);
+    box->SetName(std::string(spec.control));
+    box->SetCaption(std::string(spec.text));
+    SetUiFont(*box, 12, 0x333333);
+    LoadSkin(*box, "AppCheckBox");
+    if (spec.id == CheckId::FpsCamearFov) {
+      box->SetCaption("第一人称FOV");
+      box->SetBounds(40, 445, 112, 22);
+    } else if (spec.group == "其他设定") {
+      int row =
+          static_cast<int>(std::find(std::begin(kOtherOrder), std::end(kOtherOrder), spec.id) -
+                           std::begin(kOtherOrder));
+      int y = kOtherCheckTop + row * kOtherCheckStep;
+      box->SetBounds(296, y, spec.id == CheckId::FPSLimit ? 76 : 268, 18);
+    } else {
+      int column = advanced % 2, row = advanced / 2;
+      box->SetBounds(column == 0 ? 564 : 713, kAdvancedTop + row * kAdvancedStep, 146, 22);
+      ++advanced;
+    }
+    CheckId id = spec.id;
+    box->OnClick = [this, id](Control& control) {
+      bool on = static_cast<TCZCheckBox2&>(control).Checked();
+      model_->SetChecked(id, on);
+    };
+    checks_[static_cast<size_t>(spec.id)] = std::move(box);
+  }
+  // The screen-percentage edit sits where the FPS limit's row meets it.
+  Edit(EditId::FPSLimit).SetTop(kOtherCheckTop + 4 * kOtherCheckStep - 2);
+
+  // History and actions.
+  CBOptiHistory.SetBounds(524, 84, 234, 26);
+  CBOptiHistory.SetItemHeight(20);
+  CBOptiHistory.SetName("CBOptiHistory");
+  SetUiFont(CBOptiHistory);
+  CBOptiHistory.SetColor(colors::kWhite);
+  CBOptiHistory.OnChange = [this](Control&) { model_->SetHistoryIndex(CBOptiHistory.ItemIndex()); };
+  btnRestore.SetBounds(777, 84, 80, 26);
+  LoadSkin(btnRestore, "AppBtnRestore");
+  btnRestore.SetDrawModel(TDrawModel::DrawNImage);
+  btnRestore.SetNImage(4);
+  btnRestore.OnClick = [this](Control&) { Run([this] { model_->btnRestoreClick(); }); };
+  BtnApply.SetBounds(574, 390, 180, 50);
+  LoadSkin(BtnApply, "AppBtnApply");
+  BtnApply.SetDrawModel(TDrawModel::DrawNImage);
+  BtnApply.SetNImage(4);
+  BtnApply.SetName("BtnApply");
+  BtnApply.OnClick = [this](Control&) {
+    Run([this] {
+      opti::ApplyResult result = model_->BtnApplyClick();
+      DebugLogF("Apply: status %d", static_cast<int>(result.status));
+    });
+  };
+  BtnStartPUBG.SetBounds(769, 393, 94, 44);
+  LoadSkin(BtnStartPUBG, "AppBtnStartGame");
+  BtnStartPUBG.SetDrawModel(TDrawModel::DrawNImage);
+  BtnStartPUBG.SetNImage(4);
+  BtnStartPUBG.OnClick = [this](Control&) { Run([this] { model_->BtnStartPUBGClick(); }); };
+  Label4.SetBounds(698, 450, 110, 18);
+  SetUiFont(Label4, 12, 0x1E6FD9);
+  Label4.SetCaption(std::string(opti::kClearLinkText));
+  Label4.SetCursor(Cursor::kHandPoint);
+  Label4.OnClick = [this](Control&) { Run([this] { model_->Label4Click(); }); };
+}
+
+void TOptiFrameView::Run(const std::function<void()>& action) {
+  PullFromWidgets();
+  RunGuarded(action);
+  PushToWidgets();
+}
+
+void TOptiFrameView::PullFromWidgets() {
+  for (const opti::EditSpec& spec : opti::Edits())
+    model_->SetEditText(spec.id, Edit(spec.id).Text());
+  for (const opti::CheckSpec& spec : opti::Checks())
+    model_->SetChecked(spec.id, Check(spec.id).Checked());
+  for (const opti::ListSpec& spec : opti::Lists())
+    model_->SetItemIndex(spec.id, List(spec.id).ItemIndex());
+  model_->SetHistoryIndex(CBOptiHistory.ItemIndex());
+}
+
+void TOptiFrameView::PushToWidgets() {
+  for (const opti::ListSpec& spec : opti::Lists()) {
+    TCZComboBox& list = List(spec.id);
+    const opti::TComboModel& m = model_->ListModel(spec.id);
+    if (list.Items() != m.Items) list.SetItems(m.Items);
+    list.SetItemIndex(m.ItemIndex);
+    list.SetState(TCZComboBoxState::cbsNormal);
+  }
+  for (const opti::EditSpec& spec : opti::Edits())
+    if (Edit(spec.id).Text() != model_->EditText(spec.id))
+      Edit(spec.id).SetText(model_->EditText(spec.id));
+  for (const opti::CheckSpec& spec : opti::Checks())
+    Check(spec.id).SetChecked(model_->Checked(spec.id));
+  const opti::TComboModel& history = model_->HistoryList();
+  if (CBOptiHistory.Items() != history.Items) CBOptiHistory.SetItems(history.Items);
+  CBOptiHistory.SetItemIndex(history.ItemIndex);
+  const opti::HardwareSummary& hw = model_->Hardware();
+  const std::string* values[] = {&hw.CPU, &hw.Memory, &hw.GPU, &hw.Shaders};
+  for (size_t i = 0; i < 4; ++i) hwValues_[i]->SetCaption(*values[i]);
+}
+
+void TOptiFrameView::ShowHardwareInfo() {
+  model_->ShowHardwareInfo();
+  const opti::HardwareSummary& hw = model_->Hardware();
+  const std::string* values[] = {&hw.CPU, &hw.Memory, &hw.GPU, &hw.Shaders};
+  for (size_t i = 0; i < 4; ++i) hwValues_[i]->SetCaption(*values[i]);
+}
+
+}  // namespace kestrune::app
