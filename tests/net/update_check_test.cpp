@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "env/settings_store.h"
+#include "net/usage_report.h"
 #include "platform/message_queue.h"
 #include "support/http_test_server.h"
 
@@ -203,6 +204,29 @@ TEST_F(UpdateCheckEndToEndTest, NothingHappensWithoutAHigherVersionOrAUsableAddr
     Result r = Check(c.name, c.manifest, c.own);
     EXPECT_TRUE(r.posted.empty()) << c.name;
     EXPECT_TRUE(r.updateAddress.empty()) << c.name;
+  }
+}
+
+// This binary carries version 1.2.3.4, read the way the program reads its own.
+TEST_F(UpdateCheckEndToEndTest, OwnVersionComesFromTheRunningExecutable) {
+  EXPECT_EQ(GetOwnVersion(), "1.2.3.4");
+  struct {
+    const char* manifest;
+    bool posted;
+  } cases[] = {
+      {"<version=\"1.2.3.10\"><url=\"http://dl.example/k\">", true},
+      {"<version=\"1.2.3.4\"><url=\"http://dl.example/k\">", false},
+  };
+  for (const auto& c : cases) {
+    WriteFile(server_->Folder().Path("own.txt"), c.manifest);
+    RecordingQueue queue;
+    std::string address;
+    TUpdateThread thread;  // default OwnVersion
+    thread.ManifestUrl = server_->Url("/update/own.txt");
+    thread.OnComplete = [&](TUpdateThread& self) { OnUpdateFound(self, address, queue); };
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_EQ(queue.Posted().size(), c.posted ? 1u : 0u) << c.manifest;
   }
 }
 
