@@ -1,0 +1,105 @@
+// The GPU library stand-in: adapters from fake DRM trees, names from a small
+// pci.ids, and the built library itself loaded the way the program loads it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "gauge3_adapters.h"
+#include "hardware/gpuz_lib.h"
+#include "platform/debug_log.h"
+#include "support/temp_dir.h"
+
+namespace kestrune {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kPciIds = std::string(KESTRUNE_FIXTURES) + "/hardware/pci.ids";
+
+struct FakeCard {
+  const char* card;
+  const char* vendor;
+  const char* device;
+  const char* vramBytes;  // nullptr: not exposed
+};
+
+void AddCard(const std::string& root, const FakeCard& c) {
+  std::string device = root + "/" + c.card + "/device";
+  if (c.vendor) WriteFile(device + "/vendor", std::string(c.vendor) + "\n");
+  if (c.device) WriteFile(device + "/device", std::string(c.device) + "\n");
+  if (c.vramBytes) WriteFile(device + "/mem_info_vram_total", std::string(c.vramBytes) + "\n");
+}
+
+TEST(Gauge3StandInTest, AdaptersFromTheDrmTree) {
+  TempDir dir;
+  AddCard(dir.path(), {"card1", "0x1002", "0x67df", "8589934592"});
+  AddCard(dir.path(), {"card0", "0x8086", "0x3e92", nullptr});
+  AddCard(dir.path(), {"card10", "0x10de", "0x1c03", nullptr});
+  // Connector entries and devices without ids are not adapters.
+  AddCard(dir.path(), {"card0-HDMI-A-1", "0x8086", "0x3e92", nullptr});
+  AddCard(dir.path(), {"card2", nullptr, "0x1234", nullptr});
+  AddCard(dir.path(), {"card3", "garbage", "0x1234", nullptr});
+  AddCard(dir.path(), {"renderD128", "0x8086", "0x3e92", nullptr});
+
+  auto adapters = ::gauge3::DiscoverAdapters(dir.path(), {dir.Path("missing.ids"), kPciIds});
+  ASSERT_EQ(adapters.size(), 3u);
+  EXPECT_EQ(adapters[0].name, "Intel UHD Graphics 630");
+  EXPECT_EQ(adapters[0].vendorId, "8086");
+  EXPECT_EQ(adapters[0].shaderCount, 0);
+  EXPECT_EQ(adapters[0].videoMemoryMb, 0);
+  EXPECT_EQ(adapters[1].name, "AMD Radeon RX 470/480/570/570X/580/580X/590");
+  EXPECT_EQ(adapters[1].vendorId, "1002");
+  EXPECT_EQ(adapters[1].shaderCount, 2304);
+  EXPECT_EQ(adapters[1].videoMemoryMb, 8192);
+  EXPECT_EQ(adapters[2].name, "NVIDIA GeForce GTX 1060 6GB");
+  EXPECT_EQ(adapters[2].vendorId, "10DE");
+  EXPECT_EQ(adapters[2].deviceId, "1C03");
+  EXPECT_EQ(adapters[2].shaderCount, 1280);
+}
+
+TEST(Gauge3StandInTest, NoGpuAtAll) {
+  TempDir dir;
+  EXPECT_TRUE(::gauge3::DiscoverAdapters(dir.Path("no-drm"), {kPciIds}).empty());
+  EXPECT_TRUE(::gauge3::DiscoverAdapters(dir.path(), {kPciIds}).empty());
+}
+
+TEST(Gauge3StandInTest, NamesFromPciIds) {
+  std::string ids = test::ReadFile(kPciIds);
+  const std::tuple<uint16_t, uint16_t, const char*> cases[] = {
+      {0x10DE, 0x1F82, "NVIDIA GeForce GTX 1650"},
+      {0x10DE, 0x2000, "NVIDIA NoBrackets Device"},
+      {0x10DE, 0x9999, "NVIDIA device 9999"},
+      {0x1AF4, 0x1050, "Red Hat, Inc. Virtio 1.0 GPU"},
+      {0xABCD, 0x0001, "PCI ABCD device 0001"},
+      // A subsystem line with the same digits is not a device.
+      {0x1002, 0x0B37, "AMD device 0B37"},
+  };
+  for (const auto& [vendor, device, name] : cases)
+    EXPECT_EQ(::gauge3::AdapterName(ids, vendor, device), name);
+  EXPECT_EQ(::gauge3::AdapterName("", 0x10DE, 0x1C03), "NVIDIA device 1C03");
+}
+
+// The built stand-in, loaded from bin/ as the program loads it: its version
+// passes the gate and its answers match this machine's DRM devices.
+TEST(Gauge3StandInTest, BuiltLibraryPassesTheGateAndReportsThisMachine) {
+  SetDebugLogSink([](std::string_view) {});
+  TGPUZLib gpu;
+  gpu.LoadLibraryEntries(KESTRUNE_BIN_DIR);
+  ASSERT_TRUE(gpu.Ready);
+  ASSERT_NE(gpu.GpuAdapterCount, nullptr);
+  gpu.QueryAdapters();
+  SetDebugLogSink(nullptr);
+  auto adapters = ::gauge3::DiscoverAdapters(
+      "/sys/class/drm", {"/usr/share/hwdata/pci.ids", "/usr/share/misc/pci.ids"});
+  if (adapters.empty()) {
+    EXPECT_EQ(gpu.CardVendor, "");
+    EXPECT_EQ(gpu.ShaderCount, 0);
+  } else {
+    EXPECT_FALSE(gpu.CardVendor.empty());
+    EXPECT_FALSE(gpu.CardName.empty());
+  }
+}
+
+}  // namespace
+}  // namespace kestrune
