@@ -337,12 +337,22 @@ void TPUBGLib::EnsureDefaultConfigFiles() {
 }
 
 void TPUBGLib::WriteDefaultGameUserSettings() {
-  if (platform::PathExists(GameUserSettingsPath)) return;
+  if (platform::PathExists(GameUserSettingsPath)) {
+    if (!platform::FileExists(GameUserSettingsPath))
+      DebugLogF("WriteDefaultGameUserSettings: %s is not a regular file; left alone",
+                GameUserSettingsPath.c_str());
+    return;
+  }
   SaveWholeFile(GameUserSettingsPath, Lines(kDefaultGameUserSettings));
 }
 
 void TPUBGLib::WriteDefaultEngineIni() {
-  if (platform::PathExists(EngineIniPath)) return;
+  if (platform::PathExists(EngineIniPath)) {
+    if (!platform::FileExists(EngineIniPath))
+      DebugLogF("WriteDefaultEngineIni: %s is not a regular file; left alone",
+                EngineIniPath.c_str());
+    return;
+  }
   SaveWholeFile(EngineIniPath, Lines(kDefaultEngineIni));
 }
 

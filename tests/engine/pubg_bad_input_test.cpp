@@ -2,6 +2,8 @@
 // outcome, and nothing the player had is lost.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 
 #include "engine/pubg_lib.h"
@@ -29,6 +31,10 @@ struct BadCase {
   std::string after;  // expected bytes; for a refused op the same as before
   bool swallowed;     // counted as a refused write, with a debug line
 };
+
+void PrintTo(const BadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const BadCase kBadCases[] = {
     {"crOnlyEndings", Setup::kFile, "[/Script/Engine.RendererSettings]\ra=1\r\rb=2\r", Op::kWrite,

@@ -1,6 +1,8 @@
 // The big-jump binding edit and ReplaceActionMapping.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 
 #include "engine/pubg_lib.h"
@@ -27,6 +29,10 @@ struct MappingCase {
   std::string replacement;
   std::string expected;
 };
+
+void PrintTo(const MappingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const MappingCase kMappingCases[] = {
     {"noMatch", "(ActionName=\"Walk\",Keys=())", "Jump", "X", "(ActionName=\"Walk\",Keys=())"},
@@ -60,6 +66,10 @@ struct BindingCase {
   bool on;
   std::string after;
 };
+
+void PrintTo(const BindingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const std::string kHead = "[/Script/TslGame.TslGameUserSettings]\r\n";
 

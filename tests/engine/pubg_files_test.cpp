@@ -2,6 +2,8 @@
 // templates of TPUBGLib.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 #include <filesystem>
 
@@ -73,6 +75,10 @@ struct RenumberCase {
   const char* index;     // existing index text
   const char* expected;  // after one more backup to "NEW"
 };
+
+void PrintTo(const RenumberCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const RenumberCase kRenumberCases[] = {
     {"empty", "", "[Backup]\r\nID0=NEW\r\n"},

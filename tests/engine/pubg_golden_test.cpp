@@ -3,6 +3,8 @@
 // the actual bytes are left in the temporary folder named in the failure.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <functional>
 
@@ -20,6 +22,10 @@ struct GoldenCase {
   std::function<void(TPUBGLib&)> run;
   std::vector<const char*> compared;  // game files compared with golden/<name>/
 };
+
+void PrintTo(const GoldenCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 THareWareInfo Facts(int shaders, const char* vendor, int processors) {
   THareWareInfo hw;

@@ -2,6 +2,8 @@
 // removes or leaves, in which file, section and order.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -87,6 +89,10 @@ struct LevelCase {
   int level;
   const char* expect;  // in write order; empty: the writer touches nothing
 };
+
+void PrintTo(const LevelCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 #define W(fn) [](TPUBGLib& lib, int level) { lib.fn(level); }
 
@@ -407,6 +413,10 @@ struct TweakCase {
   const char* compat;  // composite/cpu/gpu, or "" when N <= 0
 };
 
+void PrintTo(const TweakCase& c, std::ostream* os) {
+  *os << "\"" << c.vendor << "\" N=" << c.processors;
+}
+
 const TweakCase kTweakCases[] = {
     {"1002", 4, "False", "4/4/4"}, {"10DE", 6, "True", "4/5/4"}, {"", 3, "True", "3/3/4"},
     {"1002 ", 1, "True", "3/3/4"}, {"8086", 5, "True", "4/4/4"}, {"1002", 64, "False", "4/5/4"},
@@ -452,6 +462,10 @@ struct SwitchCase {
   size_t keyLines;    // distinct key lines after "on"
   const char* check;  // a few of its keys with their values, in write order
 };
+
+void PrintTo(const SwitchCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const SwitchCase kSwitchCases[] = {
     {"CpuUsageBoost", &TPUBGLib::ApplyCpuUsageBoost, 1,

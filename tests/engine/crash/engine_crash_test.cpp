@@ -113,19 +113,23 @@ std::vector<Call> ParseTrace(const std::string& log, const std::string& base,
     if (eol == std::string::npos) eol = log.size();
     std::string line = log.substr(pos, eol - pos);
     pos = eol + 1;
+    // The pid is padded to a common width: skip it and the blanks after it.
     size_t space = line.find(' ');
     size_t paren = line.find('(');
     if (space == std::string::npos || paren == std::string::npos || paren < space) continue;
+    size_t nameAt = line.find_first_not_of(' ', space);
     Call c;
-    c.name = line.substr(space + 1, paren - space - 1);
+    c.name = line.substr(nameAt, paren - nameAt);
     if (c.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos)
       continue;
     size_t eq = line.rfind(") = ");
     std::string result = eq == std::string::npos ? "" : line.substr(eq + 4);
     bool ok = !result.empty() && result[0] != '-' && result[0] != '?';
     // First path argument: a quoted string or an fd decorated as 3</path>.
-    size_t lt = line.find('<', paren);
-    size_t quote = line.find('"', paren);
+    size_t argsAt = paren;
+    if (line.compare(paren + 1, 9, "AT_FDCWD<") == 0) argsAt = line.find('>', paren);
+    size_t lt = line.find('<', argsAt);
+    size_t quote = line.find('"', argsAt);
     if (lt != std::string::npos && (quote == std::string::npos || lt < quote)) {
       size_t gt = line.find('>', lt);
       if (gt != std::string::npos) c.fdPath = line.substr(lt + 1, gt - lt - 1);
