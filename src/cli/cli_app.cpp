@@ -52,7 +52,8 @@ commands:
                          first); asks for confirmation unless --yes
   start                  start the game through Steam unless it is running
   update-check           ask the update server whether a newer version exists
-  report-url             print the usage report address this machine would send
+  report-url             print the usage report address this machine would
+                         send at start-up (nothing is sent)
   help                   this text
 
 options: --verbose (-v) shows the diagnostic lines on stderr.

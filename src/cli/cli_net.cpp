@@ -1,21 +1,28 @@
-// Network commands. The network subsystem's update check and usage report
-// address plug in here.
+// Network commands, through the network subsystem: the update check (reports,
+// never opens anything) and the usage report's address (built, not sent).
 #include "cli/cli_net.h"
 
 #include <cstdio>
 
 #include "cli/cli_app.h"
+#include "net/net_cli.h"
 
 namespace kestrune::cli {
 
 int RunUpdateCheck() {
-  std::fprintf(stderr, "kestrune-cli: error: the update check is not part of this build yet\n");
-  return kExitFailed;
+  CliUpdateCheck check = CheckForUpdateNow();
+  std::fputs(check.Describe().c_str(), stdout);
+  if (!check.outcome.fetched) {
+    std::fprintf(stderr, "kestrune-cli: error: the update manifest could not be fetched from %s\n",
+                 check.manifestUrl.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 int RunReportUrl() {
-  std::fprintf(stderr, "kestrune-cli: error: the usage report is not part of this build yet\n");
-  return kExitFailed;
+  std::printf("%s\n", UsageReportAddress().c_str());
+  return kExitOk;
 }
 
 }  // namespace kestrune::cli

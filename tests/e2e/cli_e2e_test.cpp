@@ -338,6 +338,12 @@ TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
   EXPECT_THAT(help.out, HasSubstr("usage: kestrune-cli"));
 }
 
+TEST_F(CliE2E, ReportUrlPrintsTheStartUpAddressWithoutSending) {
+  CliRun run = Run({"report-url"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
+}
+
 TEST_F(CliE2E, BackupsRestoreAndClear) {
   ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
   std::map<std::string, std::string> afterFirst;
