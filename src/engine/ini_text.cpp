@@ -28,77 +28,108 @@ char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The document as line records; content before the first header is never a key.
-struct Document {
-  std::string_view text;
-  size_t bodyStart = 0;  // after a byte-order mark
-  std::vector<Line> lines;
-};
+// Reads a text line by line without keeping the lines: every operation is
+// one pass that remembers only the few lines it needs, so a file of tens of
+// megabytes costs no more memory than its own bytes. Content before the
+// first header is never a key.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {
+    if (text.substr(0, kBom.size()) == kBom) pos_ = kBom.size();
+  }
 
-Document Parse(std::string_view text) {
-  Document doc;
-  doc.text = text;
-  if (text.substr(0, kBom.size()) == kBom) doc.bodyStart = kBom.size();
-  size_t pos = doc.bodyStart;
-  bool inSection = false;
-  while (pos < text.size()) {
-    Line line;
-    line.begin = pos;
-    size_t i = pos;
-    while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
+  bool Next(Line& line) {
+    if (pos_ >= text_.size()) return false;
+    line = Line{};
+    line.begin = pos_;
+    size_t i = text_.find_first_of("\r\n", pos_);
+    if (i == std::string_view::npos) i = text_.size();
     line.contentEnd = i;
-    if (i < text.size()) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-        i += 2;
-      else
-        ++i;
-    }
+    if (i < text_.size())
+      i += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
     line.end = i;
-    std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+    std::string_view content = text_.substr(line.begin, line.contentEnd - line.begin);
     size_t first = 0;
     while (first < content.size() && IsBlank(content[first])) ++first;
-    if (first < content.size() && content[first] == '[' &&
-        content.find(']', first + 1) != std::string_view::npos) {
-      size_t close = content.find(']', first + 1);
+    size_t close = std::string_view::npos;
+    if (first < content.size() && content[first] == '[') close = content.find(']', first + 1);
+    if (close != std::string_view::npos) {
       line.kind = LineKind::kHeader;
       line.name = Trim(content.substr(first + 1, close - first - 1));
-      inSection = true;
+      inSection_ = true;
     } else if (first < content.size() && (content[first] == ';' || content[first] == '#')) {
       line.kind = LineKind::kComment;
-    } else if (inSection && content.find('=') != std::string_view::npos) {
+    } else if (size_t eq = content.find('='); inSection_ && eq != std::string_view::npos) {
       line.kind = LineKind::kKey;
-      line.equals = line.begin + content.find('=');
-      line.name = Trim(content.substr(0, content.find('=')));
+      line.equals = line.begin + eq;
+      line.name = Trim(content.substr(0, eq));
     }
-    doc.lines.push_back(line);
-    pos = line.end;
+    pos_ = line.end;
+    return true;
   }
-  return doc;
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+  bool inSection_ = false;
+};
+
+// Where a section and a key in it stand, found in one pass.
+struct Located {
+  bool hasSection = false;
+  Line header;
+  bool hasKey = false;
+  Line key;      // the first matching key line
+  Line lastKey;  // the section's last key line (valid when hasLastKey)
+  bool hasLastKey = false;
+};
+
+// Finds the first section named `section` and, when `key` is given, its
+// first key of that name; with `wantLastKey` it reads on to the section's
+// end to find its last key line.
+Located Locate(std::string_view text, std::string_view section, std::string_view key,
+               bool wantLastKey) {
+  Located at;
+  std::string_view wantedSection = Trim(section);
+  std::string_view wantedKey = Trim(key);
+  LineReader reader(text);
+  Line line;
+  while (reader.Next(line)) {
+    if (!at.hasSection) {
+      if (line.kind == LineKind::kHeader && NamesEqual(line.name, wantedSection)) {
+        at.hasSection = true;
+        at.header = line;
+      }
+      continue;
+    }
+    if (line.kind == LineKind::kHeader) break;  // end of the section
+    if (line.kind != LineKind::kKey) continue;
+    at.lastKey = line;
+    at.hasLastKey = true;
+    if (!at.hasKey && !wantedKey.empty() && NamesEqual(line.name, wantedKey)) {
+      at.hasKey = true;
+      at.key = line;
+      if (!wantLastKey) break;
+    }
+  }
+  return at;
 }
 
-// Index of the first header matching `section`, or npos.
-size_t FindSection(const Document& doc, std::string_view section) {
+// Calls `fn` for each key line of the first section named `section`.
+template <typename Fn>
+void ForEachKeyOf(std::string_view text, std::string_view section, Fn fn) {
   std::string_view wanted = Trim(section);
-  for (size_t i = 0; i < doc.lines.size(); ++i) {
-    if (doc.lines[i].kind == LineKind::kHeader && NamesEqual(doc.lines[i].name, wanted)) return i;
+  LineReader reader(text);
+  Line line;
+  bool inside = false;
+  while (reader.Next(line)) {
+    if (line.kind == LineKind::kHeader) {
+      if (inside) return;
+      inside = NamesEqual(line.name, wanted);
+      continue;
+    }
+    if (inside && line.kind == LineKind::kKey) fn(line);
   }
-  return std::string_view::npos;
-}
-
-// One past the last line of the section opened at `header`.
-size_t SectionEnd(const Document& doc, size_t header) {
-  size_t i = header + 1;
-  while (i < doc.lines.size() && doc.lines[i].kind != LineKind::kHeader) ++i;
-  return i;
-}
-
-size_t FindKey(const Document& doc, size_t header, std::string_view key) {
-  std::string_view wanted = Trim(key);
-  size_t end = SectionEnd(doc, header);
-  for (size_t i = header + 1; i < end; ++i) {
-    if (doc.lines[i].kind == LineKind::kKey && NamesEqual(doc.lines[i].name, wanted)) return i;
-  }
-  return std::string_view::npos;
 }
 
 bool HasEnding(const Line& line) {
@@ -107,15 +138,14 @@ bool HasEnding(const Line& line) {
 
 // Inserts `newLine` (without ending) after line `after`, adding CR LF to that
 // line when it was the unterminated last line.
-std::string InsertAfter(const Document& doc, size_t after, std::string_view newLine) {
-  const Line& anchor = doc.lines[after];
+std::string InsertAfter(std::string_view text, const Line& anchor, std::string_view newLine) {
   std::string out;
-  out.reserve(doc.text.size() + newLine.size() + 4);
-  out.append(doc.text.substr(0, anchor.end));
+  out.reserve(text.size() + newLine.size() + 4);
+  out.append(text.substr(0, anchor.end));
   if (!HasEnding(anchor)) out.append(kCrLf);
   out.append(newLine);
   out.append(kCrLf);
-  out.append(doc.text.substr(anchor.end));
+  out.append(text.substr(anchor.end));
   return out;
 }
 
@@ -163,11 +193,13 @@ bool IsWritableEntry(std::string_view section, std::string_view key, std::string
 
 std::string SetKey(std::string_view text, std::string_view section, std::string_view key,
                    std::string_view value) {
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) {
-    std::string out(text);
-    if (!doc.lines.empty() && !HasEnding(doc.lines.back())) out.append(kCrLf);
+  Located at = Locate(text, section, key, false);
+  if (!at.hasSection) {
+    std::string out;
+    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+    out.append(text);
+    size_t bodyStart = text.substr(0, kBom.size()) == kBom ? kBom.size() : 0;
+    if (text.size() > bodyStart && text.back() != '\n' && text.back() != '\r') out.append(kCrLf);
     out.push_back('[');
     out.append(section);
     out.append("]\r\n");
@@ -175,82 +207,74 @@ std::string SetKey(std::string_view text, std::string_view section, std::string_
     out.append(kCrLf);
     return out;
   }
-  size_t keyLine = FindKey(doc, header, key);
-  if (keyLine != std::string_view::npos) {
-    const Line& line = doc.lines[keyLine];
+  if (at.hasKey) {
     std::string out;
     out.reserve(text.size() + value.size());
-    out.append(text.substr(0, line.equals + 1));
+    out.append(text.substr(0, at.key.equals + 1));
     out.append(value);
-    out.append(text.substr(line.contentEnd));
+    out.append(text.substr(at.key.contentEnd));
     return out;
   }
-  size_t anchor = header;
-  size_t end = SectionEnd(doc, header);
-  for (size_t i = header + 1; i < end; ++i) {
-    if (doc.lines[i].kind == LineKind::kKey) anchor = i;
-  }
-  return InsertAfter(doc, anchor, KeyLine(key, value));
+  return InsertAfter(text, at.hasLastKey ? at.lastKey : at.header, KeyLine(key, value));
 }
 
 std::string DeleteKey(std::string_view text, std::string_view section, std::string_view key) {
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) return std::string(text);
-  size_t keyLine = FindKey(doc, header, key);
-  if (keyLine == std::string_view::npos) return std::string(text);
-  const Line& line = doc.lines[keyLine];
-  std::string out(text.substr(0, line.begin));
-  out.append(text.substr(line.end));
+  Located at = Locate(text, section, key, false);
+  if (!at.hasKey) return std::string(text);
+  std::string out(text.substr(0, at.key.begin));
+  out.append(text.substr(at.key.end));
   return out;
 }
 
 std::string EraseSection(std::string_view text, std::string_view section) {
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) return std::string(text);
-  size_t end = SectionEnd(doc, header);
-  std::string out(text.substr(0, doc.lines[header].begin));
-  for (size_t i = header + 1; i < end; ++i) {
-    if (doc.lines[i].kind == LineKind::kKey) continue;
-    out.append(text.substr(doc.lines[i].begin, doc.lines[i].end - doc.lines[i].begin));
+  std::string_view wanted = Trim(section);
+  LineReader reader(text);
+  Line line;
+  std::string out;
+  bool found = false;
+  bool inside = false;
+  size_t copiedTo = 0;  // bytes of `text` already handled
+  while (reader.Next(line)) {
+    if (line.kind == LineKind::kHeader) {
+      if (inside) break;  // the rest is copied below
+      if (!found && NamesEqual(line.name, wanted)) {
+        found = inside = true;
+        out.append(text.substr(0, line.begin));
+        copiedTo = line.end;
+      }
+      continue;
+    }
+    if (inside && line.kind == LineKind::kKey) {
+      out.append(text.substr(copiedTo, line.begin - copiedTo));
+      copiedTo = line.end;
+    }
   }
-  if (end < doc.lines.size()) out.append(text.substr(doc.lines[end].begin));
+  if (!found) return std::string(text);
+  out.append(text.substr(copiedTo));
   return out;
 }
 
 std::vector<std::string> ListKeys(std::string_view text, std::string_view section) {
   std::vector<std::string> keys;
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) return keys;
-  size_t end = SectionEnd(doc, header);
-  for (size_t i = header + 1; i < end; ++i) {
-    if (doc.lines[i].kind == LineKind::kKey) keys.emplace_back(doc.lines[i].name);
-  }
+  ForEachKeyOf(text, section, [&](const Line& line) { keys.emplace_back(line.name); });
   return keys;
 }
 
 std::vector<std::pair<std::string, std::string>> ListEntries(std::string_view text,
                                                              std::string_view section) {
   std::vector<std::pair<std::string, std::string>> entries;
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) return entries;
-  size_t end = SectionEnd(doc, header);
-  for (size_t i = header + 1; i < end; ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind != LineKind::kKey) continue;
+  ForEachKeyOf(text, section, [&](const Line& line) {
     entries.emplace_back(line.name,
                          Trim(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
-  }
+  });
   return entries;
 }
 
 std::vector<std::string> ListSections(std::string_view text) {
   std::vector<std::string> sections;
-  Document doc = Parse(text);
-  for (const Line& line : doc.lines) {
+  LineReader reader(text);
+  Line line;
+  while (reader.Next(line)) {
     if (line.kind == LineKind::kHeader) sections.emplace_back(line.name);
   }
   return sections;
@@ -258,12 +282,9 @@ std::vector<std::string> ListSections(std::string_view text) {
 
 std::optional<std::string> ReadValue(std::string_view text, std::string_view section,
                                      std::string_view key) {
-  Document doc = Parse(text);
-  size_t header = FindSection(doc, section);
-  if (header == std::string_view::npos) return std::nullopt;
-  size_t keyLine = FindKey(doc, header, key);
-  if (keyLine == std::string_view::npos) return std::nullopt;
-  const Line& line = doc.lines[keyLine];
+  Located at = Locate(text, section, key, false);
+  if (!at.hasKey) return std::nullopt;
+  const Line& line = at.key;
   return std::string(Trim(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
 }
 

@@ -82,6 +82,12 @@ TEST(ReadTest, ListsAndReads) {
   EXPECT_EQ(ReadValue(text, "B", "ID0"), "a");
   EXPECT_EQ(ReadValue(text, "B", "ID9"), std::nullopt);
   EXPECT_TRUE(ListKeys(text, "none").empty());
+  // Entries keep each duplicate's own value; only the first section counts.
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(ListEntries(text, "b"), (Entries{{"ID2", "c"}, {"ID0", "a"}, {"ID0", "dup"}}));
+  EXPECT_EQ(ListSections(text), (std::vector<std::string>{"B", "b"}));
+  // A comment or a key line before any header belongs to no section.
+  EXPECT_TRUE(ListEntries("k=1\r\n;[B]\r\n", "B").empty());
 }
 
 TEST(SplitLinesTest, MixedEndings) {
