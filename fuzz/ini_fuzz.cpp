@@ -1,48 +1,150 @@
-// Fuzzes the INI text rules: no crash, and an edit never disturbs bytes it
-// does not own (the text before the edited line and after it survive).
+// Fuzzes the INI text rules on arbitrary bytes. Besides "no crash", every
+// edit must keep the bytes it does not own:
+//  - setting a key that exists changes bytes inside that one line only, and
+//    setting the old value back restores the text (up to blanks around the
+//    value, which reading trims);
+//  - setting a key that is absent only inserts (nothing of the text is lost),
+//    and deleting it again gives the text back, plus at most the line break
+//    added to an unterminated line and the header of a new section;
+//  - deleting or erasing only removes bytes;
+//  - the key reads back as written, and writing it again changes nothing.
+//
+// Input: op byte, section length, key length, value length, then section,
+// key, value and the document.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "engine/ini_text.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
-  // First byte picks the operation, second splits names from the document.
-  const int op = data[0] % 4;
-  const size_t split = 2 + (size > 2 ? data[1] % (size - 1) : 0);
-  std::string names(reinterpret_cast<const char*>(data + 2),
-                    split - 2 > size - 2 ? size - 2 : split - 2);
-  std::string text(reinterpret_cast<const char*>(data) + (split < size ? split : size),
-                   split < size ? size - split : 0);
-  std::string section = names.substr(0, names.size() / 2);
-  std::string key = names.substr(names.size() / 2);
-  using namespace kestrune::ini;
-  switch (op) {
-    case 0: {
-      if (!IsWritableEntry(section, key, "v")) break;
-      std::string out = SetKey(text, section, key, "v");
-      // The key must now read back as written.
-      auto value = ReadValue(out, section, key);
-      if (!value || *value != "v") std::abort();
-      // Setting the same value again changes nothing.
-      if (SetKey(out, section, key, "v") != out) std::abort();
-      break;
+namespace {
+
+using namespace kestrune::ini;
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+size_t CommonPrefix(std::string_view a, std::string_view b) {
+  size_t n = 0;
+  while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
+  return n;
+}
+
+size_t CommonSuffix(std::string_view a, std::string_view b, size_t limit) {
+  size_t n = 0;
+  while (n < limit && n < a.size() && n < b.size() && a[a.size() - 1 - n] == b[b.size() - 1 - n])
+    ++n;
+  return n;
+}
+
+bool HasLineBreak(std::string_view s) {
+  return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// `shorter` is `longer` with some bytes removed (and none added or changed).
+bool IsSubsequence(std::string_view shorter, std::string_view longer, std::string_view removable) {
+  size_t i = 0;
+  for (char c : longer) {
+    if (i < shorter.size() && shorter[i] == c) {
+      ++i;
+    } else if (removable.find(c) == std::string_view::npos) {
+      return false;
     }
+  }
+  return i == shorter.size();
+}
+
+// `after` differs from `before` by replacing one stretch that lies inside a
+// single line with another stretch without line breaks.
+bool ChangedWithinOneLine(std::string_view before, std::string_view after) {
+  size_t p = CommonPrefix(before, after);
+  size_t s = CommonSuffix(before, after, std::min(before.size(), after.size()) - p);
+  return !HasLineBreak(before.substr(p, before.size() - p - s)) &&
+         !HasLineBreak(after.substr(p, after.size() - p - s));
+}
+
+void CheckSet(const std::string& text, const std::string& section, const std::string& key,
+              const std::string& value) {
+  if (!IsWritableEntry(section, key, value)) return;
+  const std::optional<std::string> old = ReadValue(text, section, key);
+  const std::string out = SetKey(text, section, key, value);
+  const std::optional<std::string> now = ReadValue(out, section, key);
+  Check(now.has_value() && *now == std::string(Trim(value)));
+  Check(SetKey(out, section, key, value) == out);
+  if (old) {
+    Check(ChangedWithinOneLine(text, out));
+    // Set back: the text returns, except blanks that stood around the value.
+    if (IsWritableEntry(section, key, *old)) {
+      const std::string back = SetKey(out, section, key, *old);
+      Check(back == text || IsSubsequence(back, text, " \t"));
+    }
+  } else {
+    // Pure insertion: the whole text survives in order.
+    Check(IsSubsequence(text, out, ""));
+    Check(out.size() > text.size());
+    const std::string removed = DeleteKey(out, section, key);
+    Check(removed.compare(0, text.size(), text) == 0);
+    std::string_view extra = std::string_view(removed).substr(text.size());
+    // At most a line break for an unterminated last line, and a new header.
+    if (!extra.empty() && extra.substr(0, 2) == "\r\n") extra.remove_prefix(2);
+    if (!extra.empty()) {
+      Check(extra.front() == '[');
+      Check(extra.size() >= 3 && extra.substr(extra.size() - 3) == "]\r\n");
+      Check(!HasLineBreak(extra.substr(0, extra.size() - 2)));
+    }
+    Check(!ReadValue(removed, section, key).has_value());
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 4) return 0;
+  const int op = data[0] % 4;
+  size_t lengths[3] = {data[1] % 24u, data[2] % 24u, data[3] % 24u};
+  std::string_view rest(reinterpret_cast<const char*>(data) + 4, size - 4);
+  std::string parts[3];
+  for (int i = 0; i < 3; ++i) {
+    size_t n = std::min(lengths[i], rest.size());
+    parts[i] = std::string(rest.substr(0, n));
+    rest.remove_prefix(n);
+  }
+  const std::string& section = parts[0];
+  const std::string& key = parts[1];
+  const std::string& value = parts[2];
+  const std::string text(rest);
+
+  switch (op) {
+    case 0:
+      CheckSet(text, section, key, value);
+      break;
     case 1: {
-      std::string out = DeleteKey(text, section, key);
-      if (out.size() > text.size()) std::abort();
+      const std::string out = DeleteKey(text, section, key);
+      if (out != text) {
+        // One stretch went; everything around it is intact.
+        Check(out.size() < text.size());
+        size_t p = CommonPrefix(text, out);
+        Check(p + CommonSuffix(text, out, out.size() - p) == out.size());
+      }
       break;
     }
     case 2: {
-      std::string out = EraseSection(text, section);
-      if (out.size() > text.size()) std::abort();
+      const std::string out = EraseSection(text, section);
+      Check(out.size() <= text.size());
+      Check(ListSections(out).size() + (out == text ? 0 : 1) == ListSections(text).size());
       break;
     }
-    default:
+    default: {
+      const std::vector<std::string> lines = SplitLines(text);
+      for (const std::string& line : lines) Check(!HasLineBreak(line));
+      // Joining with CR LF and splitting again gives the same lines.
+      Check(SplitLines(JoinLinesCrLf(lines)) == lines);
       (void)ListKeys(text, section);
-      (void)SplitLines(text);
+      (void)ListEntries(text, section);
       break;
+    }
   }
   return 0;
 }
