@@ -19,6 +19,7 @@
 #include "opti/opti_services.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace kestrune::cli {
 namespace {
@@ -499,6 +500,12 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitUsage;
   }
 
+  // Without a home there is no game folder: relative paths would land in
+  // whatever folder the command was started from.
+  if (platform::LocalAppDataFolder().empty()) {
+    Error("cannot find the local application-data folder (is HOME set?)");
+    return kExitFailed;
+  }
   Session session;
   if (command == "status") return CmdStatus(session);
   if (command == "show") return CmdShow(session);

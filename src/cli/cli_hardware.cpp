@@ -2,6 +2,7 @@
 #include "cli/cli_hardware.h"
 
 #include "env/settings_store.h"
+#include "hardware/hardware_thread.h"
 #include "hardware/hareware_lib.h"
 
 namespace kestrune::cli {
@@ -12,12 +13,21 @@ THareWareInfo GatherHardware(HardwareSource* source) {
   THareWareLib lib;
   info.CPUName = lib.GetCPUName();
   info.MemorySize = lib.GetMemorySize();
-  // The adapter facts as the GUI shows them at start-up: the cached survey.
-  info.ShaderCount = ReadConfigInt("ShaderCount", 0);
-  info.CardName = ReadConfig("CardName");
-  info.CardVendor = ReadConfig("CardVendor");
-  info.VideoMemorySize = ReadConfigInt("VideoMemorySize", 0);
-  if (source) source->adapters = "Config.dat cache";
+  // The adapter facts the program knows (the GUI's cached survey); a fresh
+  // query of the GPU library when none was ever cached. The CLI writes no
+  // cache: a dry run must leave Config.dat alone.
+  GpuFacts facts;
+  bool cached = !ReadConfig("ShaderCount").empty() || !ReadConfig("CardName").empty();
+  if (cached) {
+    facts = ReadHardwareCache();
+  } else {
+    facts = QueryGpuFacts();
+  }
+  info.ShaderCount = facts.ShaderCount;
+  info.CardName = facts.CardName;
+  info.CardVendor = facts.CardVendor;
+  info.VideoMemorySize = facts.VideoMemorySize;
+  if (source) source->adapters = cached ? "Config.dat cache" : "GPU library";
   return info;
 }
 

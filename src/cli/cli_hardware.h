@@ -1,6 +1,7 @@
 // The hardware facts as the command-line front end gathers them: processor
-// and memory from the system, the adapter facts from the GPU library when it
-// can be queried, otherwise from the cache in Config.dat. Nothing is written.
+// and memory from the system; the adapter facts from the cache in Config.dat
+// (as the GUI shows them at start-up), or from the GPU library when nothing
+// was ever cached. Nothing is written.
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@
 namespace kestrune::cli {
 
 struct HardwareSource {
-  std::string adapters;  // "GPU library" or "Config.dat cache"
+  std::string adapters;  // where the adapter facts came from
 };
 
 THareWareInfo GatherHardware(HardwareSource* source = nullptr);
