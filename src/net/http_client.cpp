@@ -54,7 +54,7 @@ class HttpClientEvents : public HttpExchangeEvents {
 
   void OnConnected() override { DebugLog("Connect"); }
 
-  void OnRequestHeaders(std::string_view rawBlock) override { requestHeaders_ = rawBlock; }
+  void OnRequestHeaders(std::string_view rawBlock) override { requestHeaders_.append(rawBlock); }
 
   void OnResponseHead(const HttpResponseHead& head) override {
     client_.ClearResponseFields();
