@@ -47,6 +47,14 @@ PngDecodeResult DecodePng(std::span<const uint8_t> data) {
     png_image_free(&png);
     return result;
   }
+  // Deflate cannot expand more than about 1032:1, so a file far too short for
+  // the rows its header claims is refused before the pixels are allocated.
+  const uint64_t minRowBytes = 1 + (uint64_t{png.width} + 7) / 8;  // 1-bit rows
+  if (uint64_t{png.height} * minRowBytes > uint64_t{data.size()} * 1100 + 4096) {
+    result.error = "PNG data is too short for its dimensions";
+    png_image_free(&png);
+    return result;
+  }
   // BGRA in memory is 0xAARRGGBB in a little-endian uint32, Cairo's layout.
   png.format = PNG_FORMAT_BGRA;
   auto image = std::make_shared<Image>(static_cast<int>(png.width), static_cast<int>(png.height));

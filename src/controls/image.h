@@ -49,7 +49,7 @@ class PngError : public std::runtime_error {
 
 // Largest picture we agree to decode; hostile headers claiming more fail cleanly.
 inline constexpr int kMaxPngDimension = 16384;
-inline constexpr int64_t kMaxPngPixels = int64_t{64} * 1024 * 1024;
+inline constexpr int64_t kMaxPngPixels = int64_t{16} * 1024 * 1024;
 
 struct PngDecodeResult {
   std::shared_ptr<const Image> image;  // null on failure

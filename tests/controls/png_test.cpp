@@ -49,12 +49,11 @@ TEST(Png, HostileDataFailsCleanly) {
   }
 }
 
-TEST(Png, ImpossibleDimensionsAreRefusedBeforeAllocating) {
-  // A well-formed file whose header claims 16385 x 16385 (CRC recomputed),
-  // which would need a gigabyte of pixels.
+// A well-formed file whose header claims other dimensions (CRC recomputed).
+std::vector<uint8_t> WithClaimedSize(uint32_t width, uint32_t height) {
   std::vector<uint8_t> data = EncodePng(testing::StripImage(4, 4, 1));
-  for (int at : {16, 20}) {
-    data[at] = 0, data[at + 1] = 0, data[at + 2] = 0x40, data[at + 3] = 0x01;
+  for (auto [at, v] : {std::pair{16, width}, std::pair{20, height}}) {
+    for (int i = 0; i < 4; ++i) data[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
   }
   uint32_t crc = 0xFFFFFFFFu;
   for (size_t i = 12; i < 29; ++i) {
@@ -63,9 +62,22 @@ TEST(Png, ImpossibleDimensionsAreRefusedBeforeAllocating) {
   }
   crc ^= 0xFFFFFFFFu;
   for (int i = 0; i < 4; ++i) data[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
-  PngDecodeResult r = DecodePng(data);
-  EXPECT_EQ(r.image, nullptr);
-  EXPECT_NE(r.error.find("out of range"), std::string::npos) << r.error;
+  return data;
+}
+
+TEST(Png, ClaimedSizesAreCheckedBeforeThePixelsAreAllocated) {
+  struct Case {
+    uint32_t w, h;
+    const char* error;
+  } cases[] = {
+      {16385, 16385, "out of range"},  // beyond any skin
+      {4000, 4000, "too short"},       // allowed size, but a 100-byte file cannot hold it
+  };
+  for (const auto& c : cases) {
+    PngDecodeResult r = DecodePng(WithClaimedSize(c.w, c.h));
+    EXPECT_EQ(r.image, nullptr);
+    EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
+  }
 }
 
 TEST(Resources, EverySkinNameDecodesAtItsSize) {
