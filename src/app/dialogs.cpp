@@ -34,12 +34,21 @@ void FontColour(Control& control, uint32_t rgb, int height = 12, bool bold = fal
 }
 
 void Strip(TCZStandardButton& button, std::string_view resource, int frames) {
-  LoadSkin(button, resource);
-  button.SetDrawModel(TDrawModel::DrawNImage);
-  button.SetNImage(frames);
+  SkinStrip(button, resource, frames);
 }
 
 }  // namespace
+
+void SkinStrip(TCZStandardButton& button, std::string_view resource, int frames) {
+  // Our strips lie side by side; the button sizes itself to a frame, so the
+  // layout's bounds are put back afterwards.
+  Rect bounds = button.Bounds();
+  button.SetImageModel(TImageModel::HorizontalModel);
+  button.SetDrawModel(TDrawModel::DrawNImage);
+  button.SetNImage(frames);
+  LoadSkin(button, resource);
+  if (!bounds.Empty()) button.SetBounds(bounds);
+}
 
 void SetDialogOwner(gui::Window* owner) {
   g_owner = owner;

@@ -134,5 +134,7 @@ void RunGuarded(const std::function<void()>& handler);
 // Loads a skin picture; a missing one is logged and leaves the control bare.
 void LoadSkin(TCZBaseControl& control, std::string_view resource);
 void LoadSkin(TCZCheckBox2& control, std::string_view resource);
+// A frame strip (frames side by side) on a button, keeping its bounds.
+void SkinStrip(TCZStandardButton& button, std::string_view resource, int frames);
 
 }  // namespace kestrune::app

@@ -138,9 +138,7 @@ void TPUBGMainForm::BuildStrip() {
                  {btnSysClose, "AppBtnClose", 853}};
   for (auto& b : buttons) {
     b.button.SetBounds(b.x, 0, 27, 22);
-    LoadSkin(b.button, b.skin);
-    b.button.SetDrawModel(TDrawModel::DrawNImage);
-    b.button.SetNImage(4);
+    SkinStrip(b.button, b.skin, 4);
   }
   btnOption.OnClick = [this](Control&) { ShowOptionsMenu(); };
   btnSysMin.OnClick = [this](Control&) {

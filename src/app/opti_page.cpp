@@ -192,14 +192,10 @@ void TOptiFrameView::Build() {
   CBOptiHistory.SetColor(colors::kWhite);
   CBOptiHistory.OnChange = [this](Control&) { model_->SetHistoryIndex(CBOptiHistory.ItemIndex()); };
   btnRestore.SetBounds(777, 84, 80, 26);
-  LoadSkin(btnRestore, "AppBtnRestore");
-  btnRestore.SetDrawModel(TDrawModel::DrawNImage);
-  btnRestore.SetNImage(4);
+  SkinStrip(btnRestore, "AppBtnRestore", 4);
   btnRestore.OnClick = [this](Control&) { Run([this] { model_->btnRestoreClick(); }); };
   BtnApply.SetBounds(574, 390, 180, 50);
-  LoadSkin(BtnApply, "AppBtnApply");
-  BtnApply.SetDrawModel(TDrawModel::DrawNImage);
-  BtnApply.SetNImage(4);
+  SkinStrip(BtnApply, "AppBtnApply", 4);
   BtnApply.SetName("BtnApply");
   BtnApply.OnClick = [this](Control&) {
     Run([this] {
@@ -208,9 +204,7 @@ void TOptiFrameView::Build() {
     });
   };
   BtnStartPUBG.SetBounds(769, 393, 94, 44);
-  LoadSkin(BtnStartPUBG, "AppBtnStartGame");
-  BtnStartPUBG.SetDrawModel(TDrawModel::DrawNImage);
-  BtnStartPUBG.SetNImage(4);
+  SkinStrip(BtnStartPUBG, "AppBtnStartGame", 4);
   BtnStartPUBG.OnClick = [this](Control&) { Run([this] { model_->BtnStartPUBGClick(); }); };
   Label4.SetBounds(698, 450, 110, 18);
   SetUiFont(Label4, 12, 0x1E6FD9);

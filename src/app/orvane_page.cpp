@@ -50,9 +50,7 @@ TOrvaneFrameView::TOrvaneFrameView(Control& parent, enhance::TOrvaneFrame::Hooks
   Label6.SetBounds(48, 48, 400, 20);
   StyleText(Label6, "Label6");
   BtnGraphicsOpti.SetBounds(48, 80, 120, 36);
-  LoadSkin(BtnGraphicsOpti, "AppBtnChoose");
-  BtnGraphicsOpti.SetDrawModel(TDrawModel::DrawNImage);
-  BtnGraphicsOpti.SetNImage(4);
+  SkinStrip(BtnGraphicsOpti, "AppBtnChoose", 4);
   StyleText(BtnGraphicsOpti, "BtnGraphicsOpti");
   BtnGraphicsOpti.MutableFont().color = colors::kWhite;
   Label7.SetBounds(48, 134, 300, 18);

@@ -1,0 +1,275 @@
+// The program started for real under the test's X display and session bus,
+// driven with xdotool and over the message bus.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "gui_harness.h"
+#include "platform/message_bus.h"
+#include "platform/named_mutex.h"
+
+extern char** environ;
+
+namespace kestrune::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+// Client coordinates of the main window's controls.
+struct Spot {
+  int x, y;
+};
+constexpr Spot kHomeTab{49, 73}, kVideoTab{139, 73}, kSearchTab{229, 73}, kSkillTab{319, 73},
+    kTVTab{409, 73}, kSysClose{866, 11}, kApply{664, 535}, kEdit1{340, 409}, kEdit2{340, 485},
+    kLabel5{80, 528};
+
+class GuiE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(world.Bin() + "/kestrune")) << "build kestrune first";
+    std::string host = "127.0.0.1:" + std::to_string(site.Port());
+    WriteFile(world.ConfigDat(), "[general]\r\nPartnerHost=" + host + "\r\nUpdateHost=" + host +
+                                     "\r\nStatsHost=" + host + "\r\n");
+  }
+
+  std::string StartShown(const std::vector<std::string>& args = {}) {
+    pid = world.Start(args);
+    EXPECT_TRUE(world.WaitLog("first frame")) << world.Log();
+    return world.WaitVisibleWindow();
+  }
+
+  void Click(const std::string& window, Spot spot) { world.Click(window, spot.x, spot.y); }
+
+  LoopbackSite site;
+  GuiWorld world;
+  int pid = 0;
+};
+
+TEST_F(GuiE2E, StartsShownAndTabsSwitchPanelsAndLoadPartnerPages) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  std::string log = world.Log();
+  // Creation runs in its fixed order.
+  size_t last = 0;
+  for (int i = 1; i <= 9; ++i) {
+    size_t at = log.find("FormCreate " + std::to_string(i));
+    ASSERT_NE(at, std::string::npos) << i;
+    EXPECT_GT(at, last);
+    last = at;
+  }
+  EXPECT_THAT(log, HasSubstr("tray: icon added"));
+  // The window is 880 x 600 and centred on the screen.
+  EXPECT_THAT(Shell("xdotool getwindowgeometry " + window), HasSubstr("880x600"));
+  // The start-up report reached the statistics host.
+  EXPECT_TRUE(Eventually(
+      [&] {
+        for (const std::string& p : site.Paths())
+          if (p.rfind("/cj?mac=", 0) == 0 && p.find("&action=2&") != std::string::npos) return true;
+        return false;
+      },
+      5000));
+
+  // Browser pages load only when their tab is clicked, and on every click.
+  EXPECT_EQ(site.Count("/zs/search"), 0);
+  Click(window, kSearchTab);
+  EXPECT_TRUE(world.WaitLog("tab SearchTab"));
+  EXPECT_TRUE(Eventually([&] { return site.Count("/zs/search") == 1; }, 15000));
+  Click(window, kSearchTab);
+  EXPECT_TRUE(Eventually([&] { return site.Count("/zs/search") == 2; }, 15000));
+  Click(window, kSkillTab);
+  EXPECT_TRUE(Eventually([&] { return site.Count("/zs/skill") == 1; }, 15000));
+  Click(window, kTVTab);
+  EXPECT_TRUE(Eventually([&] { return site.Count("/zs/live") == 1; }, 15000));
+  Click(window, kVideoTab);
+  EXPECT_TRUE(world.WaitLog("tab VideoTab"));
+  Click(window, kHomeTab);
+  EXPECT_EQ(world.CountLog("tab HomeTab"), 2);  // once at creation
+  EXPECT_EQ(site.Count("/zs/search"), 2);
+}
+
+TEST_F(GuiE2E, HiddenStartShowsNoWindowAndASecondStartHandsOver) {
+  pid = world.Start({"/STARTUP"});
+  ASSERT_TRUE(world.WaitLog("FormCreate 9")) << world.Log();
+  EXPECT_THAT(world.Log(), HasSubstr("hidden start"));
+  EXPECT_THAT(world.Log(), HasSubstr("tray: icon added"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_TRUE(world.VisibleWindow().empty());
+  // A hidden start runs its service start at once.
+  EXPECT_EQ(world.CountLog("service start"), 1);
+
+  int second = world.Start({}, "second");
+  EXPECT_EQ(world.WaitExit(second), 0);
+  EXPECT_THAT(world.Log("second"), HasSubstr("handing over to the first"));
+  EXPECT_FALSE(world.WaitVisibleWindow().empty());
+  EXPECT_TRUE(world.WaitLog("restore from tray"));
+  // The first restore after a hidden start runs the service start once more.
+  EXPECT_TRUE(Eventually([&] { return world.CountLog("service start") == 2; }, 4000));
+  EXPECT_TRUE(world.Alive(pid));
+}
+
+TEST_F(GuiE2E, CloseHidesToTheTrayAndOnlyExitEndsTogetherWithTheRenderer) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  // The keep-alive starts the renderer about a second after start-up.
+  ASSERT_TRUE(world.WaitLog("lumeshade: started")) << world.Log();
+  EXPECT_TRUE(Eventually(
+      [] { return platform::WindowExists(platform::WindowKey::kClass, "ORVANE_RENDER_CLASS"); },
+      5000));
+  EXPECT_EQ(world.CountLog("LaunchRenderer"), 1);
+
+  world.Keys(window, "alt+F4");
+  EXPECT_TRUE(world.WaitHidden()) << world.Log();
+  EXPECT_TRUE(world.Alive(pid));
+
+  ASSERT_TRUE(world.PostToMain(0x408));
+  window = world.WaitVisibleWindow();
+  ASSERT_FALSE(window.empty());
+  Click(window, kSysClose);
+  EXPECT_TRUE(world.WaitHidden());
+  EXPECT_TRUE(world.Alive(pid));
+
+  ASSERT_TRUE(world.PostToMain(0x409));
+  EXPECT_EQ(world.WaitExit(pid), 0);
+  EXPECT_TRUE(world.WaitLog("lumeshade: 0x503 received, ending")) << world.Log();
+  EXPECT_TRUE(Eventually(
+      [] { return !platform::WindowExists(platform::WindowKey::kClass, "ORVANE_RENDER_CLASS"); },
+      5000));
+}
+
+TEST_F(GuiE2E, SessionEndExitsLikeTheTrayMenu) {
+  ASSERT_FALSE(StartShown().empty());
+  ASSERT_TRUE(world.WaitLog("lumeshade: started"));
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(world.WaitExit(pid), 0);
+  EXPECT_TRUE(world.WaitLog("lumeshade: 0x503 received, ending"));
+}
+
+TEST_F(GuiE2E, HotKeyCaptureStoresCodesAndTellsTheRenderer) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  ASSERT_TRUE(world.WaitLog("lumeshade: started"));
+  EXPECT_EQ(world.ReadConfig("renderModel"), "-1");
+  Click(window, kVideoTab);
+  Click(window, kEdit1);
+  world.Keys(window, "ctrl+shift+F2");
+  EXPECT_TRUE(Eventually([&] { return world.ReadConfig("HotKeyShow") == "805306481"; }, 3000))
+      << world.Log();
+  EXPECT_EQ(world.ReadConfig("HotKeyShowInfo"), "Ctrl+Shift+F2");
+  EXPECT_TRUE(world.WaitLog("lumeshade: 0x500 received"));
+  EXPECT_THAT(world.Log(), HasSubstr("HotKeyShow=805306481"));
+
+  Click(window, kEdit2);
+  world.Keys(window, "alt+q");
+  EXPECT_TRUE(Eventually([&] { return world.ReadConfig("HotKeySwitch") == "1073741905"; }, 3000));
+  EXPECT_EQ(world.ReadConfig("HotKeySwitchInfo"), "Alt+Q");
+  // Keys without a modifier change nothing.
+  world.Keys(window, "F5 a b");
+  EXPECT_EQ(world.ReadConfig("HotKeySwitchInfo"), "Alt+Q");
+
+  Click(window, kLabel5);
+  EXPECT_TRUE(Eventually([&] { return world.ReadConfig("HotKeyShow") == "268435568"; }, 3000));
+  EXPECT_EQ(world.ReadConfig("HotKeySwitch"), "268435570");
+  EXPECT_EQ(world.ReadConfig("HotKeyOpenInfo"), "Ctrl+F5");
+
+  // The renderer's announcement makes the page read Config.dat again.
+  ASSERT_TRUE(world.PostToMain(0x500));
+  EXPECT_TRUE(world.WaitLog("WM_REFRESH_INFO"));
+}
+
+// Apply from the page writes what kestrune-cli writes for the same choices.
+TEST_F(GuiE2E, ApplyFromThePageWritesTheGameFilesLikeTheCli) {
+  ASSERT_TRUE(fs::exists(world.Bin() + "/kestrune-cli")) << "build kestrune-cli first";
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  Click(window, kApply);
+  ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
+  std::string dialog = world.WaitVisibleWindow("TMessageForm");
+  ASSERT_FALSE(dialog.empty());
+  world.Keys(dialog, "alt+F4");  // closing counts as Cancel: no game start
+  EXPECT_TRUE(world.WaitLog("dialog result: 2"));
+  EXPECT_EQ(world.ReadConfig("CBConfigModelIndex"), "1");
+
+  // The same choices, applied by the CLI in a world of its own.
+  GuiWorld other;
+  fs::copy_file(world.ConfigDat(), other.ConfigDat(), fs::copy_options::overwrite_existing);
+  std::string command = "env -i HOME=" + other.Home() + " XDG_DATA_HOME=" + other.Home() +
+                        "/.local/share XDG_CONFIG_HOME=" + other.Home() +
+                        "/.config PATH=/usr/bin:/bin " + other.Bin() +
+                        "/kestrune-cli apply </dev/null >/dev/null 2>&1; echo $?";
+  ASSERT_EQ(Shell(command), "0");
+  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"}) {
+    std::string gui = ReadFile(world.GameFolder() + "/" + name);
+    EXPECT_FALSE(gui.empty()) << name;
+    EXPECT_EQ(gui, ReadFile(other.GameFolder() + "/" + name)) << name;
+  }
+  ::setenv("HOME", world.Home().c_str(), 1);  // `other` restored the test's own
+}
+
+TEST_F(GuiE2E, ApplyWhileTheGameRunsShowsOnlyTheNotice) {
+  // A process named as the game.
+  std::string game = world.Path("TslGame.exe");
+  fs::copy_file("/bin/sleep", game);
+  pid_t gamePid = 0;
+  const char* argv[] = {game.c_str(), "30", nullptr};
+  ASSERT_EQ(
+      ::posix_spawn(&gamePid, game.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ),
+      0);
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  std::string before = ReadFile(world.ConfigDat());
+  Click(window, kApply);
+  ASSERT_TRUE(world.WaitLog("dialog: game running notice")) << world.Log();
+  std::string notice = world.WaitVisibleWindow("TMessageForm3");
+  ASSERT_FALSE(notice.empty());
+  EXPECT_EQ(ReadFile(world.ConfigDat()), before);  // nothing saved
+  EXPECT_FALSE(fs::exists(world.GameFolder() + "/Engine.ini"));
+  // "一键关闭游戏" ends the game and leaves the notice open.
+  world.Click(notice, 24 + 51, 160 + 16);
+  EXPECT_TRUE(Eventually([&] { return ::waitpid(gamePid, nullptr, WNOHANG) == gamePid; }, 5000));
+  EXPECT_FALSE(world.VisibleWindow("TMessageForm3").empty());
+  world.Click(notice, 346 + 41, 159 + 16);  // 确定
+  EXPECT_TRUE(world.WaitHidden("TMessageForm3"));
+  EXPECT_FALSE(world.VisibleWindow().empty());
+}
+
+TEST_F(GuiE2E, CompanionProgramPromptIsShownOnceAndKeepingThisProgramStartsTheRenderer) {
+  auto held = platform::AcquireNamedMutex("orvaneOrvaneRunningMutex");
+  ASSERT_EQ(held.status, platform::MutexOpen::kAcquired);
+  auto companion = platform::BindWindowEndpoint(platform::WindowKey::kClass, "Orvane");
+  ASSERT_TRUE(companion);
+  ASSERT_FALSE(StartShown().empty());
+  ASSERT_TRUE(world.WaitLog("dialog: companion program", 9000)) << world.Log();
+  std::string dialog = world.WaitVisibleWindow("TMessageForm4");
+  ASSERT_FALSE(dialog.empty());
+  // While the prompt is open the watch asks nothing more, and no renderer starts.
+  std::this_thread::sleep_for(std::chrono::milliseconds(5500));
+  EXPECT_EQ(world.CountLog("dialog: companion program"), 1);
+  EXPECT_EQ(world.CountLog("LaunchRenderer"), 0);
+
+  world.Click(dialog, 58 + 86, 257 + 23);  // BtnPUBG
+  auto yielded = companion->WaitReceive(3000);
+  ASSERT_TRUE(yielded);
+  EXPECT_EQ(yielded->message, 0x502u);
+  EXPECT_TRUE(world.WaitLog("lumeshade: started", 4000)) << world.Log();
+  EXPECT_TRUE(world.Alive(pid));
+}
+
+TEST_F(GuiE2E, ChoosingTheCompanionProgramEndsThisOne) {
+  auto held = platform::AcquireNamedMutex("orvaneOrvaneRunningMutex");
+  ASSERT_EQ(held.status, platform::MutexOpen::kAcquired);
+  ASSERT_FALSE(StartShown().empty());
+  std::string dialog = world.WaitVisibleWindow("TMessageForm4", 9000);
+  ASSERT_FALSE(dialog.empty()) << world.Log();
+  world.Click(dialog, 312 + 86, 257 + 23);  // BtnOrvane
+  EXPECT_EQ(world.WaitExit(pid), 0);
+}
+
+}  // namespace
+}  // namespace kestrune::test
