@@ -4,11 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "engine/hareware_info.h"
 #include "engine/ini_text.h"
@@ -105,9 +108,23 @@ std::string MaskProcessorValues(const std::string& text) {
   return out;
 }
 
+bool SomeGameProcessRuns() {
+  for (const auto& p : platform::ListProcesses()) {
+    std::string name = p.exeName;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (name == "TSLGAME.EXE" || name == "TSLGAME_BE.EXE") return true;
+  }
+  return false;
+}
+
 class CliE2E : public ::testing::Test {
  protected:
   void SetUp() override {
+    // These tests run alone under ctest; a developer's machine may still have
+    // another suite's stand-in game process alive for a moment.
+    for (int i = 0; i < 300 && SomeGameProcessRuns(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(SomeGameProcessRuns()) << "a process named as the game is running";
     fs::create_directories(Bin());
     const fs::path built(KESTRUNE_BIN_DIR);
     ASSERT_TRUE(fs::exists(built / "kestrune-cli")) << "build kestrune-cli first";
