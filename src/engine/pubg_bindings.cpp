@@ -1,6 +1,7 @@
 // TPUBGLib input and language writers. The big-jump binding edits the
 // game's stored binding list inside GameUserSettings.ini as text; every byte
 // outside the entries it replaces stays as it was.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>

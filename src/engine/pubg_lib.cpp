@@ -274,10 +274,8 @@ void TPUBGLib::BackupConfigFiles() {
   std::stable_sort(entries.begin(), entries.end(),
                    [](const Entry& a, const Entry& b) { return a.number < b.number; });
   size_t id = 0;
-  for (const Entry& entry : entries) {
-    if (!ini::IsSafeText(entry.folder)) continue;  // cannot happen: values are single lines
+  for (const Entry& entry : entries)
     text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id++), entry.folder);
-  }
   text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id), folder);
 
   std::string error;
