@@ -92,6 +92,18 @@ struct SchemeRow {
 // Rows for schemes 2..5; scheme 0 does nothing and scheme 1 is automatic.
 const SchemeRow* SchemeFor(int scheme);
 
+// Captions of the hardware summary ("电脑配置"), in the order of HardwareSummary.
+inline constexpr std::string_view kHardwareCaptions[] = {"CPU", "内存", "GPU", "渲染数量"};
+// Group headings and the remaining fixed texts of the page.
+inline constexpr std::string_view kHeadingHardware = "电脑配置";
+inline constexpr std::string_view kHeadingScheme = "配置文件";
+inline constexpr std::string_view kHeadingVisual = "视觉设定";
+inline constexpr std::string_view kHeadingOther = "其他设定";
+inline constexpr std::string_view kHeadingAdvanced = "高级功能";
+inline constexpr std::string_view kHeadingHistory = "还原历史版本";
+inline constexpr std::string_view kScreenLabel = "屏幕比例";
+inline constexpr std::string_view kAutoConfigButton = "自动配置";
+
 // Texts the page shows in its dialogs.
 inline constexpr std::string_view kGameTitle = "绝地求生：大逃杀";
 inline constexpr std::string_view kApplyDoneQuestion = "优化完成！请问是否立即启动游戏？";
