@@ -129,6 +129,7 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
   Cancelled = false;
   body_.clear();
   gotResponse_ = false;
+  capExceeded_ = false;
   const char* verb = body.empty() ? "GET" : "POST";
 
   std::optional<CrackedUrl> cracked = CrackUrl(url);
@@ -195,12 +196,12 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
 
 bool TWinHTTPLib::Request(const std::string& url, const std::string& data) {
   try {
-    capExceeded_ = false;
     bool first = SendRequest(url, data);
+    bool capped = capExceeded_;
     std::string current = url;
     int hops = 0;
     // Follow only a Location that this exchange received, never a stale one.
-    while (FollowLocation && gotResponse_ && !Location.empty() && !capExceeded_ && !Cancelled &&
+    while (FollowLocation && gotResponse_ && !Location.empty() && !capped && !Cancelled &&
            !aborted_) {
       if (++hops > kMaxRedirectHops) {
         DebugLogF("More than %d redirects from %.200s; request failed.", kMaxRedirectHops,
@@ -209,10 +210,12 @@ bool TWinHTTPLib::Request(const std::string& url, const std::string& data) {
         return false;
       }
       std::string next = ResolveLocation(current, Location);
-      if (!SendRequest(next, "")) break;
+      bool ok = SendRequest(next, "");
+      capped = capped || capExceeded_;
+      if (!ok) break;
       current = next;
     }
-    return first && !capExceeded_;
+    return first && !capped;
   } catch (...) {
     DebugLog("Request failed with an exception.");
     return false;

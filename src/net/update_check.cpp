@@ -104,7 +104,12 @@ void TUpdateThread::Start() {
 }
 
 void TUpdateThread::WaitFor() {
-  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+  if (!thread_.joinable()) return;
+  if (thread_.get_id() == std::this_thread::get_id()) {
+    thread_.detach();  // called from our own callback: the body is about to end
+  } else {
+    thread_.join();
+  }
 }
 
 void TUpdateThread::Execute() {

@@ -66,7 +66,7 @@ class TUpdateThread {
   TUpdateThread& operator=(const TUpdateThread&) = delete;
 
   // Set before Start. The callback runs on the worker thread, only when a
-  // newer version was found.
+  // newer version was found; it must not destroy the thread object.
   Callback OnComplete;
   std::string ManifestUrl;  // default: UpdateManifestUrl() at construction
   // Our own version; default: GetOwnVersion() (the running executable's).

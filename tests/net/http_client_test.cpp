@@ -312,6 +312,9 @@ TEST_F(HttpClientTest, OversizedBodiesFail) {
   TWinHTTPLib client;
   EXPECT_FALSE(client.Request(
       Url("/r?status=302&h=Location:/bomb%3Fbomb=" + std::to_string(kMaxBodyBytes + 1))));
+  // The next exchange on the same client starts clean.
+  EXPECT_TRUE(client.SendRequest(Url("/p?body=ok"), ""));
+  EXPECT_EQ(client.GetBodyText(), "ok");
 }
 
 TEST_F(HttpClientTest, AsyncRequestReportsTheBodyOnItsOwnThread) {
