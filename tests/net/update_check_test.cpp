@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "env/settings_store.h"
+#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "platform/message_queue.h"
 #include "support/http_test_server.h"
@@ -246,9 +247,17 @@ TEST_F(UpdateCheckEndToEndTest, ManifestAddressComesFromTheUpdateHostSetting) {
     thread.Start();
     thread.WaitFor();
   }
+  // The CLI's check reads the same setting and only reports.
+  CliUpdateCheck cli = CheckForUpdateNow();
   SetConfigFilePathForTesting("");
   EXPECT_EQ(address, "http://dl.example/sa");
   EXPECT_EQ(queue.Posted().size(), 1u);
+  EXPECT_TRUE(cli.outcome.fetched);
+  EXPECT_EQ(cli.outcome.manifestVersion, "3.0.0.0");
+  EXPECT_EQ(cli.outcome.ownVersion, "1.2.3.4");
+  EXPECT_TRUE(cli.outcome.newer);
+  EXPECT_NE(cli.Describe().find("would open: http://dl.example/sa\n"), std::string::npos)
+      << cli.Describe();
 }
 
 TEST_F(UpdateCheckEndToEndTest, DestroyingTheThreadAbortsAHangingCheck) {
