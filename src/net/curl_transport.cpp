@@ -49,6 +49,7 @@ struct Exchange {
 
   void HeaderLine(std::string_view line) {
     Touch();
+    if (line.empty()) return;
     if (line.substr(0, 5) == "HTTP/") {
       // A new status line (also after an interim 1xx answer) starts a new head.
       head = HttpResponseHead{};
@@ -64,7 +65,7 @@ struct Exchange {
       return;
     }
     std::string_view content = TrimLine(line);
-    if (content.empty() && !line.empty() && (line[0] == '\r' || line[0] == '\n')) {
+    if (content.empty() && (line[0] == '\r' || line[0] == '\n')) {
       head.rawHeaders += "\r\n";
       if (head.status >= 200 || head.status < 100) {
         headDelivered = true;

@@ -88,9 +88,7 @@ std::string RemoveDotSegments(std::string_view path) {
   while (!input.empty()) {
     if (StartsWith(input, "../")) {
       input.erase(0, 3);
-    } else if (StartsWith(input, "./")) {
-      input.erase(0, 2);
-    } else if (StartsWith(input, "/./")) {
+    } else if (StartsWith(input, "./") || StartsWith(input, "/./")) {
       input.erase(0, 2);
     } else if (input == "/.") {
       input = "/";
