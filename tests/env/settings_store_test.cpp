@@ -66,6 +66,17 @@ TEST_F(SettingsTest, OnlySectionGeneralIsReadAndWritten) {
   EXPECT_EQ(ReadFile(path_), "[other]\r\nCardName=wrong\r\n[General]\r\nCardName=RX 580\r\n");
 }
 
+// A value or key that would add lines of its own is refused, not written.
+TEST_F(SettingsTest, LineBreaksCannotInjectKeys) {
+  WriteConfig("CardName", "GTX");
+  const std::string before = ReadFile(path_);
+  WriteConfig("CardName", "x\r\n[general]\r\nLanguageCheck=0");
+  WriteConfig("Card\nName", "y");
+  WriteConfig("", "z");
+  EXPECT_EQ(ReadFile(path_), before);
+  EXPECT_EQ(debugLines_, 3);
+}
+
 TEST_F(SettingsTest, LongValuesReadBackUpTo2047Bytes) {
   std::string longValue(3000, 'x');
   WriteConfig("CardName", longValue);
