@@ -96,6 +96,37 @@ TEST(GameProcessTest, LookalikeNamesAreNotTheGame) {
   platform::TerminateProcessById(b);
 }
 
+// The kernel cuts a process name at 15 characters; the full name comes from
+// the command line, which under Wine holds a Windows path.
+TEST(GameProcessTest, LongNamesAndWindowsPathsInTheProcessList) {
+  TempDir dir;
+  const std::string longName = "KestruneLongProcessName.exe";
+  ProcessHandle plain = StartProcess("\"" + CopyOfSleep(dir, longName) + "\" 120");
+  ASSERT_NE(plain, 0);
+  ProcessHandle wine = 0;
+  if (fs::exists("/bin/bash")) {
+    std::string copy = CopyOfSleep(dir, "TslGame_BE.exe");
+    wine = StartProcess("/bin/bash -c \"exec -a 'C:\\Games\\PUBG\\TslGame_BE.exe' '" + copy +
+                        "' 120\"");
+    ASSERT_NE(wine, 0);
+  }
+  auto find = [](int64_t id) {
+    for (const platform::ProcessEntry& p : platform::ListProcesses())
+      if (p.id == id) return p.exeName;
+    return std::string();
+  };
+  EXPECT_TRUE(WaitFor([&] { return find(plain) == longName; })) << find(plain);
+  if (wine != 0) {
+    EXPECT_TRUE(WaitFor([&] { return find(wine) == "TslGame_BE.exe"; })) << find(wine);
+    EXPECT_TRUE(IsGameRunning());
+  }
+  TerminateGameProcesses();
+  platform::TerminateProcessById(plain);
+  if (wine != 0) {
+    EXPECT_TRUE(WaitFor([&] { return !platform::ProcessIsAlive(wine); }));
+  }
+}
+
 TEST(StartProcessTest, PassesArgumentsByWindowsQuotingAndDoesNotWait) {
   TempDir dir;
   std::string out = dir.Path("args.txt");
