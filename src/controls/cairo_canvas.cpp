@@ -138,6 +138,12 @@ void CairoCanvas::DrawImage(const Image& image, const Rect& src, const Rect& dst
   if (image.Empty() || src.Empty() || dst.Empty()) return;
   Rect s = src.Intersect({0, 0, image.Width(), image.Height()});
   if (s.Empty()) return;
+  // A source reaching outside the picture draws only the part that exists,
+  // at the place and scale the whole rectangle would have had.
+  const double scaleX = static_cast<double>(dst.width) / src.width;
+  const double scaleY = static_cast<double>(dst.height) / src.height;
+  const double dx = dst.x + (s.x - src.x) * scaleX, dy = dst.y + (s.y - src.y) * scaleY;
+  const double dw = s.width * scaleX, dh = s.height * scaleY;
   cairo_surface_t* whole = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.Data())), CAIRO_FORMAT_ARGB32,
       image.Width(), image.Height(), image.Stride());
@@ -146,17 +152,16 @@ void CairoCanvas::DrawImage(const Image& image, const Rect& src, const Rect& dst
   cairo_surface_t* part = cairo_surface_create_for_rectangle(whole, s.x, s.y, s.width, s.height);
   cairo_pattern_t* pattern = cairo_pattern_create_for_surface(part);
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  double sx = static_cast<double>(src.width) / dst.width;
-  double sy = static_cast<double>(src.height) / dst.height;
+  const double sx = 1.0 / scaleX, sy = 1.0 / scaleY;
   cairo_matrix_t m;
   cairo_matrix_init_scale(&m, sx, sy);
-  cairo_matrix_translate(&m, -dst.x, -dst.y);
+  cairo_matrix_translate(&m, -dx, -dy);
   cairo_pattern_set_matrix(pattern, &m);
   cairo_pattern_set_filter(pattern,
                            (sx == 1.0 && sy == 1.0) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_BILINEAR);
   cairo_save(cr_);
   cairo_set_source(cr_, pattern);
-  cairo_rectangle(cr_, dst.x, dst.y, dst.width, dst.height);
+  cairo_rectangle(cr_, dx, dy, dw, dh);
   cairo_fill(cr_);
   cairo_restore(cr_);
   cairo_pattern_destroy(pattern);

@@ -50,6 +50,17 @@ TEST(Pixels, StretchedStripColumnDoesNotBleedIntoNeighbours) {
   for (int x : {0, 50, 99}) EXPECT_EQ(img.Pixel(x, 10), kFrameColors[1]) << x;
 }
 
+TEST(Pixels, SourceReachingOutsideThePictureKeepsItsScale) {
+  OffscreenCanvas off(40, 10);
+  off.Clear(colors::kWhite);
+  Image strip = testing::StripImage(4, 1, 4);  // red, green, blue, yellow
+  off.GetCanvas().DrawImage(strip, {2, 0, 4, 1}, {0, 0, 40, 10});
+  Image img = off.Snapshot();
+  EXPECT_EQ(img.Pixel(4, 5), kFrameColors[2]);
+  EXPECT_EQ(img.Pixel(15, 5), kFrameColors[3]);
+  EXPECT_EQ(img.Pixel(30, 5), 0xFFFFFFFFu);  // nothing where the picture has no pixels
+}
+
 TEST(Pixels, ComboFaceFramePerState) {
   TestWindow w(300, 100);
   TCZComboBox combo(&w.root);
