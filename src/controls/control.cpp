@@ -134,6 +134,7 @@ void Control::SetEnabled(bool enabled) {
 
 void Control::SetFont(const Font& font) {
   font_ = font;
+  FontChanged();
   Invalidate();
 }
 

@@ -132,6 +132,8 @@ class Control {
   virtual void FocusChanged(bool focused);
   virtual bool CanFocus() const { return false; }
   virtual void EnabledChanged() { Invalidate(); }
+  // After SetFont (not after edits through MutableFont).
+  virtual void FontChanged() {}
   virtual void Resized();
 
   std::function<void(Control&, int&, ShiftState)> OnKeyDown;

@@ -80,6 +80,7 @@ class TLabel : public Control {
   void AdjustSize();
 
   void Paint(Canvas& canvas) override;
+  void FontChanged() override { AdjustSize(); }
 
  private:
   std::string caption_;

@@ -95,6 +95,11 @@ TEST(Label, AutoSizeWrapAlignmentAndClick) {
   EXPECT_GT(label.Width(), 20);  // auto-sized to the text
   EXPECT_LT(label.Width(), 200);
   EXPECT_GT(label.Height(), 8);
+  const int width12 = label.Width();
+  Font bigger = label.GetFont();
+  bigger.height = 24;
+  label.SetFont(bigger);  // a new font re-fits the label
+  EXPECT_GT(label.Width(), width12 * 3 / 2);
 
   label.SetAutoSize(false);
   label.SetBounds(57, 162, 200, 20);
