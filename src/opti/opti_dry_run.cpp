@@ -117,6 +117,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
   {
     TOptiFrame page(hardware, overlay, dialogs, lookOnly,
                     std::make_unique<TPUBGLib>(scratch.path(), hardware));
+    page.SetDurabilityBarrier(false);
     if (pageBuilt) pageBuilt(page);
     report.apply = page.BtnApplyClick();
   }

@@ -92,6 +92,12 @@ void TOptiFrame::Note(std::string_view call, int arg) {
   if (observer_) observer_(call, arg);
 }
 
+bool TOptiFrame::Sync() {
+  if (!durable_) return true;
+  Note("SyncChangedFiles");
+  return engine_->SyncChangedFiles();
+}
+
 ApplyResult TOptiFrame::BtnApplyClick() {
   ApplyResult result;
   if (game_.IsGameRunning()) {
@@ -106,8 +112,7 @@ ApplyResult TOptiFrame::BtnApplyClick() {
   } catch (const std::exception& error) {
     // The index could not be written, or the binding file could not be
     // read: stop here, keep what was written durable, and say why.
-    Note("SyncChangedFiles");
-    engine_->SyncChangedFiles();
+    Sync();
     result.status = ApplyStatus::Failed;
     result.error = error.what();
     result.skipped = engine_->SwallowedWrites();
@@ -180,8 +185,7 @@ void TOptiFrame::RunApplySteps(ApplyResult& result) {
   engine.ApplyShaderCompileTweaks();
 
   // Everything written so far reaches the disk before the user is asked.
-  Note("SyncChangedFiles");
-  if (!engine.SyncChangedFiles()) DebugLog("Apply: the durability barrier reported a failure");
+  if (!Sync()) DebugLog("Apply: the durability barrier reported a failure");
   result.skipped = engine.SwallowedWrites();
   result.status = ApplyStatus::Done;
 }
@@ -201,8 +205,7 @@ bool TOptiFrame::btnRestoreClick() {
   if (history_.empty() || index < 0 || index >= static_cast<int>(history_.size())) return false;
   Note("RestoreBackup", index);
   engine_->RestoreBackup(history_[index].Folder);
-  Note("SyncChangedFiles");
-  engine_->SyncChangedFiles();
+  Sync();
   dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
   return true;
 }
@@ -214,16 +217,14 @@ bool TOptiFrame::Label4Click() {
     Note("BackupConfigFiles");
     engine_->BackupConfigFiles();
   } catch (const std::exception& error) {
-    Note("SyncChangedFiles");
-    engine_->SyncChangedFiles();
+    Sync();
     DebugLogF("Clear stopped before deleting anything: %s", error.what());
     dialogs_.ShowErrorBox(error.what());
     return false;
   }
   Note("ClearGameConfig");
   engine_->ClearGameConfig(engine_->GameConfigFolder());
-  Note("SyncChangedFiles");
-  engine_->SyncChangedFiles();
+  Sync();
   LoadHistory();
   dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
   return true;

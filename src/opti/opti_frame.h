@@ -99,6 +99,11 @@ class TOptiFrame {
   using EngineObserver = std::function<void(std::string_view call, int arg)>;
   void SetEngineObserver(EngineObserver observer) { observer_ = std::move(observer); }
 
+  // The flows end with the engine's durability barrier. A dry run on scratch
+  // copies turns it off: flushing files that are about to be deleted only
+  // costs time.
+  void SetDurabilityBarrier(bool on) { durable_ = on; }
+
   // ---- Operations ----
   void InitControls();
   void ShowHardwareInfo();
@@ -118,6 +123,7 @@ class TOptiFrame {
 
  private:
   void Note(std::string_view call, int arg = 0);
+  bool Sync();
   void RunApplySteps(ApplyResult& result);
 
   const THareWareInfo& hardware_;
@@ -126,6 +132,7 @@ class TOptiFrame {
   GameControl& game_;
   std::unique_ptr<TPUBGLib> engine_;
   EngineObserver observer_;
+  bool durable_ = true;
 
   std::array<TComboModel, kListCount> lists_;
   std::array<std::string, kEditCount> edits_;
