@@ -88,7 +88,7 @@ TDialogForm::TDialogForm(int width, int height, std::string title) : title_(std:
   Panel.SetBounds(0, 0, width, height);
   btnSysClose.SetBounds(width - 31, 0, 27, 22);
   btnSysClose.SetAnchors(kAnchorTop | kAnchorRight);
-  Strip(btnSysClose, "AppBtnClose", 4);
+  Strip(btnSysClose, "SysClose", 4);
   btnSysClose.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   CaptionLabel.SetBounds(6, 4, 315, 24);
   // Dragging anywhere on the backdrop or the title moves the dialog.
@@ -109,7 +109,7 @@ void TDialogForm::UseTitleBackdrop() {
   Panel.SetDrawModel(TDrawModel::DrawStretch);
   Panel.SetOffLeft(350);
   Panel.SetOffTop(40);
-  LoadSkin(Panel, "AppDialogBack");
+  LoadSkin(Panel, "DialogBackdrop");
 }
 
 void TDialogForm::MoveByCaption(ShiftState shift) {
@@ -176,13 +176,13 @@ TMessageForm::TMessageForm() : TDialogForm(490, 200, "TMessageForm") {
   imgIcon.SetBounds(30, 42, 40, 40);
   btnOK.SetBounds(308, 163, 75, 26);
   btnOK.SetAnchors(kAnchorRight | kAnchorBottom);
-  Strip(btnOK, "AppDialogButton", 4);
+  Strip(btnOK, "DialogButton", 4);
   btnOK.SetCaption("确定");
   FontColour(btnOK, 0x666666);
   btnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
   btnCancel.SetBounds(399, 163, 75, 26);
   btnCancel.SetAnchors(kAnchorRight | kAnchorBottom);
-  Strip(btnCancel, "AppDialogButton", 4);
+  Strip(btnCancel, "DialogButton", 4);
   btnCancel.SetCaption("取消");
   FontColour(btnCancel, 0x666666);
   btnCancel.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
@@ -248,7 +248,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
   FontColour(CaptionLabel, 0xFFFFFF);
   CaptionLabel.SetCaption("提醒");
   CZStandImage1.SetBounds(40, 64, 48, 48);
-  LoadSkin(CZStandImage1, "AppWarning48");
+  LoadSkin(CZStandImage1, "WarningImage");
   Label1.SetAutoSize(false);
   Label1.SetWordWrap(true);
   Label1.SetBounds(99, 56, 339, 25);
@@ -260,7 +260,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
   UiFont(Label2);
   Label2.SetCaption("游戏打开时无法优化，结束并退出后才可以进行优化哟！");
   BtnCloseGame.SetBounds(24, 160, 102, 32);
-  Strip(BtnCloseGame, "AppForm3CloseGame", 4);
+  Strip(BtnCloseGame, "WarningCloseGameButton", 4);
   BtnCloseGame.SetCaption("一键关闭游戏");
   FontColour(BtnCloseGame, 0x7D7D7D);
   // Ends the game and leaves the notice open.
@@ -269,7 +269,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
     if (closeGame) closeGame();
   };
   BtnOK.SetBounds(346, 159, 82, 32);
-  Strip(BtnOK, "AppForm3Ok", 4);
+  Strip(BtnOK, "WarningOKButton", 4);
   BtnOK.SetCaption("确定");
   FontColour(BtnOK, 0xFFFFFF);
   BtnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
@@ -279,16 +279,16 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
 
 TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   Panel.SetDrawModel(TDrawModel::DrawNormal);
-  LoadSkin(Panel, "AppForm4Back");
+  LoadSkin(Panel, "CompanionBackdrop");
   Panel.SetBounds(0, 0, 540, 328);
   UiFont(root_);
   btnSysClose.SetVisible(false);
   CaptionLabel.SetVisible(false);
   BtnPUBG.SetBounds(58, 257, 172, 46);
-  Strip(BtnPUBG, "AppForm4BtnPUBG", 4);
+  Strip(BtnPUBG, "CompanionUseKestrune", 4);
   BtnPUBG.OnClick = [this](Control&) { SetModalResult(kModalOk); };
   BtnOrvane.SetBounds(312, 257, 172, 46);
-  Strip(BtnOrvane, "AppForm4BtnOrvane", 4);
+  Strip(BtnOrvane, "CompanionUseOrvane", 4);
   BtnOrvane.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   orvaneLabel.SetBounds(56, 140, 91, 30);
   orvaneLabel.SetCaption("Orvane官网");
@@ -301,7 +301,7 @@ TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   orvaneLabel.SetCursor(Cursor::kHandPoint);
   orvaneLabel.OnClick = [](Control&) { ShellOpen(MakerWebSite()); };
   CZStandardButton1.SetBounds(373, 118, 119, 28);
-  Strip(CZStandardButton1, "AppForm4Social", 3);
+  Strip(CZStandardButton1, "CompanionSocial", 3);
   CZStandardButton1.OnClick = [](Control&) { ShellOpen(MakerSocialPage()); };
 }
 
@@ -314,11 +314,11 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
   FontColour(CaptionLabel, colors::kWindowText.ToRgb());
   CaptionLabel.SetCaption("Kestrune");
   CZStandImage1.SetBounds(128, 64, 52, 52);
-  LoadSkin(CZStandImage1, "AppProductLogo");
+  LoadSkin(CZStandImage1, "AboutProductLogo");
   CZStandImage2.SetBounds(344, 64, 52, 52);
-  LoadSkin(CZStandImage2, "AppMakerLogo");
+  LoadSkin(CZStandImage2, "AboutMakerLogo");
   CZStandImage3.SetBounds(262, 67, 1, 160);
-  LoadSkin(CZStandImage3, "AppDivider");
+  LoadSkin(CZStandImage3, "AboutDivider");
   auto centred = [](TLabel& label, int x, int y, int w, int h) {
     label.SetAutoSize(false);
     label.SetAlignment(TAlignment::taCenter);

@@ -121,7 +121,7 @@ void TPUBGMainForm::BuildStrip() {
   MainTab.SetBounds(0, 0, kWidth, 120);
   try {
     TPicture back;
-    LoadPngResource(back, "AppMainTabBack");
+    LoadPngResource(back, "MainTabBackdrop");
     MainTab.SetPicture(back);
   } catch (const std::exception& error) {
     DebugLogF("skin AppMainTabBack: %s", error.what());
@@ -133,9 +133,8 @@ void TPUBGMainForm::BuildStrip() {
     TCZStandardButton& button;
     const char* skin;
     int x;
-  } buttons[] = {{btnOption, "AppBtnOption", 798},
-                 {btnSysMin, "AppBtnMin", 825},
-                 {btnSysClose, "AppBtnClose", 853}};
+  } buttons[] = {
+      {btnOption, "SysOption", 798}, {btnSysMin, "SysMin", 825}, {btnSysClose, "SysClose", 853}};
   for (auto& b : buttons) {
     b.button.SetBounds(b.x, 0, 27, 22);
     SkinStrip(b.button, b.skin, 4);
@@ -153,25 +152,25 @@ void TPUBGMainForm::BuildStrip() {
     const char* caption;
     const char* icon;
     int x;
-  } tabs[] = {{HomeTab, "HomeTab", "一键优化", "AppTabIconHome", 13},
-              {VideoTab, "VideoTab", "画质增强", "AppTabIconVideo", 103},
-              {SearchTab, "SearchTab", "战绩查询", "AppTabIconSearch", 193},
-              {SkillTab, "SkillTab", "吃鸡技巧", "AppTabIconSkill", 283},
-              {TVTab, "TVTab", "直播视频", "AppTabIconTV", 373}};
+  } tabs[] = {{HomeTab, "HomeTab", "一键优化", "TabIconHome", 13},
+              {VideoTab, "VideoTab", "画质增强", "TabIconVideo", 103},
+              {SearchTab, "SearchTab", "战绩查询", "TabIconSearch", 193},
+              {SkillTab, "SkillTab", "吃鸡技巧", "TabIconSkill", 283},
+              {TVTab, "TVTab", "直播视频", "TabIconTV", 373}};
   for (auto& t : tabs) {
     t.item.AttachTo(&MainTab);
     t.item.SetName(t.name);
     t.item.SetBounds(t.x, 33, 72, 80);
     t.item.SetCaption(t.caption);
-    t.item.SetICONTop(10);
-    t.item.SetCaptionTop(52);
+    t.item.SetICONTop(0);
+    t.item.SetCaptionTop(56);
     Font font = t.item.GetFont();
     ApplyUiFont(font);
     font.color = colors::kWhite;
     t.item.SetFont(font);
     try {
       TPicture picture, icon;
-      LoadPngResource(picture, "AppTabItem");
+      LoadPngResource(picture, "TabItem");
       LoadPngResource(icon, t.icon);
       t.item.SetPicture(picture);
       t.item.SetICON(icon);
@@ -192,6 +191,7 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   root_.SetFont(font);
   font = MainTab.GetFont();
   ApplyUiFont(font);
+  font.color = colors::kWhite;  // the tab captions sit on the dark strip
   MainTab.SetFont(font);
   font = CaptionLabel.GetFont();
   ApplyUiFont(font);

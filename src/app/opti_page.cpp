@@ -98,7 +98,8 @@ void TOptiFrameView::Build() {
   Heading2.SetWidth(84);
   SetUiFont(Heading2, 12);
 
-  auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight) {
+  auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight,
+                         const char* face = "ComboFace") {
     auto list = std::make_unique<TCZComboBox>(&Frame);
     list->SetBounds(x, y, w, h);
     list->SetItemHeight(itemHeight);
@@ -107,10 +108,10 @@ void TOptiFrameView::Build() {
     list->SetColor(colors::kWhite);
     try {
       TPicture picture;
-      LoadPngResource(picture, "AppComboFace");
+      LoadPngResource(picture, face);
       list->SetPicture(picture);
     } catch (const std::exception& error) {
-      DebugLogF("skin AppComboFace: %s", error.what());
+      DebugLogF("skin %s: %s", face, error.what());
     }
     list->OnChange = [this, id](Control& control) {
       int index = static_cast<TCZComboBox&>(control).ItemIndex();
@@ -126,7 +127,7 @@ void TOptiFrameView::Build() {
     labels_.push_back(std::move(label));
   };
 
-  makeList(ListId::ConfigModel, 438, 34, 320, 34, 28);
+  makeList(ListId::ConfigModel, 438, 34, 320, 34, 28, "ComboPreset");
   for (size_t i = 0; i < std::size(kVisualLists); ++i) {
     makeLabel(opti::List(kVisualLists[i]).label, 40, kVisualRows[i]);
     makeList(kVisualLists[i], 102, kVisualRows[i], 164, 26, 20);
@@ -159,7 +160,7 @@ void TOptiFrameView::Build() {
     box->SetName(std::string(spec.control));
     box->SetCaption(std::string(spec.text));
     SetUiFont(*box, 12, 0x333333);
-    LoadSkin(*box, "AppCheckBox");
+    LoadSkin(*box, "CheckBox");
     if (spec.id == CheckId::FpsCamearFov) {
       box->SetCaption("第一人称FOV");
       box->SetBounds(40, 445, 112, 22);
@@ -190,12 +191,19 @@ void TOptiFrameView::Build() {
   CBOptiHistory.SetName("CBOptiHistory");
   SetUiFont(CBOptiHistory);
   CBOptiHistory.SetColor(colors::kWhite);
+  try {
+    TPicture picture;
+    LoadPngResource(picture, "ComboHistory");
+    CBOptiHistory.SetPicture(picture);
+  } catch (const std::exception& error) {
+    DebugLogF("skin ComboHistory: %s", error.what());
+  }
   CBOptiHistory.OnChange = [this](Control&) { model_->SetHistoryIndex(CBOptiHistory.ItemIndex()); };
   btnRestore.SetBounds(777, 84, 80, 26);
-  SkinStrip(btnRestore, "AppBtnRestore", 4);
+  SkinStrip(btnRestore, "RestoreButton", 4);
   btnRestore.OnClick = [this](Control&) { Run([this] { model_->btnRestoreClick(); }); };
   BtnApply.SetBounds(574, 390, 180, 50);
-  SkinStrip(BtnApply, "AppBtnApply", 4);
+  SkinStrip(BtnApply, "ApplyButton", 4);
   BtnApply.SetName("BtnApply");
   BtnApply.OnClick = [this](Control&) {
     Run([this] {
@@ -204,7 +212,7 @@ void TOptiFrameView::Build() {
     });
   };
   BtnStartPUBG.SetBounds(769, 393, 94, 44);
-  SkinStrip(BtnStartPUBG, "AppBtnStartGame", 4);
+  SkinStrip(BtnStartPUBG, "StartGameButton", 4);
   BtnStartPUBG.OnClick = [this](Control&) { Run([this] { model_->BtnStartPUBGClick(); }); };
   Label4.SetBounds(698, 450, 110, 18);
   SetUiFont(Label4, 12, 0x1E6FD9);

@@ -49,8 +49,8 @@ TOrvaneFrameView::TOrvaneFrameView(Control& parent, enhance::TOrvaneFrame::Hooks
   StyleText(GroupBox1, "GroupBox1");
   Label6.SetBounds(48, 48, 400, 20);
   StyleText(Label6, "Label6");
-  BtnGraphicsOpti.SetBounds(48, 80, 120, 36);
-  SkinStrip(BtnGraphicsOpti, "AppBtnChoose", 4);
+  BtnGraphicsOpti.SetBounds(48, 80, 100, 32);
+  SkinStrip(BtnGraphicsOpti, "ChooseButton", 4);
   StyleText(BtnGraphicsOpti, "BtnGraphicsOpti");
   BtnGraphicsOpti.MutableFont().color = colors::kWhite;
   Label7.SetBounds(48, 134, 300, 18);

@@ -3,9 +3,11 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <mutex>
+#include <vector>
 
 #include "platform/debug_log.h"
 #include "platform/gui_host.h"
@@ -15,6 +17,8 @@ namespace kestrune::gui {
 namespace {
 
 GMainLoop* g_mainLoop = nullptr;
+bool g_quitting = false;
+std::vector<GMainLoop*> g_modalLoops;
 
 // Shared between the queue and the idle callbacks it schedules, so a callback
 // that runs after the queue is gone does nothing.
@@ -133,8 +137,27 @@ void RunMainLoop() {
 }
 
 void QuitMainLoop() {
+  // Open modal dialogs end first (as cancelled); no new one starts after this.
+  g_quitting = true;
+  for (GMainLoop* loop : g_modalLoops) g_main_loop_quit(loop);
   if (g_mainLoop) g_main_loop_quit(g_mainLoop);
 }
+
+namespace gtk {
+
+bool RunModalLoop(GMainLoop** running) {
+  if (g_quitting) return false;
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  *running = loop;
+  g_modalLoops.push_back(loop);
+  g_main_loop_run(loop);
+  g_modalLoops.erase(std::find(g_modalLoops.begin(), g_modalLoops.end(), loop));
+  *running = nullptr;
+  g_main_loop_unref(loop);
+  return true;
+}
+
+}  // namespace gtk
 
 std::unique_ptr<MessageQueue> CreateUiQueue(MessageHandler handler) {
   return std::make_unique<GtkUiQueue>(std::move(handler));

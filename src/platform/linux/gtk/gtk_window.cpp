@@ -15,7 +15,10 @@
 namespace kestrune::gui {
 namespace gtk {
 unsigned long X11WindowId(GdkWindow* window);  // gtk_x11.cpp: X11 macros stay there
-}
+// gtk_app.cpp: a nested loop for a modal window; false when the program is
+// ending (the dialog is not shown at all).
+bool RunModalLoop(GMainLoop** running);
+}  // namespace gtk
 namespace {
 
 MouseButton ButtonOf(guint button) {
@@ -225,6 +228,12 @@ class WebKitBrowser final : public Browser {
     webkit_user_style_sheet_unref(sheet);
     view_ = webkit_web_view_new_with_user_content_manager(content);
     g_object_unref(content);
+    // A small pane in a frameless window: software drawing works everywhere
+    // (also on displays without GL) and starts faster.
+    WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_));
+    webkit_settings_set_hardware_acceleration_policy(settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_developer_extras(settings, FALSE);
     gtk_widget_set_size_request(view_, rect.width, rect.height);
     gtk_fixed_put(GTK_FIXED(fixed), view_, rect.x, rect.y);
     // No context (help) menu.
@@ -482,12 +491,9 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     if (auto* o = dynamic_cast<GtkHostWindow*>(owner))
       gtk_window_set_transient_for(GTK_WINDOW(window_), GTK_WINDOW(o->window_));
     gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
-    modalResult_ = 0;
+    modalResult_ = 2;  // ended any other way than by a button: Cancel
     Show();
-    modalLoop_ = g_main_loop_new(nullptr, FALSE);
-    g_main_loop_run(modalLoop_);
-    g_main_loop_unref(modalLoop_);
-    modalLoop_ = nullptr;
+    gtk::RunModalLoop(&modalLoop_);
     gtk_window_set_modal(GTK_WINDOW(window_), FALSE);
     Hide();
     return modalResult_;

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Screenshots of the main window on each tab and of every dialog, taken from
+# the real program in a virtual display: docs/screenshots/*.png.
+# Usage: scripts/screenshots.sh [build-folder]   (default: build)
+set -euo pipefail
+[ -n "${KESTRUNE_SHOTS_TRACE:-}" ] && set -x
+cd "$(dirname "$0")/.."
+REPO=$PWD
+BUILD=$(cd "${1:-build}" && pwd)
+OUT=$REPO/docs/screenshots
+
+if [ -z "${KESTRUNE_SHOTS_INNER:-}" ]; then
+  export KESTRUNE_SHOTS_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- "$0" "$BUILD"
+fi
+
+WORLD=$(mktemp -d /tmp/kestrune-shots-XXXXXX)
+PIDS=()
+cleanup() {
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$WORLD"
+}
+trap cleanup EXIT
+
+mkdir -p "$WORLD/bin" "$WORLD/home/.config" "$WORLD/home/.local/share" "$WORLD/run" "$OUT"
+chmod 700 "$WORLD/run"
+cp "$BUILD/bin/kestrune" "$BUILD/bin/Lumeshade.dat" "$WORLD/bin/"
+cp "$BUILD"/bin/*.so "$WORLD/bin/" 2>/dev/null || true
+export HOME=$WORLD/home XDG_CONFIG_HOME=$WORLD/home/.config XDG_DATA_HOME=$WORLD/home/.local/share
+export XDG_RUNTIME_DIR=$WORLD/run LANG=C.UTF-8
+
+# A loopback partner site and update server (a manifest with a newer version).
+PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+python3 - "$PORT" >/dev/null 2>&1 <<'PY' &
+import http.server, sys
+class H(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        if self.path == "/sa.cab":
+            body = b'<version="99.0.0.0"><url="http://127.0.0.1:1/kestrune-setup">'
+        else:
+            body = ("<html><body style='font-family:sans-serif;background:#f4f6fa'><h2>%s</h2>"
+                    "<p>partner page on the loopback site</p></body></html>" % self.path).encode()
+        self.send_response(200); self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(body))); self.end_headers(); self.wfile.write(body)
+    def log_message(self, *a): pass
+http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), H).serve_forever()
+PY
+PIDS+=($!)
+printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:1\r\nStatsHost=127.0.0.1:%s\r\n' \
+  "$PORT" "$PORT" > "$WORLD/bin/Config.dat"
+
+start() {  # start the program, wait for its window
+  (cd "$WORLD" && exec "$WORLD/bin/kestrune" "$@" >>"$WORLD/log" 2>&1) &
+  APP=$!
+  PIDS+=($APP)
+  for _ in $(seq 100); do grep -q "first frame" "$WORLD/log" 2>/dev/null && break; sleep 0.1; done
+  WIN=$(xdotool search --onlyvisible --name '^PUBGMainForm$' | head -1)
+}
+stop() {
+  kill "$APP" 2>/dev/null || true
+  wait "$APP" 2>/dev/null || true
+  : >"$WORLD/log"
+}
+origin() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+click() {  # window x y
+  origin "$1"
+  xdotool mousemove --sync $((X + $2)) $((Y + $3)) click 1
+  sleep 0.4
+}
+shot() {  # name window: the screen, cropped to the window with a margin
+  sleep "${3:-0.6}"
+  origin "$2"
+  import -window root -crop "$((WIDTH + 24))x$((HEIGHT + 24))+$((X - 12))+$((Y - 12))" +repage \
+    -define png:exclude-chunks=date,time "$OUT/$1.png"
+  echo "docs/screenshots/$1.png"
+}
+wait_window() {  # name
+  for _ in $(seq 100); do
+    W=$(xdotool search --onlyvisible --name "^$1\$" | head -1 || true)
+    [ -n "$W" ] && break
+    sleep 0.1
+  done
+}
+
+# Main window on each tab.
+start
+shot main-home "$WIN" 1
+click "$WIN" 139 73; shot main-video "$WIN"
+click "$WIN" 229 73; shot main-search "$WIN" 3
+click "$WIN" 319 73; shot main-skill "$WIN" 3
+click "$WIN" 409 73; shot main-tv "$WIN" 3
+click "$WIN" 49 73
+
+# The general dialog (Apply's question), then the about box from the options menu.
+click "$WIN" 664 535
+wait_window TMessageForm; shot dialog-message "$W"
+xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
+click "$WIN" 811 11
+origin "$WIN"; xdotool mousemove --sync $((X + 830)) $((Y + 82)); sleep 0.3
+import -window root -crop 900x300+$((X + 380))+$((Y - 10)) +repage "$OUT/menu-options.png"
+xdotool click 1; sleep 0.5
+wait_window TAboutForm; shot dialog-about "$W"
+xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.3
+stop
+
+# The game-running notice.
+cp /bin/sleep "$WORLD/TslGame.exe"
+"$WORLD/TslGame.exe" 60 & PIDS+=($!)
+GAME=$!
+start
+click "$WIN" 664 535
+wait_window TMessageForm3; shot dialog-game-running "$W"
+kill "$GAME" 2>/dev/null || true
+stop
+
+# The companion-program prompt: another program holds the maker's mutex.
+python3 - <<'PY' & 
+import os, socket, time
+def fnv(s):
+    h = 1469598103934665603
+    for c in s.encode():
+        h ^= c; h = (h * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return h
+s = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+s.bind("\0kestrune/%u-%016x/mutex/orvaneOrvaneRunningMutex" % (os.getuid(), fnv(os.environ["HOME"])))
+time.sleep(20)
+PY
+HOLDER=$!
+PIDS+=($HOLDER)
+sleep 0.3
+start
+wait_window TMessageForm4; shot dialog-companion "$W"
+kill "$HOLDER" 2>/dev/null || true
+stop
+
+# The upgrade notice: the update server announces a newer version.
+printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:%s\r\nStatsHost=127.0.0.1:%s\r\n' \
+  "$PORT" "$PORT" "$PORT" > "$WORLD/bin/Config.dat"
+start
+wait_window TMessageForm; shot dialog-update "$W"
+stop
