@@ -212,18 +212,6 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   hooks.startProcess = [](const std::string& line) { StartProcess(line); };
   orvaneFrame_ = std::make_unique<TOrvaneFrameView>(PanelVideo, std::move(hooks));
 
-  SearchBrowser = &window_->CreateBrowser(kPanelRect);
-  SkillBrowser = &window_->CreateBrowser(kPanelRect);
-  TVBrowser = &window_->CreateBrowser(kPanelRect);
-  for (gui::Browser* browser : {SearchBrowser, SkillBrowser, TVBrowser}) {
-    browser->OnNewWindow = [](const std::string& url) {
-      // Plain http pages open in the user's browser; the rest stay with the control.
-      if (url.rfind("http://", 0) != 0) return false;
-      ShellOpenEx(url, "");
-      return true;
-    };
-  }
-
   CaptionLabel.SetCaption(kAppTitle);
   tray_ = gui::CreateTrayIcon("kestrune", IconBytes());
   tray_->SetHint(kAppTitle);
@@ -278,6 +266,21 @@ void TPUBGMainForm::ServiceStart() {
 
 // ---- Tabs ----
 
+gui::Browser* TPUBGMainForm::BrowserFor(gui::Browser*& slot) {
+  // Made on the first visit of its tab: a browser is the heaviest part of the
+  // window, and most starts never open one.
+  if (!slot) {
+    slot = &window_->CreateBrowser(kPanelRect);
+    slot->OnNewWindow = [](const std::string& url) {
+      // Plain http pages open in the user's browser; the rest stay with the control.
+      if (url.rfind("http://", 0) != 0) return false;
+      ShellOpenEx(url, "");
+      return true;
+    };
+  }
+  return slot;
+}
+
 void TPUBGMainForm::SelectTab(TCZTabControlItem& item, Control& panel, gui::Browser* browser,
                               const char* path) {
   MainTab.SelectItem(&item);
@@ -296,13 +299,13 @@ void TPUBGMainForm::VideoTabClick() {
   SelectTab(VideoTab, PanelVideo, nullptr, nullptr);
 }
 void TPUBGMainForm::SearchTabClick() {
-  SelectTab(SearchTab, PanelSearch, SearchBrowser, "/zs/search");
+  SelectTab(SearchTab, PanelSearch, BrowserFor(SearchBrowser), "/zs/search");
 }
 void TPUBGMainForm::SkillTabClick() {
-  SelectTab(SkillTab, PanelSkill, SkillBrowser, "/zs/skill");
+  SelectTab(SkillTab, PanelSkill, BrowserFor(SkillBrowser), "/zs/skill");
 }
 void TPUBGMainForm::TVTabClick() {
-  SelectTab(TVTab, PanelTV, TVBrowser, "/zs/live");
+  SelectTab(TVTab, PanelTV, BrowserFor(TVBrowser), "/zs/live");
 }
 
 // ---- Showing, hiding, ending ----

@@ -43,6 +43,7 @@ class TPUBGMainForm {
   void SetUpInterface(bool hiddenStart);
   void BuildStrip();
   void SelectTab(TCZTabControlItem& item, Control& panel, gui::Browser* browser, const char* path);
+  gui::Browser* BrowserFor(gui::Browser*& slot);
   void ServiceStart();
   void RestoreFromTray();
   void HideToTray();
