@@ -1,7 +1,6 @@
 // Frameless top-level windows hosting a control tree, their popups, the
 // shadow surface and the embedded browsers.
 #include <gtk/gtk.h>
-#include <webkit2/webkit2.h>
 
 #include <cstring>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "platform/debug_log.h"
 #include "platform/gui_host.h"
 #include "platform/linux/gtk/gtk_keys.h"
+#include "platform/shared_library.h"
 
 namespace kestrune::gui {
 namespace gtk {
@@ -216,88 +216,30 @@ class GtkShadowWindow final : public ShadowWindowPort {
 
 // ---- Browser ----
 
-class WebKitBrowser final : public Browser {
+// The browser lives in its own module (gtk_browser.cpp, KestruneWebKit.so),
+// loaded on the first browser: WebKit is most of the program's libraries, and
+// a start that opens no browser tab never maps it.
+using CreateBrowserEntry = Browser* (*)(GtkWidget* fixed, int x, int y, int width, int height);
+
+Browser* CreateWebKitBrowser(GtkWidget* fixed, const Rect& rect) {
+  static CreateBrowserEntry create = [] {
+    platform::SharedLibrary* library =
+        platform::LoadLibraryBesideExecutable(platform::SiblingLibraryFileName("KestruneWebKit"));
+    return reinterpret_cast<CreateBrowserEntry>(
+        library ? platform::LibraryEntry(library, "KestruneCreateWebKitBrowser") : nullptr);
+  }();
+  if (!create) return nullptr;
+  return create(fixed, rect.x, rect.y, rect.width, rect.height);
+}
+
+// Without the module the panel stays empty; navigation does nothing.
+class NoBrowser final : public Browser {
  public:
-  WebKitBrowser(GtkWidget* fixed, const Rect& rect) {
-    WebKitUserContentManager* content = webkit_user_content_manager_new();
-    // The pages run without scroll bars.
-    WebKitUserStyleSheet* sheet = webkit_user_style_sheet_new(
-        "::-webkit-scrollbar{display:none;width:0;height:0}", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
-    webkit_user_content_manager_add_style_sheet(content, sheet);
-    webkit_user_style_sheet_unref(sheet);
-    view_ = webkit_web_view_new_with_user_content_manager(content);
-    g_object_unref(content);
-    // A small pane in a frameless window: software drawing works everywhere
-    // (also on displays without GL) and starts faster.
-    WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_));
-    webkit_settings_set_hardware_acceleration_policy(settings,
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
-    webkit_settings_set_enable_developer_extras(settings, FALSE);
-    gtk_widget_set_size_request(view_, rect.width, rect.height);
-    gtk_fixed_put(GTK_FIXED(fixed), view_, rect.x, rect.y);
-    // No context (help) menu.
-    g_signal_connect(view_, "context-menu",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
-                                    WebKitHitTestResult*, gpointer) -> gboolean { return TRUE; }),
-                     nullptr);
-    // Ctrl+N would open a new window of the browser; it is disabled.
-    g_signal_connect(view_, "key-press-event",
-                     G_CALLBACK(+[](GtkWidget*, GdkEventKey* e, gpointer) -> gboolean {
-                       return (e->state & GDK_CONTROL_MASK) &&
-                              (e->keyval == GDK_KEY_n || e->keyval == GDK_KEY_N);
-                     }),
-                     nullptr);
-    g_signal_connect(view_, "decide-policy", G_CALLBACK(&WebKitBrowser::DecidePolicy), this);
-    g_signal_connect(view_, "create", G_CALLBACK(&WebKitBrowser::Create), this);
-  }
-
   void Navigate(const std::string& url) override {
-    DebugLogF("browser: navigate %s", url.c_str());
-    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view_), url.c_str());
+    DebugLogF("browser: navigate %s (no browser module)", url.c_str());
   }
-  void SetVisible(bool visible) override {
-    if (visible)
-      gtk_widget_show(view_);
-    else
-      gtk_widget_hide(view_);
-  }
-  std::string CurrentUrl() const override {
-    const gchar* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
-    return uri ? uri : "";
-  }
-
- private:
-  static gboolean DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
-                               WebKitPolicyDecisionType type, gpointer data) {
-    if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) return FALSE;
-    auto* self = static_cast<WebKitBrowser*>(data);
-    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
-        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-    std::string url = webkit_uri_request_get_uri(request);
-    DebugLogF("browser: new window %s", url.c_str());
-    if (self->OnNewWindow && self->OnNewWindow(url)) {
-      webkit_policy_decision_ignore(decision);
-      return TRUE;
-    }
-    return FALSE;
-  }
-
-  // Addresses the program does not take over open in a window of the browser's own.
-  static GtkWidget* Create(WebKitWebView* view, WebKitNavigationAction*, gpointer) {
-    GtkWidget* child = webkit_web_view_new_with_related_view(view);
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window), 900, 640);
-    gtk_container_add(GTK_CONTAINER(window), child);
-    g_signal_connect(child, "ready-to-show", G_CALLBACK(+[](WebKitWebView*, gpointer w) {
-                       gtk_widget_show_all(GTK_WIDGET(w));
-                     }),
-                     window);
-    return child;
-  }
-
-  GtkWidget* view_;
+  void SetVisible(bool) override {}
+  std::string CurrentUrl() const override { return ""; }
 };
 
 // ---- Windows ----
@@ -503,7 +445,8 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     if (modalLoop_) g_main_loop_quit(modalLoop_);
   }
   Browser& CreateBrowser(const Rect& rect) override {
-    browsers_.push_back(std::make_unique<WebKitBrowser>(fixed_, rect));
+    Browser* browser = CreateWebKitBrowser(fixed_, rect);
+    browsers_.emplace_back(browser ? browser : new NoBrowser());
     return *browsers_.back();
   }
   ShadowOwnerForm& ShadowOwner() override { return *this; }
@@ -545,7 +488,7 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   GtkWidget* fixed_ = nullptr;
   GtkWidget* area_ = nullptr;
   std::unique_ptr<PopupSurface> popup_;
-  std::vector<std::unique_ptr<WebKitBrowser>> browsers_;
+  std::vector<std::unique_ptr<Browser>> browsers_;
   GMainLoop* modalLoop_ = nullptr;
   bool painted_ = false;
   int modalResult_ = 0;
