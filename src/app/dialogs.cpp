@@ -221,9 +221,14 @@ void TMessageForm::SetButtonsMode(int mode) {
 }
 
 void TMessageForm::BeforeShow() {
+  ApplySizing();
+}
+
+Size TMessageForm::ApplySizing() {
   int width = std::max(400, lblTitle.Left() + lblTitle.Width() + 18);
   int height = std::max(168, lblTitle.Top() + lblTitle.Height() + 80);
   Resize(width, height);
+  return {width, height};
 }
 
 int ShowMessageBox(std::string_view title, std::string_view text, int iconType, int buttonsMode) {

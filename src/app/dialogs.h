@@ -51,6 +51,8 @@ class TDialogForm {
   void Resize(int width, int height) { root_.SetBounds(0, 0, width, height); }
 
   Control root_;
+
+ public:
   TCZStandardPanel Panel{&root_};
   TCZStandardButton btnSysClose{&Panel};
   TCZStandardLabel CaptionLabel{&Panel};
@@ -75,6 +77,8 @@ class TMessageForm : public TDialogForm {
   // Throws PngError when the icon's resource is missing.
   void SetIconType(int iconType);
   void SetButtonsMode(int mode);
+  // The size the dialog takes when shown (the sizing rule), applied now.
+  Size ApplySizing();
 
   TLabel lblTitle{&Panel};
   TImage imgIcon{&Panel};

@@ -192,6 +192,12 @@ TEST_F(GuiE2E, ApplyFromThePageWritesTheGameFilesLikeTheCli) {
   ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
   std::string dialog = world.WaitVisibleWindow("TMessageForm");
   ASSERT_FALSE(dialog.empty());
+  // A short message gives the smallest dialog, centred on the main window.
+  EXPECT_THAT(Shell("xdotool getwindowgeometry " + dialog), HasSubstr("400x168"));
+  auto [mx, my] = world.Origin(window);
+  auto [dx, dy] = world.Origin(dialog);
+  EXPECT_EQ(dx, mx + (880 - 400) / 2);
+  EXPECT_EQ(dy, my + (600 - 168) / 2);
   world.Keys(dialog, "alt+F4");  // closing counts as Cancel: no game start
   EXPECT_TRUE(world.WaitLog("dialog result: 2"));
   EXPECT_EQ(world.ReadConfig("CBConfigModelIndex"), "1");
@@ -269,6 +275,25 @@ TEST_F(GuiE2E, ChoosingTheCompanionProgramEndsThisOne) {
   ASSERT_FALSE(dialog.empty()) << world.Log();
   world.Click(dialog, 312 + 86, 257 + 23);  // BtnOrvane
   EXPECT_EQ(world.WaitExit(pid), 0);
+}
+
+TEST_F(GuiE2E, ANewerVersionShowsTheUpgradeNoticeAndEndsTheProgram) {
+  site.SetBody("/sa.cab", "<version = \"99.0.0.0\" ><url=\"http://127.0.0.1:1/setup.exe\">");
+  ASSERT_FALSE(StartShown().empty());
+  ASSERT_TRUE(world.WaitLog("dialog: 升级", 8000)) << world.Log();
+  std::string notice = world.WaitVisibleWindow("TMessageForm");
+  ASSERT_FALSE(notice.empty());
+  world.Keys(notice, "alt+F4");
+  EXPECT_EQ(world.WaitExit(pid), 0);
+}
+
+TEST_F(GuiE2E, AManifestAddressThatIsNotHttpIsNeverOpenedNorAnnounced) {
+  site.SetBody("/sa.cab", "<version=\"99.0.0.0\"><url=\"file:///etc/passwd\">");
+  ASSERT_FALSE(StartShown().empty());
+  ASSERT_TRUE(Eventually([&] { return site.Count("/sa.cab") == 1; }, 8000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_THAT(world.Log(), ::testing::Not(HasSubstr("dialog: 升级")));
+  EXPECT_TRUE(world.Alive(pid));
 }
 
 }  // namespace

@@ -77,13 +77,15 @@ void LoopbackSite::Serve() {
     }
     size_t start = request.find(' ');
     size_t end = start == std::string::npos ? start : request.find(' ', start + 1);
-    if (end != std::string::npos) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      paths_.push_back(request.substr(start + 1, end - start - 1));
-    }
     std::string body =
         "<html><body style='height:3000px'><h1>partner page</h1>"
         "<a id='out' href='http://127.0.0.1:1/outside' target='_blank'>out</a></body></html>";
+    if (end != std::string::npos) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      std::string path = request.substr(start + 1, end - start - 1);
+      paths_.push_back(path);
+      if (auto it = bodies_.find(path); it != bodies_.end()) body = it->second;
+    }
     std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
                         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     (void)!::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
@@ -94,6 +96,11 @@ void LoopbackSite::Serve() {
 std::vector<std::string> LoopbackSite::Paths() {
   std::lock_guard<std::mutex> lock(mutex_);
   return paths_;
+}
+
+void LoopbackSite::SetBody(const std::string& path, const std::string& body) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bodies_[path] = body;
 }
 
 int LoopbackSite::Count(const std::string& path) {

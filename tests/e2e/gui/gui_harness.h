@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,6 +27,8 @@ class LoopbackSite {
   int Port() const { return port_; }
   std::vector<std::string> Paths();
   int Count(const std::string& path);
+  // The answer for one path (every other path gets a small page).
+  void SetBody(const std::string& path, const std::string& body);
 
  private:
   void Serve();
@@ -34,6 +37,7 @@ class LoopbackSite {
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<std::string> paths_;
+  std::map<std::string, std::string> bodies_;
   std::thread thread_;
 };
 
