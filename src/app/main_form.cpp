@@ -38,6 +38,8 @@ std::vector<uint8_t> IconBytes() {
 }  // namespace
 
 TPUBGMainForm::TPUBGMainForm(bool hiddenStart) {
+  gui::SetApplicationTitle(kAppTitle);
+  gui::SetApplicationIcon(IconBytes());
   root_.SetBounds(0, 0, kWidth, kHeight);
   gui::WindowOptions options;
   options.title = kMainWindowText;

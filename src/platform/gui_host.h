@@ -21,6 +21,10 @@ namespace kestrune::gui {
 
 // Initialises the toolkit once; false when no display can be opened.
 bool InitGui(int* argc, char*** argv);
+// The application's title (what the desktop shows for the program) and the
+// icon its windows carry (PNG bytes).
+void SetApplicationTitle(const std::string& title);
+void SetApplicationIcon(const std::vector<uint8_t>& png);
 // Runs the main loop until QuitMainLoop.
 void RunMainLoop();
 void QuitMainLoop();

@@ -129,6 +129,23 @@ bool InitGui(int* argc, char*** argv) {
   return true;
 }
 
+void SetApplicationTitle(const std::string& title) {
+  g_set_application_name(title.c_str());
+}
+
+void SetApplicationIcon(const std::vector<uint8_t>& png) {
+  if (png.empty()) return;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+  if (!loader) return;
+  if (gdk_pixbuf_loader_write(loader, png.data(), png.size(), nullptr) &&
+      gdk_pixbuf_loader_close(loader, nullptr)) {
+    if (GdkPixbuf* icon = gdk_pixbuf_loader_get_pixbuf(loader)) gtk_window_set_default_icon(icon);
+  } else {
+    DebugLog("gui: the application icon is not a PNG");
+  }
+  g_object_unref(loader);
+}
+
 void RunMainLoop() {
   g_mainLoop = g_main_loop_new(nullptr, FALSE);
   g_main_loop_run(g_mainLoop);
