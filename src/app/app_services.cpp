@@ -2,7 +2,6 @@
 #include "app/app_services.h"
 
 #include "env/settings_store.h"
-#include "hardware/hareware_lib.h"
 #include "net/net_hosts.h"
 #include "net/nodemark.h"
 #include "net/update_check.h"
@@ -41,8 +40,6 @@ void SendStartupReport() {
 
 namespace {
 
-class NoDetection final : public HardwareDetection {};
-
 class UpdateThreadCheck final : public UpdateCheck {
  public:
   UpdateThreadCheck(std::string& updateAddress, MessageQueue& queue) {
@@ -57,19 +54,6 @@ class UpdateThreadCheck final : public UpdateCheck {
 };
 
 }  // namespace
-
-std::unique_ptr<HardwareDetection> DetectHardware(THareWareInfo& info, MessageQueue&) {
-  StoreProcessorTopology(info);
-  THareWareLib lib;
-  info.CPUName = lib.GetCPUName();
-  info.MemorySize = lib.GetMemorySize();
-  // Adapter facts from the settings cache until the hardware thread lands.
-  info.ShaderCount = ReadConfigInt("ShaderCount", 0);
-  info.CardName = ReadConfig("CardName");
-  info.CardVendor = ReadConfig("CardVendor");
-  info.VideoMemorySize = ReadConfigInt("VideoMemorySize", 0);
-  return std::make_unique<NoDetection>();
-}
 
 std::unique_ptr<UpdateCheck> StartUpdateCheck(std::string& updateAddress, MessageQueue& queue) {
   return std::make_unique<UpdateThreadCheck>(updateAddress, queue);

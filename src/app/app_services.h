@@ -32,14 +32,6 @@ std::string MakerSocialPage();
 // Step 3 of the main window's creation: the start-up usage report.
 void SendStartupReport();
 
-// Step 5 and 6: logical processors, then DetectHardware (a background
-// refresh posts kMsgHardwareDone to `queue` when it has stored new facts).
-class HardwareDetection {
- public:
-  virtual ~HardwareDetection() = default;
-};
-std::unique_ptr<HardwareDetection> DetectHardware(THareWareInfo& info, MessageQueue& queue);
-
 // The update check; posts kMsgUpdateFound after storing a non-empty address.
 class UpdateCheck {
  public:

@@ -7,6 +7,7 @@
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
+#include "hardware/hareware_lib.h"
 #include "platform/debug_log.h"
 #include "platform/message_bus.h"
 #include "platform/paths.h"
@@ -82,7 +83,7 @@ TPUBGMainForm::~TPUBGMainForm() {
   RunLumeshadeTimer.reset();
   UpdateTimer.reset();
   updateCheck_.reset();
-  hardware_.reset();
+  hardwareThread_.reset();  // waits for a refresh still running
   window_->OnFormMessage = nullptr;
   shadow_.reset();
   tray_.reset();
@@ -100,8 +101,9 @@ void TPUBGMainForm::FormCreate(bool hiddenStart) {
   SendStartupReport();
   DebugLog("FormCreate 2");
   DebugLog("FormCreate 3");
+  StoreProcessorTopology(HareWareInfo);
   DebugLog("FormCreate 4");
-  hardware_ = DetectHardware(HareWareInfo, *queue_);
+  hardwareThread_ = DetectHardware(HareWareInfo, PostHardwareDone(*queue_));
   DebugLog("FormCreate 5");
   SetUpInterface(hiddenStart);
   DebugLog("FormCreate 6");
@@ -374,6 +376,11 @@ void TPUBGMainForm::HandleMessage(uint32_t message) {
   if (destroyed_) return;
   switch (message) {
     case kMsgHardwareDone:
+      // The refresh's facts are copied here, on the UI thread.
+      if (hardwareThread_) {
+        CopyHardwareResults(*hardwareThread_, HareWareInfo);
+        hardwareThread_.reset();
+      }
       optiFrame_->ShowHardwareInfo();
       break;
     case kMsgUpdateFound:

@@ -14,6 +14,7 @@
 #include "controls/tab_control.h"
 #include "engine/hareware_info.h"
 #include "enhance/renderer_launcher.h"
+#include "hardware/hardware_thread.h"
 #include "platform/gui_host.h"
 
 namespace kestrune::app {
@@ -95,7 +96,7 @@ class TPUBGMainForm {
   std::unique_ptr<enhance::WatchTimer> runLumeshadeAdapter_;
   std::unique_ptr<enhance::WatchTimer> timer1Adapter_;
   std::unique_ptr<enhance::TRendererWatch> watch_;
-  std::unique_ptr<HardwareDetection> hardware_;
+  std::unique_ptr<THardWareThread> hardwareThread_;
   std::unique_ptr<UpdateCheck> updateCheck_;
 };
 
