@@ -277,6 +277,26 @@ TEST_F(GuiE2E, ChoosingTheCompanionProgramEndsThisOne) {
   EXPECT_EQ(world.WaitExit(pid), 0);
 }
 
+TEST_F(GuiE2E, APageAskingForANewHttpWindowOpensItOutsideAndGetsNone) {
+  std::string outside = "http://127.0.0.1:" + std::to_string(site.Port()) + "/outside";
+  site.SetBody("/zs/live", "<html><body style='margin:0'><a href='" + outside +
+                               "' target='_blank' style='display:block;width:880px;height:480px'>"
+                               "out</a></body></html>");
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  Click(window, kTVTab);
+  ASSERT_TRUE(Eventually([&] { return site.Count("/zs/live") == 1; }, 15000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the page is drawn
+  world.Click(window, 400, 300);
+  EXPECT_TRUE(world.WaitLog("browser: new window " + outside, 8000)) << world.Log();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  // The browser itself never went there and opened no window of its own.
+  EXPECT_EQ(site.Count("/outside"), 0);
+  std::string windows =
+      Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null | wc -l");
+  EXPECT_EQ(windows, "1");
+}
+
 TEST_F(GuiE2E, ANewerVersionShowsTheUpgradeNoticeAndEndsTheProgram) {
   site.SetBody("/sa.cab", "<version = \"99.0.0.0\" ><url=\"http://127.0.0.1:1/setup.exe\">");
   ASSERT_FALSE(StartShown().empty());
