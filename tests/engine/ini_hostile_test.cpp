@@ -43,6 +43,10 @@ struct HostileCase {
   std::string bytes;
 };
 
+void PrintTo(const HostileCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 std::vector<HostileCase> HostileCases() {
   return {
       {"Empty", ""},
