@@ -136,8 +136,12 @@ GuiWorld::~GuiWorld() {
       ::waitpid(pid, nullptr, 0);
     }
   }
-  // The renderer the program started ends with the end message; make sure.
-  platform::PostWindowMessage(platform::WindowKey::kClass, "ORVANE_RENDER_CLASS", 0x503);
+  // The renderer the program started ends with the end message; make sure,
+  // also for one that was still starting when the program was killed.
+  for (int i = 0; i < 20; ++i) {
+    platform::PostWindowMessage(platform::WindowKey::kClass, "ORVANE_RENDER_CLASS", 0x503);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   ::setenv("HOME", savedHome_.c_str(), 1);
 }
 
