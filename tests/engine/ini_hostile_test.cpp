@@ -78,24 +78,32 @@ TEST_P(HostileFileTest, EditsKeepForeignBytes) {
   const std::string original = GetParam().bytes;
   test::WriteFile(path, original);
 
+  const bool hadKey = ReadValue(original, "S", "k").has_value();
   FileResult set = WriteKeyToFile(path, "S", "k", "new");
   ASSERT_TRUE(set.ok) << set.error;
   std::string after = test::ReadFile(path);
   EXPECT_EQ(ReadValueFromFile(path, "S", "k"), "new");
-  // The bytes before the edit point are the original's.
-  size_t common = 0;
-  while (common < after.size() && common < original.size() && after[common] == original[common])
-    ++common;
-  std::string_view head(original.data(), common);
-  size_t lineStart = head.find_last_of("\r\n");
-  size_t editPoint = lineStart == std::string_view::npos ? 0 : lineStart + 1;
-  // Everything after the edited line survives as the file's tail.
-  size_t tailFrom = original.find_first_of("\r\n", common);
-  std::string tail = tailFrom == std::string::npos ? "" : original.substr(tailFrom);
-  if (!tail.empty() && after.size() >= tail.size()) {
-    EXPECT_EQ(after.substr(after.size() - tail.size()), tail);
+  if (hadKey) {
+    // Only a stretch inside the key's own line changed.
+    size_t p = 0;
+    while (p < after.size() && p < original.size() && after[p] == original[p]) ++p;
+    size_t q = 0;
+    while (q < after.size() - p && q < original.size() - p &&
+           after[after.size() - 1 - q] == original[original.size() - 1 - q])
+      ++q;
+    std::string removed = original.substr(p, original.size() - p - q);
+    std::string added = after.substr(p, after.size() - p - q);
+    EXPECT_EQ(removed.find_first_of("\r\n"), std::string::npos)
+        << ::testing::PrintToString(removed);
+    EXPECT_EQ(added.find_first_of("\r\n"), std::string::npos) << ::testing::PrintToString(added);
+  } else {
+    // Nothing of the file is lost: the edit only inserted bytes.
+    size_t i = 0;
+    for (char c : after)
+      if (i < original.size() && original[i] == c) ++i;
+    EXPECT_EQ(i, original.size()) << "bytes of the original went missing";
+    EXPECT_NE(after.find("k=new\r\n"), std::string::npos);
   }
-  EXPECT_LE(editPoint, original.size());
 
   // Writing the same value again changes nothing on disk.
   FileResult again = WriteKeyToFile(path, "S", "k", "new");
@@ -108,6 +116,10 @@ TEST_P(HostileFileTest, EditsKeepForeignBytes) {
   EXPECT_TRUE(del.ok) << del.error;
   std::string deleted = test::ReadFile(path);
   EXPECT_LT(deleted.size(), after.size());
+  // A key the file never had leaves the original in front when removed again.
+  if (!hadKey) {
+    EXPECT_EQ(deleted.compare(0, original.size(), original), 0);
+  }
   EXPECT_EQ(CountEntries(dir.path()), 1u) << "a temporary file was left behind";
 }
 
