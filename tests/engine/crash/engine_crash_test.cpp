@@ -229,14 +229,15 @@ class EngineCrashTest : public ::testing::Test {
     if (!shared_) GTEST_SKIP() << "strace is not installed or may not trace here";
   }
 
-  // A game folder with the player's three files and an index that already
-  // lists two earlier backups (so losing history would show).
+  // A game folder with the player's Engine.ini and GameUserSettings.ini (no
+  // Scalability.ini, so the run also creates a file) and an index that
+  // already lists two earlier backups (so losing history would show).
   static void MakeGame(const std::string& base) {
     std::error_code ec;
     fs::remove_all(base, ec);
     fs::create_directories(base);
     TPUBGLib lib(base);
-    for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
+    for (const char* name : {"Engine.ini", "GameUserSettings.ini"})
       test::WriteFile(lib.GameConfigFolder() + name, test::ReadFile(kFixtures + "/" + name));
     test::WriteFile(lib.BackupRoot + "config.dat",
                     "[Backup]\r\nID0=" + lib.BackupRoot +
