@@ -15,7 +15,9 @@
 namespace kestrune::platform {
 namespace {
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+  return std::strerror(err);
+}
 
 bool WriteAll(int fd, std::string_view data) {
   const char* p = data.data();
@@ -177,10 +179,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
   bool ok = WriteAll(fd, data);
   int err = errno;
   if (ok && ::fchmod(fd, exists ? mode : (0666 & ~[] {
-        mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-      }())) != 0) {
+                       mode_t m = ::umask(0);
+                       ::umask(m);
+                       return m;
+                     }())) != 0) {
     ok = false;
     err = errno;
   }

@@ -53,8 +53,12 @@ std::string ExecutablePath() {
   return std::string(buffer, static_cast<size_t>(n));
 }
 
-std::string ExecutableFolder() { return ParentFolder(ExecutablePath()); }
+std::string ExecutableFolder() {
+  return ParentFolder(ExecutablePath());
+}
 
-std::string UserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string UserConfigFolder() {
+  return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 }  // namespace kestrune::platform
