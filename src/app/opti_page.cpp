@@ -155,32 +155,32 @@ void TOptiFrameView::Build() {
                                      CheckId::FPSLimit, CheckId::BigJump,
                                      CheckId::Language};
   int advanced = 0;
-  for (const opti::CheckSpec& spec : opti::Checks()) {
+  for (const opti::CheckDesc& desc : opti::Checks()) {
     auto box = std::make_unique<TCZCheckBox2>(&Frame);
-    box->SetName(std::string(spec.control));
-    box->SetCaption(std::string(spec.text));
+    box->SetName(std::string(desc.control));
+    box->SetCaption(std::string(desc.text));
     SetUiFont(*box, 12, 0x333333);
     LoadSkin(*box, "CheckBox");
-    if (spec.id == CheckId::FpsCamearFov) {
+    if (desc.id == CheckId::FpsCamearFov) {
       box->SetCaption("第一人称FOV");
       box->SetBounds(40, 445, 112, 22);
-    } else if (spec.group == "其他设定") {
+    } else if (desc.group == "其他设定") {
       int row =
-          static_cast<int>(std::find(std::begin(kOtherOrder), std::end(kOtherOrder), spec.id) -
+          static_cast<int>(std::find(std::begin(kOtherOrder), std::end(kOtherOrder), desc.id) -
                            std::begin(kOtherOrder));
       int y = kOtherCheckTop + row * kOtherCheckStep;
-      box->SetBounds(296, y, spec.id == CheckId::FPSLimit ? 76 : 268, 18);
+      box->SetBounds(296, y, desc.id == CheckId::FPSLimit ? 76 : 268, 18);
     } else {
       int column = advanced % 2, row = advanced / 2;
       box->SetBounds(column == 0 ? 564 : 713, kAdvancedTop + row * kAdvancedStep, 146, 22);
       ++advanced;
     }
-    CheckId id = spec.id;
+    CheckId id = desc.id;
     box->OnClick = [this, id](Control& control) {
       bool on = static_cast<TCZCheckBox2&>(control).Checked();
       model_->SetChecked(id, on);
     };
-    checks_[static_cast<size_t>(spec.id)] = std::move(box);
+    checks_[static_cast<size_t>(desc.id)] = std::move(box);
   }
   // The screen-percentage edit sits where the FPS limit's row meets it.
   Edit(EditId::FPSLimit).SetTop(kOtherCheckTop + 4 * kOtherCheckStep - 2);
@@ -228,28 +228,28 @@ void TOptiFrameView::Run(const std::function<void()>& action) {
 }
 
 void TOptiFrameView::PullFromWidgets() {
-  for (const opti::EditSpec& spec : opti::Edits())
-    model_->SetEditText(spec.id, Edit(spec.id).Text());
-  for (const opti::CheckSpec& spec : opti::Checks())
-    model_->SetChecked(spec.id, Check(spec.id).Checked());
-  for (const opti::ListSpec& spec : opti::Lists())
-    model_->SetItemIndex(spec.id, List(spec.id).ItemIndex());
+  for (const opti::EditDesc& desc : opti::Edits())
+    model_->SetEditText(desc.id, Edit(desc.id).Text());
+  for (const opti::CheckDesc& desc : opti::Checks())
+    model_->SetChecked(desc.id, Check(desc.id).Checked());
+  for (const opti::ListDesc& desc : opti::Lists())
+    model_->SetItemIndex(desc.id, List(desc.id).ItemIndex());
   model_->SetHistoryIndex(CBOptiHistory.ItemIndex());
 }
 
 void TOptiFrameView::PushToWidgets() {
-  for (const opti::ListSpec& spec : opti::Lists()) {
-    TCZComboBox& list = List(spec.id);
-    const opti::TComboModel& m = model_->ListModel(spec.id);
+  for (const opti::ListDesc& desc : opti::Lists()) {
+    TCZComboBox& list = List(desc.id);
+    const opti::TComboModel& m = model_->ListModel(desc.id);
     if (list.Items() != m.Items) list.SetItems(m.Items);
     list.SetItemIndex(m.ItemIndex);
     list.SetState(TCZComboBoxState::cbsNormal);
   }
-  for (const opti::EditSpec& spec : opti::Edits())
-    if (Edit(spec.id).Text() != model_->EditText(spec.id))
-      Edit(spec.id).SetText(model_->EditText(spec.id));
-  for (const opti::CheckSpec& spec : opti::Checks())
-    Check(spec.id).SetChecked(model_->Checked(spec.id));
+  for (const opti::EditDesc& desc : opti::Edits())
+    if (Edit(desc.id).Text() != model_->EditText(desc.id))
+      Edit(desc.id).SetText(model_->EditText(desc.id));
+  for (const opti::CheckDesc& desc : opti::Checks())
+    Check(desc.id).SetChecked(model_->Checked(desc.id));
   const opti::TComboModel& history = model_->HistoryList();
   if (CBOptiHistory.Items() != history.Items) CBOptiHistory.SetItems(history.Items);
   CBOptiHistory.SetItemIndex(history.ItemIndex);

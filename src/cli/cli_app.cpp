@@ -97,18 +97,18 @@ struct Target {
 std::optional<Target> FindTarget(std::string_view name) {
   std::string want = Lower(name);
   for (size_t i = 0; i < opti::kListCount; ++i) {
-    const auto& spec = opti::Lists()[i];
-    if (want == kListNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+    const auto& desc = opti::Lists()[i];
+    if (want == kListNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
       return Target{Target::kList, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kEditCount; ++i) {
-    const auto& spec = opti::Edits()[i];
-    if (want == kEditNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+    const auto& desc = opti::Edits()[i];
+    if (want == kEditNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
       return Target{Target::kEdit, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
-    const auto& spec = opti::Checks()[i];
-    if (want == kCheckNames[i] || want == Lower(spec.control) || want == Lower(spec.key))
+    const auto& desc = opti::Checks()[i];
+    if (want == kCheckNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
       return Target{Target::kCheck, static_cast<int>(i)};
   }
   return std::nullopt;
@@ -209,23 +209,23 @@ void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
 void PrintSelections(const opti::TOptiFrame& page) {
   std::printf("Selections\n");
   for (size_t i = 0; i < opti::kListCount; ++i) {
-    const auto& spec = opti::Lists()[i];
-    const auto& list = page.ListModel(spec.id);
-    std::printf("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(spec.control).c_str(),
+    const auto& desc = opti::Lists()[i];
+    const auto& list = page.ListModel(desc.id);
+    std::printf("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(desc.control).c_str(),
                 list.ItemIndex,
                 list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
   }
   std::printf("Edits\n");
   for (size_t i = 0; i < opti::kEditCount; ++i) {
-    const auto& spec = opti::Edits()[i];
-    std::printf("  %-10s %-17s %s\n", kEditNames[i], std::string(spec.control).c_str(),
-                page.EditText(spec.id).c_str());
+    const auto& desc = opti::Edits()[i];
+    std::printf("  %-10s %-17s %s\n", kEditNames[i], std::string(desc.control).c_str(),
+                page.EditText(desc.id).c_str());
   }
   std::printf("Options\n");
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
-    const auto& spec = opti::Checks()[i];
-    std::printf("  [%c] %-20s %-27s %s\n", page.Checked(spec.id) ? 'x' : ' ', kCheckNames[i],
-                std::string(spec.control).c_str(), std::string(spec.text).c_str());
+    const auto& desc = opti::Checks()[i];
+    std::printf("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ', kCheckNames[i],
+                std::string(desc.control).c_str(), std::string(desc.text).c_str());
   }
 }
 

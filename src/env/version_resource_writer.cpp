@@ -112,38 +112,38 @@ std::optional<std::array<uint16_t, 4>> ParseVersionNumber(std::string_view text)
   return parts;
 }
 
-std::string BuildVersionResource(const VersionResourceSpec& spec) {
+std::string BuildVersionResource(const VersionResourceDesc& desc) {
   std::string fixed;
-  if (spec.withFixedInfo) {
+  if (desc.withFixedInfo) {
     Put32(fixed, 0xFEEF04BDu);  // signature
     Put32(fixed, 0x00010000u);  // structure version
-    Put32(fixed, Hi(spec.fileVersion));
-    Put32(fixed, Lo(spec.fileVersion));
-    Put32(fixed, Hi(spec.productVersion));
-    Put32(fixed, Lo(spec.productVersion));
+    Put32(fixed, Hi(desc.fileVersion));
+    Put32(fixed, Lo(desc.fileVersion));
+    Put32(fixed, Hi(desc.productVersion));
+    Put32(fixed, Lo(desc.productVersion));
     Put32(fixed, 0x3F);        // flags mask
     Put32(fixed, 0);           // flags
     Put32(fixed, 0x00040004);  // NT, 32-bit Windows
-    Put32(fixed, spec.fileType);
+    Put32(fixed, desc.fileType);
     Put32(fixed, 0);  // subtype
     Put32(fixed, 0);  // date
     Put32(fixed, 0);
   }
   std::vector<std::string> children;
-  if (spec.withStringTable) {
+  if (desc.withStringTable) {
     std::vector<std::string> strings;
-    for (const auto& [name, text] : spec.strings) strings.push_back(TextBlock(name, text));
+    for (const auto& [name, text] : desc.strings) strings.push_back(TextBlock(name, text));
     char tableKey[9];
     static const char kHex[] = "0123456789abcdef";
-    uint32_t code = (uint32_t{spec.language} << 16) | spec.codePage;
+    uint32_t code = (uint32_t{desc.language} << 16) | desc.codePage;
     for (int i = 0; i < 8; ++i) tableKey[i] = kHex[(code >> (28 - 4 * i)) & 0xF];
     tableKey[8] = '\0';
     children.push_back(Block("StringFileInfo", 1, "", 0, {Block(tableKey, 1, "", 0, strings)}));
   }
-  if (spec.withTranslation) {
+  if (desc.withTranslation) {
     std::string translation;
-    Put16(translation, spec.language);
-    Put16(translation, spec.codePage);
+    Put16(translation, desc.language);
+    Put16(translation, desc.codePage);
     children.push_back(
         Block("VarFileInfo", 1, "", 0, {Block("Translation", 0, translation, 4, {})}));
   }

@@ -12,7 +12,7 @@
 
 namespace kestrune {
 
-struct VersionResourceSpec {
+struct VersionResourceDesc {
   std::array<uint16_t, 4> fileVersion{};
   std::array<uint16_t, 4> productVersion{};
   uint32_t fileType = 1;                                     // 1 application, 2 library
@@ -24,7 +24,7 @@ struct VersionResourceSpec {
   bool withTranslation = true;
 };
 
-std::string BuildVersionResource(const VersionResourceSpec& spec);
+std::string BuildVersionResource(const VersionResourceDesc& desc);
 
 // "a.b.c.d" (one to four parts, each 0..65535) -> four parts; nullopt otherwise.
 std::optional<std::array<uint16_t, 4>> ParseVersionNumber(std::string_view text);

@@ -34,9 +34,9 @@ void TOptiFrame::UserSelect(ListId id, int index) {
 }
 
 void TOptiFrame::InitControls() {
-  for (const ListSpec& spec : Lists()) {
-    TComboModel& list = lists_[static_cast<size_t>(spec.id)];
-    list.Items.assign(spec.items.begin(), spec.items.end());
+  for (const ListDesc& desc : Lists()) {
+    TComboModel& list = lists_[static_cast<size_t>(desc.id)];
+    list.Items.assign(desc.items.begin(), desc.items.end());
     list.ItemIndex = 0;
   }
   historyList_ = TComboModel{};
@@ -52,15 +52,15 @@ void TOptiFrame::ShowHardwareInfo() {
 }
 
 void TOptiFrame::LoadSettings() {
-  for (const ListSpec& spec : Lists())
-    SetItemIndex(spec.id, ParseIntDef(settings_.Read(std::string(spec.key)), 0));
-  for (const EditSpec& spec : Edits()) {
-    int value = ParseIntDef(settings_.Read(std::string(spec.key)), spec.fallback);
-    SetEditText(spec.id, std::to_string(value));
+  for (const ListDesc& desc : Lists())
+    SetItemIndex(desc.id, ParseIntDef(settings_.Read(std::string(desc.key)), 0));
+  for (const EditDesc& desc : Edits()) {
+    int value = ParseIntDef(settings_.Read(std::string(desc.key)), desc.fallback);
+    SetEditText(desc.id, std::to_string(value));
   }
-  for (const CheckSpec& spec : Checks()) {
-    int value = ParseIntDef(settings_.Read(std::string(spec.key)), spec.fallback ? 1 : 0);
-    SetChecked(spec.id, value == 1);
+  for (const CheckDesc& desc : Checks()) {
+    int value = ParseIntDef(settings_.Read(std::string(desc.key)), desc.fallback ? 1 : 0);
+    SetChecked(desc.id, value == 1);
   }
   // A page that never had a scheme starts on the automatic one.
   if (ItemIndex(ListId::ConfigModel) == 0) {
@@ -70,14 +70,14 @@ void TOptiFrame::LoadSettings() {
 }
 
 void TOptiFrame::SaveSettings() {
-  for (const ListSpec& spec : Lists())
-    settings_.Write(std::string(spec.key), std::to_string(ItemIndex(spec.id)));
-  for (const EditSpec& spec : Edits()) {
-    int value = ParseIntDef(TrimBlanks(EditText(spec.id)), spec.fallback);
-    settings_.Write(std::string(spec.key), std::to_string(value));
+  for (const ListDesc& desc : Lists())
+    settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id)));
+  for (const EditDesc& desc : Edits()) {
+    int value = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.fallback);
+    settings_.Write(std::string(desc.key), std::to_string(value));
   }
-  for (const CheckSpec& spec : Checks())
-    settings_.Write(std::string(spec.key), Checked(spec.id) ? "1" : "0");
+  for (const CheckDesc& desc : Checks())
+    settings_.Write(std::string(desc.key), Checked(desc.id) ? "1" : "0");
 }
 
 void TOptiFrame::CBConfigModelChange() {

@@ -18,8 +18,8 @@ const std::vector<std::string_view> kLayoutC = {"请选择",  "官方 非常低"
 
 }  // namespace
 
-const std::array<ListSpec, kListCount>& Lists() {
-  static const std::array<ListSpec, kListCount> kLists = {{
+const std::array<ListDesc, kListCount>& Lists() {
+  static const std::array<ListDesc, kListCount> kLists = {{
       {ListId::ConfigModel,
        "CBConfigModel",
        "配置文件",
@@ -59,12 +59,12 @@ const std::array<ListSpec, kListCount>& Lists() {
   return kLists;
 }
 
-const ListSpec& List(ListId id) {
+const ListDesc& List(ListId id) {
   return Lists()[static_cast<size_t>(id)];
 }
 
-const std::array<EditSpec, kEditCount>& Edits() {
-  static const std::array<EditSpec, kEditCount> kEdits = {{
+const std::array<EditDesc, kEditCount>& Edits() {
+  static const std::array<EditDesc, kEditCount> kEdits = {{
       {EditId::Screen, "EditScreen", "ScreenSize", 100},
       {EditId::FpsCamearFov, "FpsCamearFovEdit", "FpsCamearFov", 108},
       {EditId::FPSLimit, "FPSLimitEdit", "FPSLimit", 60},
@@ -72,12 +72,12 @@ const std::array<EditSpec, kEditCount>& Edits() {
   return kEdits;
 }
 
-const EditSpec& Edit(EditId id) {
+const EditDesc& Edit(EditId id) {
   return Edits()[static_cast<size_t>(id)];
 }
 
-const std::array<CheckSpec, kCheckCount>& Checks() {
-  static const std::array<CheckSpec, kCheckCount> kChecks = {{
+const std::array<CheckDesc, kCheckCount>& Checks() {
+  static const std::array<CheckDesc, kCheckCount> kChecks = {{
       {CheckId::FpsCamearFov, "CBFpsCamearFov", "第一人称FOV", "视觉设定", "FpsCamearFovCheck",
        false},
       {CheckId::CPUUsage, "CBCPUUsage", "CPU 利用率增强", "其他设定", "CPUUsageCheck", false},
@@ -115,7 +115,7 @@ const std::array<CheckSpec, kCheckCount>& Checks() {
   return kChecks;
 }
 
-const CheckSpec& Check(CheckId id) {
+const CheckDesc& Check(CheckId id) {
   return Checks()[static_cast<size_t>(id)];
 }
 

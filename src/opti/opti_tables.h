@@ -27,27 +27,27 @@ enum class ListId {
 };
 inline constexpr size_t kListCount = 11;
 
-struct ListSpec {
+struct ListDesc {
   ListId id;
   std::string_view control;  // CBMSAA ...
   std::string_view label;    // caption beside the list on the page
   std::string_view key;      // Config.dat key of the selected index
   std::vector<std::string_view> items;
 };
-const std::array<ListSpec, kListCount>& Lists();
-const ListSpec& List(ListId id);
+const std::array<ListDesc, kListCount>& Lists();
+const ListDesc& List(ListId id);
 
 enum class EditId { Screen, FpsCamearFov, FPSLimit };
 inline constexpr size_t kEditCount = 3;
 
-struct EditSpec {
+struct EditDesc {
   EditId id;
   std::string_view control;
   std::string_view key;
   int fallback;  // default when the text is not an integer
 };
-const std::array<EditSpec, kEditCount>& Edits();
-const EditSpec& Edit(EditId id);
+const std::array<EditDesc, kEditCount>& Edits();
+const EditDesc& Edit(EditId id);
 
 // The nineteen check options, in the order SaveSettings writes them.
 enum class CheckId {
@@ -73,7 +73,7 @@ enum class CheckId {
 };
 inline constexpr size_t kCheckCount = 19;
 
-struct CheckSpec {
+struct CheckDesc {
   CheckId id;
   std::string_view control;  // CBCPUUsage ...
   std::string_view text;     // the box's caption
@@ -81,8 +81,8 @@ struct CheckSpec {
   std::string_view key;      // Config.dat flag key
   bool fallback;
 };
-const std::array<CheckSpec, kCheckCount>& Checks();
-const CheckSpec& Check(CheckId id);
+const std::array<CheckDesc, kCheckCount>& Checks();
+const CheckDesc& Check(CheckId id);
 
 // One row of the scheme table: the index each graphics list gets. -1 keeps
 // the list as it is.

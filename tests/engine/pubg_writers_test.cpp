@@ -48,11 +48,11 @@ struct Expect {
   std::string value;
 };
 
-Expect ParseExpect(const std::string& spec) {
+Expect ParseExpect(const std::string& desc) {
   Expect e{};
   for (const Place& p : kPlaces)
-    if (p.letter == spec[0]) e.place = &p;
-  std::string rest = spec.substr(2);
+    if (p.letter == desc[0]) e.place = &p;
+  std::string rest = desc.substr(2);
   if (size_t eq = rest.find('='); eq != std::string::npos) {
     e.key = rest.substr(0, eq);
     e.value = rest.substr(eq + 1);
@@ -67,9 +67,9 @@ Expect ParseExpect(const std::string& spec) {
   return e;
 }
 
-std::vector<Expect> ParseAll(const std::string& specs) {
+std::vector<Expect> ParseAll(const std::string& descs) {
   std::vector<Expect> out;
-  std::istringstream in(specs);
+  std::istringstream in(descs);
   std::string word;
   while (in >> word) out.push_back(ParseExpect(word));
   return out;

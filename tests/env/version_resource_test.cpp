@@ -20,18 +20,18 @@ using test::BuildPe;
 using test::TempDir;
 using test::WriteFile;
 
-VersionResourceSpec GaugeSpec() {
-  VersionResourceSpec spec;
-  spec.fileVersion = {2, 4, 0, 0};
-  spec.productVersion = {2, 4, 0, 0};
-  spec.strings = {
+VersionResourceDesc GaugeDesc() {
+  VersionResourceDesc desc;
+  desc.fileVersion = {2, 4, 0, 0};
+  desc.productVersion = {2, 4, 0, 0};
+  desc.strings = {
       {"FileDescription", "GPU 信息"}, {"FileVersion", "2.4.0.0"}, {"ProductName", "Gauge"}};
-  return spec;
+  return desc;
 }
 
 struct LookupCase {
   const char* name;
-  std::function<void(VersionResourceSpec&)> change;
+  std::function<void(VersionResourceDesc&)> change;
   const char* entry;
   const char* expected;
 };
@@ -39,13 +39,13 @@ struct LookupCase {
 class VersionLookupTest : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(VersionLookupTest, FollowsTheTranslationAndFallsBackToTheFixedVersion) {
-  VersionResourceSpec spec = GaugeSpec();
-  GetParam().change(spec);
-  EXPECT_EQ(VersionStringFromResource(BuildVersionResource(spec), GetParam().entry),
+  VersionResourceDesc desc = GaugeDesc();
+  GetParam().change(desc);
+  EXPECT_EQ(VersionStringFromResource(BuildVersionResource(desc), GetParam().entry),
             GetParam().expected);
 }
 
-auto Keep = [](VersionResourceSpec&) {};
+auto Keep = [](VersionResourceDesc&) {};
 
 INSTANTIATE_TEST_SUITE_P(
     Table, VersionLookupTest,
@@ -54,51 +54,51 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"utf16_text", Keep, "FileDescription", "GPU 信息"},
         LookupCase{"missing_entry", Keep, "CompanyName", ""},
         LookupCase{"text_wins_over_fixed",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.fileVersion = {9, 9, 9, 9};
                    },
                    "FileVersion", "2.4.0.0"},
         LookupCase{"fixed_fallback",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.strings = {{"ProductName", "x"}};
                      s.fileVersion = {1, 2, 3, 40000};
                    },
                    "FileVersion", "1.2.3.40000"},
         LookupCase{"fallback_only_for_FileVersion",
-                   [](VersionResourceSpec& s) { s.strings.clear(); }, "ProductVersion", ""},
-        LookupCase{"fallback_is_case_sensitive", [](VersionResourceSpec& s) { s.strings.clear(); },
+                   [](VersionResourceDesc& s) { s.strings.clear(); }, "ProductVersion", ""},
+        LookupCase{"fallback_is_case_sensitive", [](VersionResourceDesc& s) { s.strings.clear(); },
                    "fileversion", ""},
         LookupCase{"only_fixed_part",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.withStringTable = false;
                      s.withTranslation = false;
                      s.fileVersion = {65535, 0, 65535, 1};
                    },
                    "FileVersion", "65535.0.65535.1"},
         LookupCase{"empty_text_falls_back",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.strings = {{"FileVersion", ""}};
                    },
                    "FileVersion", "2.4.0.0"},
         // Without a translation the bare name is looked up, which finds nothing
         // inside the string table.
-        LookupCase{"no_translation", [](VersionResourceSpec& s) { s.withTranslation = false; },
+        LookupCase{"no_translation", [](VersionResourceDesc& s) { s.withTranslation = false; },
                    "ProductName", ""},
         // The translation names a table that does not exist.
         LookupCase{"translation_to_missing_table",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.withStringTable = false;
                      s.fileVersion = {3, 0, 0, 7};
                    },
                    "FileVersion", "3.0.0.7"},
         LookupCase{"no_fixed_part_no_text",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.withFixedInfo = false;
                      s.strings.clear();
                    },
                    "FileVersion", ""},
         LookupCase{"other_language",
-                   [](VersionResourceSpec& s) {
+                   [](VersionResourceDesc& s) {
                      s.language = 0x0409;
                      s.codePage = 0x04E4;
                    },
@@ -106,10 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(VersionLookupTest, TranslationFormsALowerCaseEightDigitPath) {
-  VersionResourceSpec spec = GaugeSpec();
-  spec.language = 0x0C0A;
-  spec.codePage = 0x04E4;
-  std::optional<VersionBlock> root = ParseVersionResource(BuildVersionResource(spec));
+  VersionResourceDesc desc = GaugeDesc();
+  desc.language = 0x0C0A;
+  desc.codePage = 0x04E4;
+  std::optional<VersionBlock> root = ParseVersionResource(BuildVersionResource(desc));
   ASSERT_TRUE(root.has_value());
   ASSERT_NE(FindVersionBlock(*root, "\\StringFileInfo\\0c0a04e4"), nullptr);
   // Keys compare without regard to case, as the system's lookup does.
@@ -129,7 +129,7 @@ class VersionContainerTest : public ::testing::TestWithParam<ContainerCase> {};
 TEST_P(VersionContainerTest, FileCarriesTheResource) {
   TempDir dir;
   std::string path = dir.Path("image.bin");
-  WriteFile(path, GetParam().wrap(BuildVersionResource(GaugeSpec())));
+  WriteFile(path, GetParam().wrap(BuildVersionResource(GaugeDesc())));
   EXPECT_EQ(GetFileVersionString(path, "FileVersion"), "2.4.0.0");
   EXPECT_EQ(GetFileVersionString(path, "ProductName"), "Gauge");
 }
@@ -148,7 +148,7 @@ TEST_P(VersionContainerTest, FileWithoutResourceGivesEmptyForEveryEntry) {
 }
 
 TEST_P(VersionContainerTest, TruncatedFilesNeverCrash) {
-  std::string image = GetParam().wrap(BuildVersionResource(GaugeSpec()));
+  std::string image = GetParam().wrap(BuildVersionResource(GaugeDesc()));
   for (size_t cut = 0; cut < image.size(); ++cut) {
     std::optional<std::string> resource =
         ExtractVersionResource(MemorySource(image.substr(0, cut)));
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(VersionResourceBadInputTest, DamagedResourcesGiveEmptyOrAFallback) {
-  std::string good = BuildVersionResource(GaugeSpec());
+  std::string good = BuildVersionResource(GaugeDesc());
   // Every prefix of the structure itself.
   for (size_t cut = 0; cut <= good.size(); ++cut) {
     std::string text = VersionStringFromResource(good.substr(0, cut), "ProductName");

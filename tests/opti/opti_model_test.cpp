@@ -30,8 +30,8 @@ TEST(OptiTables, ListsHaveTheirEntriesInIndexOrder) {
   EXPECT_EQ(List(ListId::HardWare).items[4], "超级Orvane 中配置");
   EXPECT_THAT(List(ListId::MouseSmoothing).items, ElementsAre("关", "开"));
   // Each list is stored under its control's name + "Index".
-  for (const ListSpec& spec : Lists())
-    EXPECT_EQ(std::string(spec.key), std::string(spec.control.substr(0)) + "Index");
+  for (const ListDesc& desc : Lists())
+    EXPECT_EQ(std::string(desc.key), std::string(desc.control.substr(0)) + "Index");
 }
 
 TEST_F(PageTest, FirstStartWithoutConfigDatOpensOnTheAutomaticScheme) {
@@ -43,8 +43,8 @@ TEST_F(PageTest, FirstStartWithoutConfigDatOpensOnTheAutomaticScheme) {
   EXPECT_EQ(page->ItemIndex(ListId::MSAA), 2);
   EXPECT_EQ(page->ItemIndex(ListId::Text), 3);
   EXPECT_EQ(page->ItemIndex(ListId::MouseSmoothing), 0);
-  for (const CheckSpec& spec : Checks())
-    EXPECT_EQ(page->Checked(spec.id), spec.id == CheckId::Language) << spec.control;
+  for (const CheckDesc& desc : Checks())
+    EXPECT_EQ(page->Checked(desc.id), desc.id == CheckId::Language) << desc.control;
   EXPECT_EQ(page->EditText(EditId::Screen), "100");
   EXPECT_EQ(page->EditText(EditId::FpsCamearFov), "108");
   EXPECT_EQ(page->EditText(EditId::FPSLimit), "60");
@@ -318,17 +318,17 @@ TEST_F(PageTest, LoadSaveRoundTripKeepsEveryChoice) {
   first->SetEditText(EditId::Screen, "75");
   first->SetEditText(EditId::FpsCamearFov, "103");
   first->SetEditText(EditId::FPSLimit, "144");
-  for (const CheckSpec& spec : Checks()) first->SetChecked(spec.id, spec.id != CheckId::Language);
+  for (const CheckDesc& desc : Checks()) first->SetChecked(desc.id, desc.id != CheckId::Language);
   first->SaveSettings();
   std::string savedOnce = kestrune::test::ReadFile(ConfigDat());
 
   auto second = MakePage();
-  for (const ListSpec& spec : Lists())
-    EXPECT_EQ(second->ItemIndex(spec.id), first->ItemIndex(spec.id)) << spec.control;
-  for (const EditSpec& spec : Edits())
-    EXPECT_EQ(second->EditText(spec.id), first->EditText(spec.id)) << spec.control;
-  for (const CheckSpec& spec : Checks())
-    EXPECT_EQ(second->Checked(spec.id), first->Checked(spec.id)) << spec.control;
+  for (const ListDesc& desc : Lists())
+    EXPECT_EQ(second->ItemIndex(desc.id), first->ItemIndex(desc.id)) << desc.control;
+  for (const EditDesc& desc : Edits())
+    EXPECT_EQ(second->EditText(desc.id), first->EditText(desc.id)) << desc.control;
+  for (const CheckDesc& desc : Checks())
+    EXPECT_EQ(second->Checked(desc.id), first->Checked(desc.id)) << desc.control;
   EXPECT_EQ(second->ItemIndex(ListId::HardWare), -1);
   second->SaveSettings();
   EXPECT_EQ(kestrune::test::ReadFile(ConfigDat()), savedOnce);
