@@ -57,7 +57,11 @@ gui::Window* DialogOwner() {
   return g_owner;
 }
 
-void LoadSkin(TCZBaseControl& control, std::string_view resource) {
+namespace {
+
+// A missing skin leaves the control without a picture and says so once.
+template <typename Control>
+void LoadSkinInto(Control& control, std::string_view resource) {
   try {
     TPicture picture;
     LoadPngResource(picture, resource);
@@ -68,15 +72,14 @@ void LoadSkin(TCZBaseControl& control, std::string_view resource) {
   }
 }
 
+}  // namespace
+
+void LoadSkin(TCZBaseControl& control, std::string_view resource) {
+  LoadSkinInto(control, resource);
+}
+
 void LoadSkin(TCZCheckBox2& control, std::string_view resource) {
-  try {
-    TPicture picture;
-    LoadPngResource(picture, resource);
-    control.SetPicture(picture);
-  } catch (const PngError& error) {
-    DebugLogF("skin %.*s missing: %s", static_cast<int>(resource.size()), resource.data(),
-              error.what());
-  }
+  LoadSkinInto(control, resource);
 }
 
 // ---- Common frame ----

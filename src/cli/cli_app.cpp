@@ -17,6 +17,7 @@
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_services.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -67,13 +68,6 @@ void Error(const std::string& text) {
   std::fprintf(stderr, "kestrune-cli: error: %s\n", text.c_str());
 }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // Short names for the page's controls, in the tables' order.
 const char* const kListNames[] = {"scheme", "msaa", "fxaa",    "ao",       "texture", "effect",
                                   "tree",   "view", "network", "hardware", "mouse"};
@@ -95,27 +89,30 @@ struct Target {
 };
 
 std::optional<Target> FindTarget(std::string_view name) {
-  std::string want = Lower(name);
+  std::string want = AsciiLowerCopy(name);
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
-    if (want == kListNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
+    if (want == kListNames[i] || want == AsciiLowerCopy(desc.control) ||
+        want == AsciiLowerCopy(desc.key))
       return Target{Target::kList, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    if (want == kEditNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
+    if (want == kEditNames[i] || want == AsciiLowerCopy(desc.control) ||
+        want == AsciiLowerCopy(desc.key))
       return Target{Target::kEdit, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    if (want == kCheckNames[i] || want == Lower(desc.control) || want == Lower(desc.key))
+    if (want == kCheckNames[i] || want == AsciiLowerCopy(desc.control) ||
+        want == AsciiLowerCopy(desc.key))
       return Target{Target::kCheck, static_cast<int>(i)};
   }
   return std::nullopt;
 }
 
 std::optional<bool> ParseSwitch(std::string_view text) {
-  std::string v = Lower(text);
+  std::string v = AsciiLowerCopy(text);
   if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
   if (v == "0" || v == "off" || v == "no" || v == "false") return false;
   return std::nullopt;
@@ -438,8 +435,8 @@ int CmdClear(Session& session, const Options& options) {
                 page.Engine().GameConfigFolder().c_str());
     std::fflush(stdout);
     std::string answer;
-    if (!std::getline(std::cin, answer) ||
-        (Lower(opti::TrimBlanks(answer)) != "y" && Lower(opti::TrimBlanks(answer)) != "yes")) {
+    if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
+                                            AsciiLowerCopy(opti::TrimBlanks(answer)) != "yes")) {
       std::printf("\n");
       Error("clear cancelled; nothing was deleted");
       return kExitDeclined;

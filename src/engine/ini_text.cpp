@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "platform/ascii.h"
+
 namespace kestrune::ini {
 namespace {
 
@@ -22,10 +24,6 @@ struct Line {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Reads a text line by line without keeping the lines: every operation is
@@ -175,7 +173,7 @@ bool NamesEqual(std::string_view a, std::string_view b) {
   b = Trim(b);
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }

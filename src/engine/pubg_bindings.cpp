@@ -10,6 +10,7 @@
 #include "engine/ini_text.h"
 #include "engine/key_table.h"
 #include "engine/pubg_lib.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/regex_group.h"
@@ -56,14 +57,10 @@ std::string ActionEntryPattern(std::string_view name) {
   return pattern;
 }
 
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualsNoCaseAt(std::string_view text, size_t at, std::string_view needle) {
   if (text.size() - at < needle.size()) return false;
   for (size_t i = 0; i < needle.size(); ++i) {
-    if (Lower(text[at + i]) != Lower(needle[i])) return false;
+    if (AsciiLower(text[at + i]) != AsciiLower(needle[i])) return false;
   }
   return true;
 }

@@ -11,6 +11,7 @@
 
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -151,9 +152,7 @@ long long IndexNumber(const std::string& key) {
 
 bool EndsWithIni(const std::string& name) {
   if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == ".ini";
+  return AsciiEqualsNoCase(std::string_view(name).substr(name.size() - 4), ".ini");
 }
 
 }  // namespace

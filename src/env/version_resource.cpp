@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_reader.h"
 
@@ -225,17 +226,6 @@ std::optional<size_t> ParseBlock(std::string_view b, size_t at, size_t limit, in
   return end;
 }
 
-bool KeysEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
@@ -309,7 +299,7 @@ const VersionBlock* FindVersionBlock(const VersionBlock& root, std::string_view 
     if (part.empty()) continue;
     const VersionBlock* next = nullptr;
     for (const VersionBlock& child : node->children) {
-      if (KeysEqual(child.key, part)) {
+      if (AsciiEqualsNoCase(child.key, part)) {
         next = &child;
         break;
       }

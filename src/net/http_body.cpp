@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/ascii.h"
+
 namespace kestrune {
 namespace {
 
 enum class Codec { kNone, kGzip, kDeflate };
 
 Codec CodecOf(std::string_view contentEncoding) {
-  std::string lower(contentEncoding);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string lower = AsciiLowerCopy(contentEncoding);
   if (lower.find("gzip") != std::string::npos) return Codec::kGzip;
   if (lower.find("deflate") != std::string::npos) return Codec::kDeflate;
   return Codec::kNone;

@@ -8,25 +8,15 @@
 #include "net/http_body.h"
 #include "net/http_transport.h"
 #include "net/http_url.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 
 namespace kestrune {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 const std::string* FirstHeader(const HttpResponseHead& head, std::string_view name) {
   for (const auto& [key, value] : head.headers) {
-    if (EqualsNoCase(key, name)) return &value;
+    if (AsciiEqualsNoCase(key, name)) return &value;
   }
   return nullptr;
 }
@@ -68,7 +58,7 @@ class HttpClientEvents : public HttpExchangeEvents {
     client_.ContentLength = ParseContentLength(FirstHeader(head, "Content-Length"));
     if (auto* v = FirstHeader(head, "Set-Cookie")) client_.SetCookie = *v;
     for (const auto& [key, value] : head.headers) {
-      if (EqualsNoCase(key, "Set-Cookie")) client_.StoreCookie(value);
+      if (AsciiEqualsNoCase(key, "Set-Cookie")) client_.StoreCookie(value);
     }
     start_ = std::chrono::steady_clock::now();
   }

@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "platform/ascii.h"
+
 namespace kestrune {
 namespace {
 
@@ -10,12 +12,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
 }
 
 bool IsIpAddress(std::string_view host) {
@@ -53,7 +49,7 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
   bool hasDomain = false;
   for (size_t i = 1; i < parts.size(); ++i) {
     size_t eq = parts[i].find('=');
-    if (Lower(Trim(parts[i].substr(0, eq))) != "domain") continue;
+    if (AsciiLowerCopy(Trim(parts[i].substr(0, eq))) != "domain") continue;
     // The last Domain attribute wins, as in RFC 6265.
     domainAttribute =
         eq == std::string_view::npos ? std::string_view() : Trim(parts[i].substr(eq + 1));
@@ -62,7 +58,7 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
   while (!domainAttribute.empty() && domainAttribute.front() == '.')
     domainAttribute.remove_prefix(1);
 
-  std::string lowerHost = Lower(host);
+  std::string lowerHost = AsciiLowerCopy(host);
   TCookieEntry parsed;
   parsed.Name = std::string(Trim(first.substr(0, equals)));
   parsed.Value = std::string(Trim(first.substr(equals + 1)));
@@ -71,7 +67,7 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
     parsed.Domain = lowerHost;
     parsed.HostOnly = true;
   } else {
-    parsed.Domain = Lower(domainAttribute);
+    parsed.Domain = AsciiLowerCopy(domainAttribute);
     if (!DomainMatch(lowerHost, parsed.Domain)) return false;
   }
   if (parsed.Domain.empty()) return false;
@@ -91,8 +87,8 @@ void StoreCookieEntry(std::vector<TCookieEntry>& cookies, const TCookieEntry& co
 }
 
 bool CookieMatchesHost(const TCookieEntry& cookie, std::string_view host) {
-  std::string lowerHost = Lower(host);
-  std::string domain = Lower(cookie.Domain);
+  std::string lowerHost = AsciiLowerCopy(host);
+  std::string domain = AsciiLowerCopy(cookie.Domain);
   if (cookie.HostOnly) return lowerHost == domain;
   return DomainMatch(lowerHost, domain);
 }

@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "platform/ascii.h"
+
 namespace kestrune {
 namespace {
 
@@ -11,12 +13,6 @@ bool IsAlpha(char c) {
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -49,7 +45,7 @@ UriParts SplitUri(std::string_view text) {
   UriParts parts;
   if (HasScheme(text)) {
     size_t colon = text.find(':');
-    parts.scheme = Lower(text.substr(0, colon));
+    parts.scheme = AsciiLowerCopy(text.substr(0, colon));
     parts.hasScheme = true;
     text.remove_prefix(colon + 1);
   }
@@ -160,7 +156,7 @@ bool HasScheme(std::string_view text) {
 
 std::optional<CrackedUrl> CrackUrl(std::string_view url) {
   CrackedUrl cracked;
-  std::string lower = Lower(url.substr(0, 8));
+  std::string lower = AsciiLowerCopy(url.substr(0, 8));
   if (StartsWith(lower, "http://")) {
     url.remove_prefix(7);
   } else if (StartsWith(lower, "https://")) {
