@@ -218,6 +218,17 @@ void TPUBGLib::ApplyBigJumpBinding(bool on) {
   if (on && !RegexGroupSpan(text, ActionEntryPattern(kJumpAction), 0).found) {
     text = AddBindingLine(text);
   } else {
+    // An entry whose parentheses never close (a truncated or damaged file)
+    // would get only some of the edits: leave the whole file as it is.
+    for (const BindingEdit& edit : kBindingEdits) {
+      RegexSpan entry = RegexGroupSpan(text, ActionEntryPattern(edit.action), 0);
+      if (entry.found && MatchingParen(text, entry.begin) == std::string_view::npos) {
+        DebugLogF("ApplyBigJumpBinding: %s has an unclosed %s entry; left alone", path.c_str(),
+                  std::string(edit.action).c_str());
+        NoteSwallowed(path, "an action entry of the key bindings never closes");
+        return;
+      }
+    }
     for (const BindingEdit& edit : kBindingEdits)
       text = ReplaceActionMapping(text, edit.action, on ? edit.on : edit.off);
   }

@@ -120,6 +120,13 @@ const BindingCase kBindingCases[] = {
     {"truncatedListStays",
      kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Walk\",Keys=(\r\n", true,
      kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Walk\",Keys=(\r\n"},
+    // An unclosed jump entry: the crouch entry is not edited on its own.
+    {"unclosedEntryLeavesEverything",
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Jump\",Keys=((Key=SpaceBar),"
+             "(ActionName=\"ToggleCrouch\",Keys=((Key=C)))\r\n",
+     true,
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Jump\",Keys=((Key=SpaceBar),"
+             "(ActionName=\"ToggleCrouch\",Keys=((Key=C)))\r\n"},
     // Other lines keep their own endings.
     {"lfEndingsKept", "[S]\nCustomInputSettins=(ActionKeyList=)\nx=1\n", true,
      "[S]\nCustomInputSettins=(ActionKeyList=(" + kJumpOn + "," + kCrouchOn + "))\nx=1\n"},
