@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,9 +25,13 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+// Names the broken invariant before stopping, so a finding says what failed.
+void CheckAt(bool ok, int line) {
+  if (ok) return;
+  std::fprintf(stderr, "binding_fuzz.cpp:%d: invariant broken\n", line);
+  std::abort();
 }
+#define Check(ok) CheckAt((ok), __LINE__)
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

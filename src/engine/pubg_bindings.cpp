@@ -2,9 +2,11 @@
 // game's stored binding list inside GameUserSettings.ini as text; every byte
 // outside the entries it replaces stays as it was.
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/ini_text.h"
@@ -218,16 +220,30 @@ void TPUBGLib::ApplyBigJumpBinding(bool on) {
   if (on && !RegexGroupSpan(text, ActionEntryPattern(kJumpAction), 0).found) {
     text = AddBindingLine(text);
   } else {
-    // An entry whose parentheses never close (a truncated or damaged file)
-    // would get only some of the edits: leave the whole file as it is.
-    for (const BindingEdit& edit : kBindingEdits) {
-      RegexSpan entry = RegexGroupSpan(text, ActionEntryPattern(edit.action), 0);
-      if (entry.found && MatchingParen(text, entry.begin) == std::string_view::npos) {
+    // The game keeps each entry on its binding line. An entry whose
+    // parentheses never close on that line (a truncated or damaged file), or
+    // one that swallows the other entry, would make the edit replace other
+    // lines or drop the other binding: leave the whole file as it is.
+    std::optional<std::pair<size_t, size_t>> spans[std::size(kBindingEdits)];
+    for (size_t i = 0; i < std::size(kBindingEdits); ++i) {
+      const char* action = kBindingEdits[i].action;
+      RegexSpan entry = RegexGroupSpan(text, ActionEntryPattern(action), 0);
+      if (!entry.found) continue;
+      size_t close = MatchingParen(text, entry.begin);
+      if (close == std::string_view::npos || text.find_first_of("\r\n", entry.begin) < close) {
         DebugLogF("ApplyBigJumpBinding: %s has an unclosed %s entry; left alone", path.c_str(),
-                  std::string(edit.action).c_str());
+                  action);
         NoteSwallowed(path, "an action entry of the key bindings never closes");
         return;
       }
+      spans[i] = std::make_pair(entry.begin, close);
+    }
+    if (spans[0] && spans[1] && spans[0]->first <= spans[1]->second &&
+        spans[1]->first <= spans[0]->second) {
+      DebugLogF("ApplyBigJumpBinding: %s has key binding entries inside one another; left alone",
+                path.c_str());
+      NoteSwallowed(path, "the key binding entries overlap");
+      return;
     }
     for (const BindingEdit& edit : kBindingEdits)
       text = ReplaceActionMapping(text, edit.action, on ? edit.on : edit.off);

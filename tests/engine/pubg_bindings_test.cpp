@@ -127,6 +127,22 @@ const BindingCase kBindingCases[] = {
      true,
      kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Jump\",Keys=((Key=SpaceBar),"
              "(ActionName=\"ToggleCrouch\",Keys=((Key=C)))\r\n"},
+    // A damaged crouch entry whose parentheses enclose the jump entry: the
+    // edits would drop the jump binding and the text between them.
+    {"entryInsideAnotherLeavesEverything",
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"ToggleCrouch\",Keys=((Key=C)),"
+             "(ActionName=\"Jump\",Keys=((Key=SpaceBar))),(ActionName=\"Walk\",Keys=())))\r\n",
+     true,
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"ToggleCrouch\",Keys=((Key=C)),"
+             "(ActionName=\"Jump\",Keys=((Key=SpaceBar))),(ActionName=\"Walk\",Keys=())))\r\n"},
+    // A truncated binding line whose entry only closes on a later line: the
+    // lines between would be replaced.
+    {"entryClosingOnALaterLineLeavesEverything",
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Jump\",Keys=((Key=SpaceBar\r\n"
+             "Other=(1))))\r\n",
+     false,
+     kHead + "CustomInputSettins=(ActionKeyList=((ActionName=\"Jump\",Keys=((Key=SpaceBar\r\n"
+             "Other=(1))))\r\n"},
     // Other lines keep their own endings.
     {"lfEndingsKept", "[S]\nCustomInputSettins=(ActionKeyList=)\nx=1\n", true,
      "[S]\nCustomInputSettins=(ActionKeyList=(" + kJumpOn + "," + kCrouchOn + "))\nx=1\n"},
