@@ -1,7 +1,6 @@
 // Throughput of the HTTP client's CPU-bound steps: body decoding, Location
 // resolution, cookie matching and manifest parsing.
 #include <benchmark/benchmark.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -10,21 +9,12 @@
 #include "net/http_cookies.h"
 #include "net/http_url.h"
 #include "net/update_check.h"
+#include "support/deflate.h"
 
 namespace {
 
 std::string Gzip(const std::string& data) {
-  z_stream s{};
-  deflateInit2(&s, 6, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&s, data.size()) + 32, '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = reinterpret_cast<Bytef*>(out.data());
-  s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
+  return kestrune::test::Compress(data, 16 + 15, 6);
 }
 
 void BM_DecodeGzipBody(benchmark::State& state) {

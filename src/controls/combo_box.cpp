@@ -4,8 +4,9 @@
 
 #include <algorithm>
 
-#include "controls/utf8.h"
 #include "controls/virtual_keys.h"
+#include "platform/ascii.h"
+#include "platform/utf8.h"
 
 namespace kestrune {
 
@@ -310,7 +311,7 @@ int TCZComboBox::FindByPrefix(const std::u32string& prefix, int start) const {
     if (item.size() < prefix.size()) continue;
     bool match = true;
     for (size_t c = 0; c < prefix.size() && match; ++c) {
-      match = FoldAscii(item[c]) == FoldAscii(prefix[c]);
+      match = AsciiLower(item[c]) == AsciiLower(prefix[c]);
     }
     if (match) return i;
   }

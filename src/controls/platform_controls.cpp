@@ -2,8 +2,8 @@
 #include "controls/platform_controls.h"
 
 #include "controls/cairo_canvas.h"
-#include "controls/utf8.h"
 #include "controls/virtual_keys.h"
+#include "platform/utf8.h"
 
 namespace kestrune {
 

@@ -2,6 +2,8 @@
 // children}, each part aligned to four bytes from the block's start.
 #include "env/version_resource_writer.h"
 
+#include "platform/utf8.h"
+
 namespace kestrune {
 namespace {
 
@@ -54,39 +56,7 @@ uint32_t Lo(const std::array<uint16_t, 4>& v) {
 
 std::string Utf8ToUtf16Le(std::string_view text) {
   std::string out;
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t cp = 0xFFFD;
-    size_t extra = 0;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      extra = 3;
-    }
-    ++i;
-    for (size_t k = 0; k < extra; ++k, ++i) {
-      if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-        cp = 0xFFFD;
-        break;
-      }
-      cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-    }
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      Put16(out, 0xD800 + (cp >> 10));
-      Put16(out, 0xDC00 + (cp & 0x3FF));
-    } else {
-      Put16(out, cp > 0xFFFF ? 0xFFFD : cp);
-    }
-  }
+  for (char16_t unit : Utf8ToUtf16(text)) Put16(out, unit);
   return out;
 }
 

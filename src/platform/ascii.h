@@ -12,6 +12,11 @@ inline char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The same for a decoded code point (type-to-select in lists).
+inline char32_t AsciiLower(char32_t c) {
+  return (c >= U'A' && c <= U'Z') ? c - U'A' + U'a' : c;
+}
+
 inline std::string AsciiLowerCopy(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = AsciiLower(c);

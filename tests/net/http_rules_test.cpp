@@ -1,11 +1,11 @@
 // The HTTP client's pure rules: address cracking, Location resolution,
 // request-target escaping, cookie parsing/matching and body decoding.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include "net/http_body.h"
 #include "net/http_cookies.h"
 #include "net/http_url.h"
+#include "support/deflate.h"
 
 namespace kestrune {
 namespace {
@@ -166,19 +166,7 @@ TEST(CookieJarTest, CookiesGoOnlyToMatchingHosts) {
   for (const auto& c : cases) EXPECT_EQ(BuildCookieLine(jar, c.host), c.line) << c.host;
 }
 
-std::string Compress(const std::string& data, int windowBits) {
-  z_stream s{};
-  deflateInit2(&s, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&s, data.size()) + 32, '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = reinterpret_cast<Bytef*>(out.data());
-  s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
-}
+using test::Compress;
 
 TEST(DecodeBodyTest, GzipAndRawDeflateByContentEncoding) {
   const std::string text = "<version=\"1.2.3.4\">\r\n" + std::string(5000, 'k');
