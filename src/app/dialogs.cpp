@@ -17,14 +17,16 @@ namespace {
 gui::Window* g_owner = nullptr;
 std::function<void(TDialogForm&)> g_shownHook;
 
-void UiFont(Control& control, int height = 12) {
+}  // namespace
+
+void UiFont(Control& control, int height) {
   Font font = control.GetFont();
   ApplyUiFont(font);
   font.height = height;
   control.SetFont(font);
 }
 
-void FontColour(Control& control, uint32_t rgb, int height = 12, bool bold = false) {
+void FontColour(Control& control, uint32_t rgb, int height, bool bold) {
   Font font = control.GetFont();
   ApplyUiFont(font);
   font.height = height;
@@ -33,11 +35,16 @@ void FontColour(Control& control, uint32_t rgb, int height = 12, bool bold = fal
   control.SetFont(font);
 }
 
-void Strip(TCZStandardButton& button, std::string_view resource, int frames) {
-  SkinStrip(button, resource, frames);
+void AttachShadow(gui::Window& window, std::unique_ptr<TShadowForm>& shadow, const char* owner) {
+  try {
+    shadow = std::make_unique<TShadowForm>(window.ShadowOwner());
+    window.OnFormMessage = [&shadow](const FormMessage& m) {
+      if (shadow) shadow->OwnerWindowProc(m);
+    };
+  } catch (const std::exception& error) {
+    DebugLogF("%s shadow: %s", owner, error.what());
+  }
 }
-
-}  // namespace
 
 void SkinStrip(TCZStandardButton& button, std::string_view resource, int frames) {
   // Our strips lie side by side; the button sizes itself to a frame, so the
@@ -66,7 +73,7 @@ void LoadSkinInto(Control& control, std::string_view resource) {
     TPicture picture;
     LoadPngResource(picture, resource);
     control.SetPicture(picture);
-  } catch (const PngError& error) {
+  } catch (const std::exception& error) {
     DebugLogF("skin %.*s missing: %s", static_cast<int>(resource.size()), resource.data(),
               error.what());
   }
@@ -82,6 +89,14 @@ void LoadSkin(TCZCheckBox2& control, std::string_view resource) {
   LoadSkinInto(control, resource);
 }
 
+void LoadSkin(TCZComboBox& control, std::string_view resource) {
+  LoadSkinInto(control, resource);
+}
+
+void LoadSkin(TCZTabControl& control, std::string_view resource) {
+  LoadSkinInto(control, resource);
+}
+
 // ---- Common frame ----
 
 TDialogForm::TDialogForm(int width, int height, std::string title) : title_(std::move(title)) {
@@ -91,7 +106,7 @@ TDialogForm::TDialogForm(int width, int height, std::string title) : title_(std:
   Panel.SetBounds(0, 0, width, height);
   btnSysClose.SetBounds(width - 31, 0, 27, 22);
   btnSysClose.SetAnchors(kAnchorTop | kAnchorRight);
-  Strip(btnSysClose, "SysClose", 4);
+  SkinStrip(btnSysClose, "SysClose", 4);
   btnSysClose.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   CaptionLabel.SetBounds(6, 4, 315, 24);
   // Dragging anywhere on the backdrop or the title moves the dialog.
@@ -141,14 +156,7 @@ int TDialogForm::ShowModal() {
     window_->CentreOn(*g_owner);
   else
     window_->CentreOnScreen();
-  try {
-    shadow_ = std::make_unique<TShadowForm>(window_->ShadowOwner());
-    window_->OnFormMessage = [this](const FormMessage& m) {
-      if (shadow_) shadow_->OwnerWindowProc(m);
-    };
-  } catch (const std::exception& error) {
-    DebugLogF("dialog shadow: %s", error.what());
-  }
+  AttachShadow(*window_, shadow_, "dialog");
   if (g_shownHook) {
     window_->OnFirstPaint = [this] {
       gui::RunLater(0, [this] {
@@ -179,13 +187,13 @@ TMessageForm::TMessageForm() : TDialogForm(490, 200, "TMessageForm") {
   imgIcon.SetBounds(30, 42, 40, 40);
   btnOK.SetBounds(308, 163, 75, 26);
   btnOK.SetAnchors(kAnchorRight | kAnchorBottom);
-  Strip(btnOK, "DialogButton", 4);
+  SkinStrip(btnOK, "DialogButton", 4);
   btnOK.SetCaption("确定");
   FontColour(btnOK, 0x666666);
   btnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
   btnCancel.SetBounds(399, 163, 75, 26);
   btnCancel.SetAnchors(kAnchorRight | kAnchorBottom);
-  Strip(btnCancel, "DialogButton", 4);
+  SkinStrip(btnCancel, "DialogButton", 4);
   btnCancel.SetCaption("取消");
   FontColour(btnCancel, 0x666666);
   btnCancel.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
@@ -268,7 +276,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
   UiFont(Label2);
   Label2.SetCaption("游戏打开时无法优化，结束并退出后才可以进行优化哟！");
   BtnCloseGame.SetBounds(24, 160, 102, 32);
-  Strip(BtnCloseGame, "WarningCloseGameButton", 4);
+  SkinStrip(BtnCloseGame, "WarningCloseGameButton", 4);
   BtnCloseGame.SetCaption("一键关闭游戏");
   FontColour(BtnCloseGame, 0x7D7D7D);
   // Ends the game and leaves the notice open.
@@ -277,7 +285,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
     if (closeGame) closeGame();
   };
   BtnOK.SetBounds(346, 159, 82, 32);
-  Strip(BtnOK, "WarningOKButton", 4);
+  SkinStrip(BtnOK, "WarningOKButton", 4);
   BtnOK.SetCaption("确定");
   FontColour(BtnOK, 0xFFFFFF);
   BtnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
@@ -293,10 +301,10 @@ TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   btnSysClose.SetVisible(false);
   CaptionLabel.SetVisible(false);
   BtnPUBG.SetBounds(58, 257, 172, 46);
-  Strip(BtnPUBG, "CompanionUseKestrune", 4);
+  SkinStrip(BtnPUBG, "CompanionUseKestrune", 4);
   BtnPUBG.OnClick = [this](Control&) { SetModalResult(kModalOk); };
   BtnOrvane.SetBounds(312, 257, 172, 46);
-  Strip(BtnOrvane, "CompanionUseOrvane", 4);
+  SkinStrip(BtnOrvane, "CompanionUseOrvane", 4);
   BtnOrvane.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   orvaneLabel.SetBounds(56, 140, 91, 30);
   orvaneLabel.SetCaption("Orvane官网");
@@ -309,7 +317,7 @@ TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   orvaneLabel.SetCursor(Cursor::kHandPoint);
   orvaneLabel.OnClick = [](Control&) { ShellOpen(MakerWebSite()); };
   CZStandardButton1.SetBounds(373, 118, 119, 28);
-  Strip(CZStandardButton1, "CompanionSocial", 3);
+  SkinStrip(CZStandardButton1, "CompanionSocial", 3);
   CZStandardButton1.OnClick = [](Control&) { ShellOpen(MakerSocialPage()); };
 }
 

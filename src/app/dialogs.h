@@ -10,9 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "controls/combo_box.h"
 #include "controls/platform_controls.h"
 #include "controls/shadow_form.h"
 #include "controls/standard_controls.h"
+#include "controls/tab_control.h"
 #include "platform/gui_host.h"
 
 namespace kestrune::app {
@@ -138,6 +140,15 @@ void RunGuarded(const std::function<void()>& handler);
 // Loads a skin picture; a missing one is logged and leaves the control bare.
 void LoadSkin(TCZBaseControl& control, std::string_view resource);
 void LoadSkin(TCZCheckBox2& control, std::string_view resource);
+void LoadSkin(TCZComboBox& control, std::string_view resource);
+void LoadSkin(TCZTabControl& control, std::string_view resource);
+// The UI face (ApplyUiFont) at `height` pixels, keeping the control's colour;
+// and with the given colour and weight.
+void UiFont(Control& control, int height = 12);
+void FontColour(Control& control, uint32_t rgb, int height = 12, bool bold = false);
+// The drop shadow of a frameless window, following its moves; a window whose
+// shadow cannot be made goes without, and `owner` names it in the log.
+void AttachShadow(gui::Window& window, std::unique_ptr<TShadowForm>& shadow, const char* owner);
 // A frame strip (frames side by side) on a button, keeping its bounds.
 void SkinStrip(TCZStandardButton& button, std::string_view resource, int frames);
 

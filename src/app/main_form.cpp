@@ -108,14 +108,7 @@ void TPUBGMainForm::FormCreate(bool hiddenStart) {
   SetUpInterface(hiddenStart);
   DebugLog("FormCreate 6");
   HomeTabClick();
-  try {
-    shadow_ = std::make_unique<TShadowForm>(window_->ShadowOwner());
-    window_->OnFormMessage = [this](const FormMessage& m) {
-      if (shadow_) shadow_->OwnerWindowProc(m);
-    };
-  } catch (const std::exception& error) {
-    DebugLogF("main window shadow: %s", error.what());
-  }
+  AttachShadow(*window_, shadow_, "main window");
   DebugLog("FormCreate 7");
   DebugLog("FormCreate 8");
   DebugLog("FormCreate 9");
@@ -123,13 +116,7 @@ void TPUBGMainForm::FormCreate(bool hiddenStart) {
 
 void TPUBGMainForm::BuildStrip() {
   MainTab.SetBounds(0, 0, kWidth, 120);
-  try {
-    TPicture back;
-    LoadPngResource(back, "MainTabBackdrop");
-    MainTab.SetPicture(back);
-  } catch (const std::exception& error) {
-    DebugLogF("skin AppMainTabBack: %s", error.what());
-  }
+  LoadSkin(MainTab, "MainTabBackdrop");
   MainTab.OnMouseMove = [this](Control&, ShiftState shift, int, int) { CaptionDrag(shift); };
   CaptionLabel.SetBounds(8, 2, 657, 25);
   CaptionLabel.OnMouseMove = [this](Control&, ShiftState shift, int, int) { CaptionDrag(shift); };

@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "app/dialogs.h"
-#include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
 #include "platform/debug_log.h"
@@ -37,15 +36,6 @@ void GuiOptiDialogs::ShowErrorBox(std::string_view message) {
 
 namespace {
 
-void SetUiFont(Control& control, int height = 12, uint32_t colour = 0x000000, bool bold = false) {
-  Font font = control.GetFont();
-  ApplyUiFont(font);
-  font.height = height;
-  font.color = Color::Rgb(colour);
-  font.bold = bold;
-  control.SetFont(font);
-}
-
 // Rows of the "视觉设定" column: seven lists, then the screen percentage.
 constexpr int kVisualRows[] = {180, 213, 247, 281, 315, 349, 383, 417};
 constexpr ListId kVisualLists[] = {ListId::MSAA,   ListId::FXAA, ListId::AO,  ListId::Text,
@@ -70,24 +60,24 @@ TOptiFrameView::TOptiFrameView(Control& parent, const THareWareInfo& hardware) {
 void TOptiFrameView::Build() {
   auto heading = [this](TLabel& label, const char* text, int x, int y) {
     label.SetBounds(x, y, 120, 22);
-    SetUiFont(label, 16);
+    FontColour(label, 0x000000, 16);
     label.SetCaption(text);
   };
   // Hardware summary.
   HardwareGroup.SetBounds(26, 7, 380, 127);
-  SetUiFont(HardwareGroup, 16);
+  FontColour(HardwareGroup, 0x000000, 16);
   HardwareGroup.SetCaption("电脑配置");
   const char* captions[] = {"CPU", "内存", "GPU", "渲染数量"};
   for (size_t i = 0; i < 4; ++i) {
     int y = 32 + static_cast<int>(i) * 22;
     hwCaptions_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwCaptions_[i]->SetBounds(16, y, 66, 18);
-    SetUiFont(*hwCaptions_[i], 12, 0x666666);
+    FontColour(*hwCaptions_[i], 0x666666);
     hwCaptions_[i]->SetCaption(captions[i]);
     hwValues_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwValues_[i]->SetAutoSize(false);
     hwValues_[i]->SetBounds(86, y, 286, 18);
-    SetUiFont(*hwValues_[i], 12, 0x333333);
+    FontColour(*hwValues_[i], 0x333333);
   }
 
   heading(Heading1, "配置文件", 439, 7);
@@ -96,7 +86,7 @@ void TOptiFrameView::Build() {
   heading(Heading4, "其他设定", 296, 144);
   heading(Heading5, "高级功能", 574, 144);
   Heading2.SetWidth(84);
-  SetUiFont(Heading2, 12);
+  FontColour(Heading2, 0x000000);
 
   auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight,
                          const char* face = "ComboFace") {
@@ -104,15 +94,9 @@ void TOptiFrameView::Build() {
     list->SetBounds(x, y, w, h);
     list->SetItemHeight(itemHeight);
     list->SetName(std::string(opti::List(id).control));
-    SetUiFont(*list);
+    FontColour(*list, 0x000000);
     list->SetColor(colors::kWhite);
-    try {
-      TPicture picture;
-      LoadPngResource(picture, face);
-      list->SetPicture(picture);
-    } catch (const std::exception& error) {
-      DebugLogF("skin %s: %s", face, error.what());
-    }
+    LoadSkin(*list, face);
     list->OnChange = [this, id](Control& control) {
       int index = static_cast<TCZComboBox&>(control).ItemIndex();
       Run([this, id, index] { model_->UserSelect(id, index); });
@@ -122,7 +106,7 @@ void TOptiFrameView::Build() {
   auto makeLabel = [this](std::string_view text, int x, int y) {
     auto label = std::make_unique<TLabel>(&Frame);
     label->SetBounds(x, y + 4, 60, 18);
-    SetUiFont(*label, 12, 0x333333);
+    FontColour(*label, 0x333333);
     label->SetCaption(std::string(text));
     labels_.push_back(std::move(label));
   };
@@ -138,7 +122,7 @@ void TOptiFrameView::Build() {
   }
   for (EditId id : {EditId::Screen, EditId::FpsCamearFov, EditId::FPSLimit}) {
     auto edit = std::make_unique<TEdit>(&Frame);
-    SetUiFont(*edit);
+    FontColour(*edit, 0x000000);
     edit->SetName(std::string(opti::Edit(id).control));
     edits_[static_cast<size_t>(id)] = std::move(edit);
   }
@@ -159,7 +143,7 @@ void TOptiFrameView::Build() {
     auto box = std::make_unique<TCZCheckBox2>(&Frame);
     box->SetName(std::string(desc.control));
     box->SetCaption(std::string(desc.text));
-    SetUiFont(*box, 12, 0x333333);
+    FontColour(*box, 0x333333);
     LoadSkin(*box, "CheckBox");
     if (desc.id == CheckId::FpsCamearFov) {
       box->SetCaption("第一人称FOV");
@@ -189,15 +173,9 @@ void TOptiFrameView::Build() {
   CBOptiHistory.SetBounds(524, 84, 234, 26);
   CBOptiHistory.SetItemHeight(20);
   CBOptiHistory.SetName("CBOptiHistory");
-  SetUiFont(CBOptiHistory);
+  FontColour(CBOptiHistory, 0x000000);
   CBOptiHistory.SetColor(colors::kWhite);
-  try {
-    TPicture picture;
-    LoadPngResource(picture, "ComboHistory");
-    CBOptiHistory.SetPicture(picture);
-  } catch (const std::exception& error) {
-    DebugLogF("skin ComboHistory: %s", error.what());
-  }
+  LoadSkin(CBOptiHistory, "ComboHistory");
   CBOptiHistory.OnChange = [this](Control&) { model_->SetHistoryIndex(CBOptiHistory.ItemIndex()); };
   btnRestore.SetBounds(777, 84, 80, 26);
   SkinStrip(btnRestore, "RestoreButton", 4);
@@ -215,7 +193,7 @@ void TOptiFrameView::Build() {
   SkinStrip(BtnStartPUBG, "StartGameButton", 4);
   BtnStartPUBG.OnClick = [this](Control&) { Run([this] { model_->BtnStartPUBGClick(); }); };
   Label4.SetBounds(698, 450, 110, 18);
-  SetUiFont(Label4, 12, 0x1E6FD9);
+  FontColour(Label4, 0x1E6FD9);
   Label4.SetCaption(std::string(opti::kClearLinkText));
   Label4.SetCursor(Cursor::kHandPoint);
   Label4.OnClick = [this](Control&) { Run([this] { model_->Label4Click(); }); };
