@@ -114,6 +114,17 @@ bool WriteAll(HANDLE file, std::string_view data) {
   return true;
 }
 
+// The error a swap would meet when another handle keeps the file from being
+// written or deleted; 0 when nothing stands in the way (or it is gone).
+DWORD HeldByAnotherProgram(const std::wstring& target) {
+  Handle probe(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (probe.valid()) return 0;
+  DWORD err = ::GetLastError();
+  return win32::IsTransientSharingError(err) ? err : 0;
+}
+
 }  // namespace
 
 ReadResult ReadWholeFile(const std::string& path) {
@@ -221,13 +232,23 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
   file.Reset();
   if (err == 0) {
     err = RetryWhileShared([&] {
+      // ReplaceFileW reports a target held open by another program with its
+      // own codes; each leaves the target (or, failing that, our temporary
+      // file) in place, so the next try starts from the same state.
       // ReplaceFileW needs an existing target; a missing one (or one that
       // vanished meanwhile) is a plain move.
       if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // A target another program holds is found by opening it as the swap
+        // will: asking ReplaceFileW first may leave its own scratch files.
+        DWORD held = HeldByAnotherProgram(target);
+        if (held != 0) return held;
         if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                            nullptr, nullptr))
           return DWORD{0};
         DWORD e = ::GetLastError();
+        if (e == ERROR_UNABLE_TO_REMOVE_REPLACED || e == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+            e == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+          return static_cast<DWORD>(ERROR_SHARING_VIOLATION);
         if (e != ERROR_FILE_NOT_FOUND) return e;
       }
       if (::MoveFileExW(temp.c_str(), target.c_str(),

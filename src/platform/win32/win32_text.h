@@ -57,6 +57,7 @@ class Handle {
 
 // The pause before each further try; their sum stays under one second.
 inline constexpr DWORD kSharingRetryPausesMs[] = {40, 80, 160, 320};
+static_assert(40 + 80 + 160 + 320 < 1000, "the tries stay within a second");
 
 template <typename Attempt>
 DWORD RetryWhileShared(Attempt attempt) {
