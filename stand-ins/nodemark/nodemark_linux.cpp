@@ -1,30 +1,21 @@
-// Nodemark stand-in: the maker's identity and autorun library, built for
-// Linux. Machine identifier = HMAC-SHA-256 of /etc/machine-id under our own
-// key (the raw id never leaves this library), OS text = PRETTY_NAME from
-// os-release, start at log-on = an XDG autostart entry.
+// Nodemark on Linux: the machine identifier from /etc/machine-id, the OS text
+// from os-release's PRETTY_NAME, start at log-on as an XDG autostart entry.
 #include <pwd.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <system_error>
 
-#include "sha256.h"
+#include "nodemark_system.h"
 
-#define NODEMARK_EXPORT extern "C" __attribute__((visibility("default")))
-
+namespace nodemark {
 namespace {
 
-constexpr size_t kMidBufferSize = 261;
-constexpr char kMidKey[] = "Kestrune Nodemark machine identifier v1";
 constexpr char kAutostartFile[] = "kestrune.desktop";
-constexpr char kHiddenStartSwitch[] = "/start";
-
 std::string ReadText(const char* path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "";
@@ -93,36 +84,6 @@ std::string AutostartPath() {
   return config.empty() ? "" : config + "/autostart/" + kAutostartFile;
 }
 
-std::string Utf16ToUtf8(const char16_t* text) {
-  std::string out;
-  if (!text) return out;
-  for (size_t i = 0; text[i]; ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
-
 // The program as one quoted Exec argument (Desktop Entry rules): inside the
 // quotes " ` $ \ take a backslash, % doubles; then the string-value rule
 // doubles every backslash once more.
@@ -163,59 +124,39 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-// Buffer of 261 bytes; non-zero when it holds the identifier.
-NODEMARK_EXPORT int GetMID(char* buffer) {
-  if (!buffer) return 0;
-  buffer[0] = '\0';
-  std::string id = MachineIdText();
-  if (id.empty()) return 0;
-  nodemark::Digest digest = nodemark::HmacSha256(id, kMidKey);
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string text;
-  for (size_t i = 0; i < 16; ++i) {
-    text += kHex[digest[i] >> 4];
-    text += kHex[digest[i] & 15];
-  }
-  std::snprintf(buffer, kMidBufferSize, "%s", text.c_str());
-  return 1;
+std::string MachineIdSource() {
+  return MachineIdText();
 }
 
-// The OS text; stays valid for the life of the process.
-NODEMARK_EXPORT const char* GetWindowsVersion() {
-  static const std::string text = PrettyName();
-  return text.c_str();
+std::string SystemVersionText() {
+  return PrettyName();
 }
 
-// Enables (with the program's full path) or removes the start at log-on.
-NODEMARK_EXPORT int SetAutoRun(int enable, const char16_t* path) {
+bool SetStartAtLogOn(bool enable, const std::string& program) {
   std::string file = AutostartPath();
-  if (file.empty()) return 0;
+  if (file.empty()) return false;
   if (!enable) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    return ec ? 0 : 1;
-  }
-  std::string program = Utf16ToUtf8(path);
-  if (program.empty()) return 0;
-  for (char c : program) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return 0;  // no line breaks in Exec
+    return !ec;
   }
   std::string entry = std::string("[Desktop Entry]\n") + "Type=Application\n" + "Name=Kestrune\n" +
                       "Exec=" + ExecArgument(program) + " " + kHiddenStartSwitch + "\n" +
                       "Terminal=false\n" + "X-GNOME-Autostart-enabled=true\n";
-  return WriteAtomically(file, entry) ? 1 : 0;
+  return WriteAtomically(file, entry);
 }
 
-// Non-zero while the autostart entry is in place and not hidden.
-NODEMARK_EXPORT int IsAutoRun() {
+bool StartsAtLogOn() {
   std::string file = AutostartPath();
-  if (file.empty()) return 0;
+  if (file.empty()) return false;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return 0;
+  if (!std::filesystem::is_regular_file(file, ec)) return false;
   std::istringstream lines(ReadText(file.c_str()));
   std::string line;
   while (std::getline(lines, line)) {
-    if (Trim(line) == "Hidden=true") return 0;
+    if (Trim(line) == "Hidden=true") return false;
   }
-  return 1;
+  return true;
 }
+
+}  // namespace nodemark
