@@ -1,31 +1,82 @@
 #!/usr/bin/env bash
 # Sets up and runs the whole test suite: the normal build, then the
 # AddressSanitizer + UndefinedBehaviorSanitizer build, then a short run of
-# every fuzz target. GUI tests run in a virtual X display with a session bus.
+# every fuzz target, then the Windows build under Wine (every test program,
+# and the CLI end-to-end tests against kestrune-cli.exe). GUI tests run in a
+# virtual X display with a session bus. Each stage's time is printed at the
+# end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-scripts/setup.sh default asan fuzz
+root=$(pwd)
 
 logs=$(mktemp -d)
-trap 'rm -rf "$logs"' EXIT
+wine_home=""
+cleanup() {
+  if [ -n "$wine_home" ]; then
+    WINEPREFIX="$wine_home/prefix" wineserver -k 2>/dev/null || true
+    rm -rf "$wine_home"
+  fi
+  rm -rf "$logs"
+}
+trap cleanup EXIT
 status=0
+timings=""
+
+# stage NAME COMMAND...: runs a command, notes its time (a failure counts).
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@" || status=1
+  local took=$((SECONDS - start))
+  timings="$timings$(printf '  %-26s %4dm%02ds' "$name" $((took / 60)) $((took % 60)))"$'\n'
+}
 
 run_suite() {
-  local preset=$1
-  echo "== tests: $preset"
-  xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- ctest --preset "$preset" \
-    2>&1 | tee "$logs/$preset.log" | grep -vE '^ +Start |^dbus-daemon|a11y|SpiRegistry' || true
-  grep -q "100% tests passed" "$logs/$preset.log" || status=1
+  local preset=$1 log=$2
+  shift 2
+  echo "== tests: $preset $*"
+  xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- ctest --preset "$preset" "$@" \
+    2>&1 | tee "$logs/$log.log" | grep -vE '^ +Start |^dbus-daemon|a11y|SpiRegistry' || true
+  grep -q "100% tests passed" "$logs/$log.log"
+}
+
+# One Wine prefix for the whole run, in a temporary folder: created once here
+# (the first start of Wine makes it), quiet, without the Mono and Gecko
+# installers.
+wine_prefix() {
+  wine_home=$(mktemp -d)
+  export WINEPREFIX="$wine_home/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  cmake/wine-run.sh wineboot --init >/dev/null 2>&1
+  wineserver -w
+}
+
+# The Windows suite: every test program of the windows preset under Wine.
+windows_suite() {
+  echo "== tests: windows (Wine)"
+  ctest --preset windows 2>&1 | tee "$logs/windows.log"
+  grep -q "100% tests passed" "$logs/windows.log"
+}
+
+# The CLI end-to-end tests of the Linux build, driving kestrune-cli.exe under
+# Wine on the same player's files and expected results.
+windows_cli_e2e() {
+  echo "== tests: kestrune-cli.exe end to end (Wine)"
+  KESTRUNE_E2E_WINDOWS_BIN="$root/build-windows/bin" ctest --preset default -R '^CliE2E\.' 2>&1 |
+    tee "$logs/windows-cli-e2e.log" | grep -vE '^ +Start ' || true
+  grep -q "100% tests passed" "$logs/windows-cli-e2e.log"
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite default
-run_suite asan
-scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-20}" || status=1
+stage "setup and builds" scripts/setup.sh default asan fuzz windows
+stage "tests: default" run_suite default default
+stage "tests: asan" run_suite asan asan
+stage "fuzz" scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-20}"
+stage "wine prefix" wine_prefix
+stage "tests: windows (Wine)" windows_suite
+stage "cli e2e: windows (Wine)" windows_cli_e2e
 
-# One closing line over both builds.
+# One closing line over every suite.
 passed=0
 failed=0
 for log in "$logs"/*.log; do
@@ -39,5 +90,7 @@ for log in "$logs"/*.log; do
   passed=$((passed + t - f))
   failed=$((failed + f))
 done
+echo "== time per stage"
+printf '%s' "$timings"
 echo "$passed passed, $failed failed"
 exit $status

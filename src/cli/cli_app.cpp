@@ -11,6 +11,7 @@
 
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
+#include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
 #include "env/settings_store.h"
 #include "opti/ini_diff.h"
@@ -18,6 +19,7 @@
 #include "opti/opti_frame.h"
 #include "opti/opti_services.h"
 #include "platform/ascii.h"
+#include "platform/console.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -65,7 +67,7 @@ exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
 )";
 
 void Error(const std::string& text) {
-  std::fprintf(stderr, "kestrune-cli: error: %s\n", text.c_str());
+  PrintError("kestrune-cli: error: %s\n", text.c_str());
 }
 
 // Short names for the page's controls, in the tables' order.
@@ -124,15 +126,14 @@ class TerminalDialogs final : public opti::OptiDialogs {
   int questionAnswer = opti::kResultCancel;
 
   void ShowGameRunningNotice(const std::function<void()>&) override {
-    std::fprintf(stderr, "kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
-                 std::string(opti::kRunningLine2).c_str());
+    PrintError("kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
+               std::string(opti::kRunningLine2).c_str());
   }
   int ShowMessageBox(std::string_view, std::string_view text, int, int buttons) override {
-    std::printf("%s\n", std::string(text).c_str());
+    Print("%s\n", std::string(text).c_str());
     if (buttons == opti::kButtonsOkOnly) return opti::kResultOk;
-    std::printf("  -> %s\n", questionAnswer == opti::kResultOk
-                                 ? "yes: starting the game through Steam"
-                                 : "no (pass --start to start the game)");
+    Print("  -> %s\n", questionAnswer == opti::kResultOk ? "yes: starting the game through Steam"
+                                                         : "no (pass --start to start the game)");
     return questionAnswer;
   }
   void ShowErrorBox(std::string_view message) override { Error(std::string(message)); }
@@ -192,37 +193,36 @@ struct Session {
 };
 
 void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
-  std::printf("Machine\n");
+  Print("Machine\n");
   std::string cpu = opti::TrimBlanks(hw.CPUName);
-  std::printf("  CPU        %s\n", cpu.c_str());
-  std::printf("  内存       %d G\n", hw.MemorySize);
-  std::printf("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
-  std::printf("  渲染数量   %d\n", hw.ShaderCount);
-  std::printf("  video memory %d, vendor %s, logical processors %d (adapter facts: %s)\n",
-              hw.VideoMemorySize, hw.CardVendor.empty() ? "-" : hw.CardVendor.c_str(),
-              hw.LogicalProcessors, source.adapters.c_str());
+  Print("  CPU        %s\n", cpu.c_str());
+  Print("  内存       %d G\n", hw.MemorySize);
+  Print("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
+  Print("  渲染数量   %d\n", hw.ShaderCount);
+  Print("  video memory %d, vendor %s, logical processors %d (adapter facts: %s)\n",
+        hw.VideoMemorySize, hw.CardVendor.empty() ? "-" : hw.CardVendor.c_str(),
+        hw.LogicalProcessors, source.adapters.c_str());
 }
 
 void PrintSelections(const opti::TOptiFrame& page) {
-  std::printf("Selections\n");
+  Print("Selections\n");
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
     const auto& list = page.ListModel(desc.id);
-    std::printf("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(desc.control).c_str(),
-                list.ItemIndex,
-                list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
+    Print("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(desc.control).c_str(),
+          list.ItemIndex, list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
   }
-  std::printf("Edits\n");
+  Print("Edits\n");
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    std::printf("  %-10s %-17s %s\n", kEditNames[i], std::string(desc.control).c_str(),
-                page.EditText(desc.id).c_str());
+    Print("  %-10s %-17s %s\n", kEditNames[i], std::string(desc.control).c_str(),
+          page.EditText(desc.id).c_str());
   }
-  std::printf("Options\n");
+  Print("Options\n");
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    std::printf("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ', kCheckNames[i],
-                std::string(desc.control).c_str(), std::string(desc.text).c_str());
+    Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ', kCheckNames[i],
+          std::string(desc.control).c_str(), std::string(desc.text).c_str());
   }
 }
 
@@ -240,12 +240,12 @@ void PrintChanges(const std::vector<opti::FileChanges>& files) {
     const char* state = !file.existed && file.exists   ? " (new file)"
                         : file.existed && !file.exists ? " (deleted)"
                                                        : "";
-    std::printf("%s%s: %s\n", file.name.c_str(), state, file.path.c_str());
-    if (file.changes.empty()) std::printf("  no change\n");
+    Print("%s%s: %s\n", file.name.c_str(), state, file.path.c_str());
+    if (file.changes.empty()) Print("  no change\n");
     for (opti::KeyChange change : file.changes) {
       if (change.before) change.before = Shorten(*change.before);
       if (change.after) change.after = Shorten(*change.after);
-      std::printf("  %s\n", opti::FormatKeyChange(change).c_str());
+      Print("  %s\n", opti::FormatKeyChange(change).c_str());
     }
   }
 }
@@ -253,8 +253,8 @@ void PrintChanges(const std::vector<opti::FileChanges>& files) {
 int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
   if (skipped.empty()) return kExitOk;
   for (const auto& s : skipped)
-    std::fprintf(stderr, "kestrune-cli: could not change %s (%d write%s skipped): %s\n",
-                 s.Path.c_str(), s.Count, s.Count == 1 ? "" : "s", s.Reason.c_str());
+    PrintError("kestrune-cli: could not change %s (%d write%s skipped): %s\n", s.Path.c_str(),
+               s.Count, s.Count == 1 ? "" : "s", s.Reason.c_str());
   return kExitSkippedWrites;
 }
 
@@ -268,13 +268,13 @@ int DryRun(Session& session, bool showPage) {
     session.dialogs.ShowGameRunningNotice({});
     return kExitGameRunning;
   }
-  std::printf("Dry run of Apply: nothing was written. Apply would change:\n");
+  Print("Dry run of Apply: nothing was written. Apply would change:\n");
   PrintChanges(report.files);
   if (report.apply.status == opti::ApplyStatus::Failed) {
     Error("Apply would stop: " + report.apply.error);
     return kExitFailed;
   }
-  std::printf("Apply would then ask: %s\n", report.question.c_str());
+  Print("Apply would then ask: %s\n", report.question.c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
@@ -288,15 +288,15 @@ int CmdShow(Session& session) {
   opti::TOptiFrame& page = session.Page();
   PrintSelections(page);
   TPUBGLib& engine = page.Engine();
-  std::printf("Game files: %s\n", engine.GameConfigFolder().c_str());
+  Print("Game files: %s\n", engine.GameConfigFolder().c_str());
   for (const std::string* path :
        {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
-    std::printf("  %-21s %s\n", platform::FileName(*path).c_str(),
-                platform::FileExists(*path) ? "present" : "missing");
-  std::printf("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
-  std::printf("Config.dat: %s%s\n", ConfigFilePath().c_str(),
-              platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
-  std::printf("Game running: %s\n", session.game.IsGameRunning() ? "yes" : "no");
+    Print("  %-21s %s\n", platform::FileName(*path).c_str(),
+          platform::FileExists(*path) ? "present" : "missing");
+  Print("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
+  Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
+        platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
+  Print("Game running: %s\n", session.game.IsGameRunning() ? "yes" : "no");
   return kExitOk;
 }
 
@@ -350,7 +350,7 @@ int CmdSet(Session& session, const Options& options) {
     }
   }
   page.SaveSettings();
-  std::printf("Saved to %s\n", ConfigFilePath().c_str());
+  Print("Saved to %s\n", ConfigFilePath().c_str());
   PrintSelections(page);
   return kExitOk;
 }
@@ -383,24 +383,24 @@ int CmdApply(Session& session, const Options& options) {
     file.changes = opti::DiffIniKeys(before[i], read.data);
     files.push_back(std::move(file));
   }
-  std::printf("Changed:\n");
+  Print("Changed:\n");
   PrintChanges(files);
   if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
   if (!page.History().empty())
-    std::printf("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
-                page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
+    Print("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
+          page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
   return ReportSkipped(result.skipped);
 }
 
 void PrintHistory(const opti::TOptiFrame& page) {
   const auto& history = page.History();
   if (history.empty()) {
-    std::printf("No backups yet.\n");
+    Print("No backups yet.\n");
     return;
   }
   for (size_t i = 0; i < history.size(); ++i)
-    std::printf("%c %zu  %s  %s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ',
-                i, page.HistoryList().Items[i].c_str(), history[i].Folder.c_str());
+    Print("%c %zu  %s  %s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ', i,
+          page.HistoryList().Items[i].c_str(), history[i].Folder.c_str());
 }
 
 int CmdBackups(Session& session) {
@@ -431,22 +431,22 @@ int CmdRestore(Session& session, const Options& options) {
 int CmdClear(Session& session, const Options& options) {
   opti::TOptiFrame& page = session.Page();
   if (!options.yes) {
-    std::printf("Delete every *.ini file in %s? A backup is taken first. [y/N] ",
-                page.Engine().GameConfigFolder().c_str());
-    std::fflush(stdout);
+    Print("Delete every *.ini file in %s? A backup is taken first. [y/N] ",
+          page.Engine().GameConfigFolder().c_str());
+    platform::FlushStd();
     std::string answer;
     if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
                                             AsciiLowerCopy(opti::TrimBlanks(answer)) != "yes")) {
-      std::printf("\n");
+      Print("\n");
       Error("clear cancelled; nothing was deleted");
       return kExitDeclined;
     }
   }
   if (!page.Label4Click()) return kExitFailed;
   if (!page.History().empty())
-    std::printf("Backup taken first: [%zu] %s (kestrune-cli restore %zu undoes the clear)\n",
-                page.History().size() - 1, page.HistoryList().Items.back().c_str(),
-                page.History().size() - 1);
+    Print("Backup taken first: [%zu] %s (kestrune-cli restore %zu undoes the clear)\n",
+          page.History().size() - 1, page.HistoryList().Items.back().c_str(),
+          page.History().size() - 1);
   return kExitOk;
 }
 
@@ -455,7 +455,7 @@ int CmdStart(Session& session) {
     Error("the game is already running");
     return kExitGameRunning;
   }
-  std::printf("Asked Steam to start the game (nothing happens when Steam is not installed).\n");
+  Print("Asked Steam to start the game (nothing happens when Steam is not installed).\n");
   return kExitOk;
 }
 
@@ -473,7 +473,7 @@ int RunCli(const std::vector<std::string>& args) {
   // The engine's diagnostic lines are for developers: shown with --verbose.
   if (!options.verbose) SetDebugLogSink([](std::string_view) {});
   if (command == "help" || options.help) {
-    std::fputs(kUsage, stdout);
+    PrintText(kUsage);
     return kExitOk;
   }
   const bool takesWords = command == "set" || command == "restore";

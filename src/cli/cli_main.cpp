@@ -1,18 +1,21 @@
 // Entry of kestrune-cli.
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/cli_output.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = kestrune::platform::CommandArguments(argc, argv);
+  int status = kestrune::cli::kExitFailed;
   try {
-    return kestrune::cli::RunCli(args);
+    status = kestrune::cli::RunCli(args);
   } catch (const std::exception& error) {
     // Last line of defence: one short line, never a trace.
-    std::fprintf(stderr, "kestrune-cli: error: %s\n", error.what());
-    return kestrune::cli::kExitFailed;
+    kestrune::cli::PrintError("kestrune-cli: error: %s\n", error.what());
   }
+  kestrune::platform::FlushStd();
+  return status;
 }

@@ -5,23 +5,24 @@
 #include <cstdio>
 
 #include "cli/cli_app.h"
+#include "cli/cli_output.h"
 #include "net/net_cli.h"
 
 namespace kestrune::cli {
 
 int RunUpdateCheck() {
   CliUpdateCheck check = CheckForUpdateNow();
-  std::fputs(check.Describe().c_str(), stdout);
+  PrintText(check.Describe());
   if (!check.outcome.fetched) {
-    std::fprintf(stderr, "kestrune-cli: error: the update manifest could not be fetched from %s\n",
-                 check.manifestUrl.c_str());
+    PrintError("kestrune-cli: error: the update manifest could not be fetched from %s\n",
+               check.manifestUrl.c_str());
     return kExitFailed;
   }
   return kExitOk;
 }
 
 int RunReportUrl() {
-  std::printf("%s\n", UsageReportAddress().c_str());
+  Print("%s\n", UsageReportAddress().c_str());
   return kExitOk;
 }
 

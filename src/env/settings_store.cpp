@@ -1,8 +1,9 @@
-// Settings store: Config.dat beside the executable and the registry stand-in,
-// both read and written through the engine's INI layer, one access per call.
+// Settings store: Config.dat beside the executable, read and written through
+// the engine's INI layer, and the program's registry key, one access per call.
 #include "env/settings_store.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "engine/ini_file.h"
@@ -11,6 +12,7 @@
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/registry.h"
 
 namespace kestrune {
 namespace {
@@ -20,10 +22,6 @@ namespace {
 constexpr uint64_t kMaxSettingsFileBytes = 16u << 20;
 // The value buffer of the profile call the format was made with.
 constexpr size_t kMaxValueBytes = 2047;
-
-constexpr const char* kRegistryFolder = "KestruneTools";
-constexpr const char* kRegistryFile = "registry.ini";
-constexpr const char* kRegistrySection = "KestruneTools";
 
 std::mutex& OverrideMutex() {
   static std::mutex m;
@@ -89,33 +87,6 @@ std::string LimitValue(std::string value) {
   return value;
 }
 
-// Opening the key creates it when missing, as the registry does; a key that
-// cannot be created is a key that cannot be opened.
-std::optional<std::string> OpenRegistryFile() {
-  std::string path = RegistryFilePath();
-  if (path.empty()) {
-    DebugLog("settings: no user configuration folder for the registry file");
-    return std::nullopt;
-  }
-  std::string folder = platform::ParentFolder(path);
-  if (!platform::DirectoryExists(folder) && !platform::CreateDirectories(folder)) {
-    DebugLogF("settings: cannot create %s for the registry file", folder.c_str());
-    return std::nullopt;
-  }
-  if (platform::FileExists(path)) return path;
-  if (platform::PathExists(path)) {
-    DebugLogF("settings: %s is not a file", path.c_str());
-    return std::nullopt;
-  }
-  std::string error;
-  platform::ScopedFileLock lock(folder);
-  if (!platform::FileExists(path) && !platform::ReplaceFileAtomically(path, "", &error)) {
-    DebugLogF("settings: cannot create %s (%s)", path.c_str(), error.c_str());
-    return std::nullopt;
-  }
-  return path;
-}
-
 }  // namespace
 
 std::optional<int> ParseConfigInteger(std::string_view text) {
@@ -171,33 +142,25 @@ bool ReadConfigFlag(const std::string& key, bool fallback) {
   return ReadConfigInt(key, fallback ? 1 : 0) == 1;
 }
 
-std::string RegistryFilePath() {
-  std::string home = platform::UserConfigFolder();
-  if (home.empty()) return "";
-  return platform::JoinPath(platform::JoinPath(home, kRegistryFolder), kRegistryFile);
-}
-
 std::string GetChannelID() {
-  std::optional<std::string> path = OpenRegistryFile();
-  if (!path) return "default";
-  std::optional<std::string> value = ReadKey(*path, kRegistrySection, "ChannelID");
+  std::unique_ptr<platform::ProgramRegistryKey> key = platform::OpenProgramRegistryKey();
+  if (!key) return "default";
+  std::optional<std::string> value = key->ReadString("ChannelID");
   if (!value || value->empty()) return "default";
   return *value;
 }
 
 bool IsFirstRun() {
-  std::optional<std::string> path = OpenRegistryFile();
-  if (!path) return true;
-  std::optional<std::string> value = ReadKey(*path, kRegistrySection, "FirstRun");
-  if (!value) return true;
-  std::optional<int> number = ParseConfigInteger(*value);
-  return !number || *number <= 0;
+  std::unique_ptr<platform::ProgramRegistryKey> key = platform::OpenProgramRegistryKey();
+  if (!key) return true;
+  std::optional<int32_t> value = key->ReadNumber("FirstRun");
+  return !value || *value <= 0;
 }
 
 void SetFirstRun(int value) {
-  std::optional<std::string> path = OpenRegistryFile();
-  if (!path) return;
-  WriteKey(*path, kRegistrySection, "FirstRun", std::to_string(value));
+  std::unique_ptr<platform::ProgramRegistryKey> key = platform::OpenProgramRegistryKey();
+  if (!key) return;
+  key->WriteNumber("FirstRun", value);
 }
 
 }  // namespace kestrune

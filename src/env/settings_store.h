@@ -43,10 +43,8 @@ std::string ConfigFilePath();
 // Tests point the store at a file of their own; an empty path restores the default.
 void SetConfigFilePathForTesting(const std::string& path);
 
-// Registry stand-in: an INI file <user config>/KestruneTools/registry.ini,
-// created (with its folder) on first open, even by a read.
-std::string RegistryFilePath();
-
+// The registry key HKEY_CURRENT_USER\SOFTWARE\KestruneTools (platform/registry.h),
+// created on first open, even by a read.
 // ChannelID, or "default" when the key cannot be opened, the value is absent or empty.
 std::string GetChannelID();
 // True when the key cannot be opened, FirstRun is absent, not an integer, or <= 0.

@@ -1,6 +1,7 @@
 // The GPU information library's interface (Gauge3): entries, arguments and
-// property identifiers. Windows binds the entries by ordinal; elsewhere they
-// are looked up by these names, which keep the ordinal in them.
+// property identifiers. Windows binds the entries by ordinal; a system without
+// export ordinals looks them up by these names, which keep the ordinal in them.
+// The entries use the C calling convention (the caller removes the arguments).
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ using GpuUnusedFn = int32_t (*)();
 }
 
 struct EntryName {
-  int ordinal;
+  uint16_t ordinal;
   const char* name;
 };
 

@@ -15,7 +15,7 @@ namespace {
 
 template <typename Fn>
 Fn Bind(platform::SharedLibrary* library, const gauge3::EntryName& entry) {
-  return reinterpret_cast<Fn>(platform::LibraryEntry(library, entry.name));
+  return reinterpret_cast<Fn>(platform::LibraryEntryByOrdinal(library, entry.ordinal, entry.name));
 }
 
 // The buffer's text up to its first zero character (never past `capacity`).

@@ -9,10 +9,11 @@
 namespace kestrune {
 namespace {
 
-using GetMidEntry = int (*)(char* buffer);
-using GetWindowsVersionEntry = const char* (*)();
-using SetAutoRunEntry = int (*)(int enable, const char16_t* path);
-using IsAutoRunEntry = int (*)();
+// The library's entries use the standard system calling convention.
+using GetMidEntry = int(KESTRUNE_SYSTEM_CALL*)(char* buffer);
+using GetWindowsVersionEntry = const char*(KESTRUNE_SYSTEM_CALL*)();
+using SetAutoRunEntry = int(KESTRUNE_SYSTEM_CALL*)(int enable, const char16_t* path);
+using IsAutoRunEntry = int(KESTRUNE_SYSTEM_CALL*)();
 
 constexpr size_t kMidBufferSize = 261;
 

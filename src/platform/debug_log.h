@@ -10,8 +10,15 @@ namespace kestrune {
 
 void DebugLog(std::string_view line);
 
-// printf-style convenience for the common "what, where, why" line.
-void DebugLogF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// printf-style convenience for the common "what, where, why" line. The
+// formats are C99's everywhere (MinGW's plain "printf" checks the older
+// Microsoft set, which lacks %zu).
+#ifdef __MINGW32__
+#define KESTRUNE_PRINTF_FORMAT gnu_printf
+#else
+#define KESTRUNE_PRINTF_FORMAT printf
+#endif
+void DebugLogF(const char* format, ...) __attribute__((format(KESTRUNE_PRINTF_FORMAT, 1, 2)));
 
 // Replaces the default sink (stderr) until reset with nullptr. Thread-safe.
 using DebugLogSink = std::function<void(std::string_view)>;

@@ -7,7 +7,13 @@
 
 namespace kestrune::platform {
 
+// The system's own separator, used when the program builds a path. Windows
+// accepts '/' as well, so there the helpers below split at either one.
+#if defined(_WIN32)
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
 
 enum class ReadStatus { kOk, kNotFound, kIsDirectory, kError };
 
@@ -49,6 +55,9 @@ std::vector<DirEntry> ListDirectory(const std::string& path);
 // Durability barrier: flushes the files and the folders that hold them.
 bool SyncFiles(const std::vector<std::string>& paths);
 
+// Path helpers at the system's separators. The parent of a root ("/",
+// "C:\\") is the root itself; JoinPath adds kPathSeparator unless the folder
+// already ends in a separator.
 std::string ParentFolder(const std::string& path);
 std::string FileName(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -1,8 +1,9 @@
 // Window messages between processes. Windows finds another program's window by
-// class or text and posts it a message; here every window that other processes
-// look for binds a named endpoint, and posting sends {message, wParam, lParam}
-// to that name. Names live in a per-user scope (uid and home folder), the way a
-// window station is per logon session.
+// class or text and posts it a message; every window that other processes look
+// for binds a named endpoint, and posting sends {message, wParam, lParam} to
+// that name. On Windows the endpoint is a real hidden window of that class or
+// text; on Linux names live in a per-user scope (uid and home folder), the way
+// a window station is per logon session.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +28,9 @@ struct BusMessage {
 class MessageBusEndpoint {
  public:
   virtual ~MessageBusEndpoint() = default;
-  // A descriptor that becomes readable when a message waits (for main loops).
-  virtual int Descriptor() const = 0;
+  // What a main loop waits on: it becomes ready when a message waits. A file
+  // descriptor on Linux, an event handle on Windows.
+  virtual intptr_t WaitHandle() const = 0;
   // The next waiting message, without blocking; nullopt when none waits.
   virtual std::optional<BusMessage> Receive() = 0;
   // Waits up to timeoutMs (negative: forever) for a message.

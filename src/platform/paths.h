@@ -15,7 +15,9 @@ std::string ExecutableFolder();
 // The full path of the running executable.
 std::string ExecutablePath();
 
-// The per-user configuration home (XDG config home on Linux).
-std::string UserConfigFolder();
+// The per-user folder for settings that live outside the program's folder
+// (the configuration home on Linux, the roaming application data on Windows);
+// empty when it cannot be determined.
+std::string UserSettingsFolder();
 
 }  // namespace kestrune::platform

@@ -42,12 +42,6 @@ struct LogicalProcessorRecord {
 // The records of this machine; nullopt when the system cannot tell.
 std::optional<std::vector<LogicalProcessorRecord>> QueryLogicalProcessorInformation();
 
-// Linux: the same records built from a sysfs tree (`sysRoot` stands for
-// "/sys"; tests pass a fake tree). Processors beyond the mask's width are
-// left out, as a process on Windows sees only its own processor group.
-std::optional<std::vector<LogicalProcessorRecord>> LogicalProcessorRecordsFromSysfs(
-    const std::string& sysRoot);
-
 // CPUID with the given leaf and sub-leaf 0: EAX, EBX, ECX, EDX. All zero
 // where the instruction does not exist (see HasCpuid).
 std::array<uint32_t, 4> ExecuteCpuid(uint32_t leaf);

@@ -72,4 +72,19 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t unit = text[i];
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+      continue;
+    }
+    AppendUtf8(out, (unit >= 0xD800 && unit < 0xE000) ? U'\uFFFD' : unit);
+  }
+  return out;
+}
+
 }  // namespace kestrune

@@ -19,5 +19,8 @@ void AppendUtf16(std::u16string& out, char32_t cp);
 std::u32string Utf8ToUtf32(std::string_view text);
 std::string Utf32ToUtf8(std::u32string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+// A surrogate pair becomes one code point, a lone surrogate U+FFFD; the whole
+// view is converted (zero units included).
+std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace kestrune

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
 
   ReadHotKeys();
   if (renderer.holdsClass)
-    g_unix_fd_add(renderer.endpoint->Descriptor(), G_IO_IN, OnBusMessage, &renderer);
+    g_unix_fd_add(static_cast<int>(renderer.endpoint->WaitHandle()), G_IO_IN, OnBusMessage, &renderer);
   if (withChooser) {
     if (!gtk_init_check(&argc, &argv)) {
       kestrune::DebugLog("lumeshade: no display for the chooser");

@@ -1,9 +1,17 @@
 // kestrune-cli run as a user would: a private copy of the executable (so its
 // Config.dat is its own), HOME and the XDG folders in a temporary folder that
 // holds a player's game files under the game's Proton prefix.
+//
+// The same tests drive the Windows build under Wine when
+// KESTRUNE_E2E_WINDOWS_BIN names its bin/ folder: kestrune-cli.exe runs in
+// the Wine prefix WINEPREFIX names (shared by the tests, so each one empties
+// the program's folders and registry key first), and the game's files live
+// in that prefix's local application-data folder, where Windows keeps them.
+// The expected files and texts are the same for both systems.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -108,6 +116,59 @@ std::string MaskProcessorValues(const std::string& text) {
   return out;
 }
 
+// The Windows build under Wine, when the environment names one.
+struct WineTarget {
+  bool on = false;
+  std::string bin;         // the Windows build's bin/ folder
+  std::string prefix;      // WINEPREFIX
+  std::string local;       // the prefix's local application-data folder, on this side
+  std::string localShown;  // the same folder as the Windows program names it
+};
+
+const WineTarget& Wine() {
+  static const WineTarget target = [] {
+    WineTarget t;
+    const char* bin = std::getenv("KESTRUNE_E2E_WINDOWS_BIN");
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (!bin || !*bin) return t;
+    if (!prefix || !*prefix) {
+      ADD_FAILURE() << "KESTRUNE_E2E_WINDOWS_BIN needs WINEPREFIX";
+      return t;
+    }
+    t.on = true;
+    t.bin = bin;
+    t.prefix = prefix;
+    // The prefix's one user folder (named after the account that made it).
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(t.prefix + "/drive_c/users", ec)) {
+      std::string name = e.path().filename().string();
+      if (name == "Public" || !e.is_directory()) continue;
+      t.local = e.path().string() + "/AppData/Local";
+      t.localShown = "C:\\users\\" + name + "\\AppData\\Local";
+    }
+    if (t.local.empty()) ADD_FAILURE() << "no user folder in " << t.prefix;
+    return t;
+  }();
+  return target;
+}
+
+// A path under the prefix's local folder or the test's temporary folder as
+// the program prints it: on Wine, "C:\users\..." or "Z:\tmp\...".
+std::string Shown(const std::string& path) {
+  if (!Wine().on) return path;
+  std::string out;
+  if (path.rfind(Wine().local, 0) == 0)
+    out = Wine().localShown + path.substr(Wine().local.size());
+  else
+    out = "Z:" + path;
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
+
+const char* CliName() {
+  return Wine().on ? "kestrune-cli.exe" : "kestrune-cli";
+}
+
 bool SomeGameProcessRuns() {
   for (const auto& p : platform::ListProcesses()) {
     std::string name = p.exeName;
@@ -125,13 +186,15 @@ class CliE2E : public ::testing::Test {
     for (int i = 0; i < 300 && SomeGameProcessRuns(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_FALSE(SomeGameProcessRuns()) << "a process named as the game is running";
+    if (Wine().on) ClearWineWorld();
     fs::create_directories(Bin());
-    const fs::path built(KESTRUNE_BIN_DIR);
-    ASSERT_TRUE(fs::exists(built / "kestrune-cli")) << "build kestrune-cli first";
-    fs::copy_file(built / "kestrune-cli", Bin() + "/kestrune-cli");
+    const fs::path built(Wine().on ? Wine().bin : KESTRUNE_BIN_DIR);
+    ASSERT_TRUE(fs::exists(built / CliName())) << "build " << CliName() << " first";
+    fs::copy_file(built / CliName(), Bin() + "/" + CliName());
     // The sibling libraries (stand-ins) the program finds beside itself.
+    const char* libraryExtension = Wine().on ? ".dll" : ".so";
     for (auto& e : fs::directory_iterator(built))
-      if (e.path().extension() == ".so")
+      if (e.path().extension() == libraryExtension)
         fs::copy_file(e.path(), Bin() + "/" + e.path().filename().string());
     fs::create_directories(GameFolder());
     for (const char* name : kGameFiles) {
@@ -144,9 +207,29 @@ class CliE2E : public ::testing::Test {
               "VideoMemorySize=4096\r\n");
   }
 
+  void TearDown() override {
+    if (Wine().on) ClearWineWorld();
+  }
+
+  // The prefix outlives the test: the program's folders and registry key go.
+  static void ClearWineWorld() {
+    std::error_code ec;
+    fs::remove_all(Wine().local + "/TslGame", ec);
+    fs::remove_all(Wine().local + "/Kestrune", ec);
+    std::string command = WineCommand() + " reg delete " + Quote("HKCU\\SOFTWARE\\KestruneTools") +
+                          " /f >/dev/null 2>&1";
+    (void)std::system(command.c_str());
+  }
+
+  // The start of a shell command that runs a Windows program in the prefix.
+  static std::string WineCommand() {
+    return "env WINEPREFIX=" + Quote(Wine().prefix) +
+           " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= " + Quote(KESTRUNE_WINE_RUN);
+  }
+
   std::string Bin() const { return temp.Path("bin"); }
   std::string ConfigDat() const { return Bin() + "/Config.dat"; }
-  std::string Local() const { return temp.Path(kProtonLocal); }
+  std::string Local() const { return Wine().on ? Wine().local : temp.Path(kProtonLocal); }
   std::string GameFolder() const { return Local() + "/TslGame/Saved/Config/WindowsNoEditor"; }
   std::string GameFile(const std::string& name) const { return GameFolder() + "/" + name; }
   std::string BackupRoot() const { return Local() + "/Kestrune/BackupFiles"; }
@@ -160,7 +243,9 @@ class CliE2E : public ::testing::Test {
                           " && env -i HOME=" + Quote(temp.Path("home")) +
                           " XDG_DATA_HOME=" + Quote(temp.Path("home/.local/share")) +
                           " XDG_CONFIG_HOME=" + Quote(temp.Path("home/.config")) +
-                          " PATH=/usr/bin:/bin LANG=C.UTF-8 " + Quote(Bin() + "/kestrune-cli");
+                          " PATH=/usr/bin:/bin LANG=C.UTF-8 ";
+    if (Wine().on) command += WineCommand() + " ";
+    command += Quote(Bin() + "/" + CliName());
     for (const std::string& a : args) command += " " + Quote(a);
     command += " <" + Quote(temp.Path("stdin")) + " >" + Quote(temp.Path("stdout")) + " 2>" +
                Quote(temp.Path("stderr"));
@@ -175,6 +260,10 @@ class CliE2E : public ::testing::Test {
   // The player's folders and the program's folder, everything a run may touch.
   Tree World() {
     Tree home = Snapshot(temp.Path("home"));
+    if (Wine().on) {
+      for (const char* folder : {"TslGame", "Kestrune"})
+        for (auto& [k, v] : Snapshot(Local() + "/" + folder)) home["local/" + folder + "/" + k] = v;
+    }
     Tree bin = Snapshot(Bin());
     for (auto& [k, v] : bin) home["bin/" + k] = v;
     return home;
@@ -290,7 +379,7 @@ TEST_F(CliE2E, ShowListsSelectionsAndFiles) {
   EXPECT_THAT(run.out, HasSubstr("scheme     CBConfigModel      5  超级Orvane 极致画质"));
   EXPECT_THAT(run.out, HasSubstr("fxaa       CBFXAA             6  超级Orvane 极致"));
   EXPECT_THAT(run.out, HasSubstr("tree       CBTree             3  官方 中"));
-  EXPECT_THAT(run.out, HasSubstr("Game files: " + GameFolder()));
+  EXPECT_THAT(run.out, HasSubstr("Game files: " + Shown(GameFolder())));
   EXPECT_THAT(run.out, HasSubstr("GameUserSettings.ini  present"));
   EXPECT_THAT(run.out, HasSubstr("Game running: no"));
 }
@@ -434,7 +523,7 @@ TEST_F(CliE2E, ApplyNamesTheFilesItCouldNotChange) {
   EXPECT_THAT(run.out, HasSubstr("以下文件无法修改：GameUserSettings.ini（"));
   EXPECT_THAT(run.out, Not(HasSubstr("优化完成！")));
   EXPECT_THAT(run.out, HasSubstr("请问是否立即启动游戏？"));
-  EXPECT_THAT(run.err, HasSubstr("could not change " + GameFile("GameUserSettings.ini")));
+  EXPECT_THAT(run.err, HasSubstr("could not change " + Shown(GameFile("GameUserSettings.ini"))));
   EXPECT_EQ(ReadFile(GameFile("GameUserSettings.ini")), ReadFile(Fixture("GameUserSettings.ini")));
   // The other files were written.
   EXPECT_NE(ReadFile(GameFile("Engine.ini")), ReadFile(Fixture("Engine.ini")));
@@ -457,10 +546,19 @@ TEST_F(CliE2E, AnUnwritableBackupIndexStopsApply) {
 }
 
 TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
-  // A process named as the game: a copy of sleep called TslGame.exe.
+  // A process named as the game: a copy of sleep called TslGame.exe (on
+  // Wine a Windows program that sleeps, in the prefix, where Tool Help sees
+  // it).
   std::string game = temp.Path("TslGame.exe");
-  fs::copy_file("/bin/sleep", game);
-  int64_t pid = platform::SpawnDetached({game, "30"});
+  int64_t pid = 0;
+  if (Wine().on) {
+    fs::copy_file(Wine().bin + "/../test-tools/game_stand_in.exe", game);
+    pid = platform::SpawnDetached(
+        {"env", "WINEPREFIX=" + Wine().prefix, "WINEDEBUG=-all", KESTRUNE_WINE_RUN, game, "30"});
+  } else {
+    fs::copy_file("/bin/sleep", game);
+    pid = platform::SpawnDetached({game, "30"});
+  }
   ASSERT_NE(pid, 0);
   for (int i = 0; i < 100 && !platform::ProcessIsAlive(pid); ++i) {
   }

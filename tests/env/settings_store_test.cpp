@@ -2,6 +2,8 @@
 // concurrent writers.
 #include "env/settings_store.h"
 
+#include "env/registry_ini.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 

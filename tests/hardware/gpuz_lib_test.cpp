@@ -21,7 +21,8 @@ std::string FakeFolder(const std::string& variant) {
 // Calls counted inside a fake library (the same loaded copy TGPUZLib uses).
 struct FakeCounters {
   explicit FakeCounters(const std::string& variant) {
-    lib = platform::LoadLibraryFromPath(FakeFolder(variant) + "/Gauge3.so");
+    lib = platform::LoadLibraryFromPath(FakeFolder(variant) + "/" +
+                                        platform::SiblingLibraryFileName("Gauge3"));
     if (auto reset = reinterpret_cast<void (*)()>(platform::LibraryEntry(lib, "FakeGauge3_Reset")))
       reset();
   }

@@ -1,10 +1,9 @@
-// Topology records built from fake sysfs trees, and the live queries.
-#include "platform/processor_info.h"
+// Topology records built from fake sysfs trees (Linux).
+#include "platform/linux/linux_processor_info.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "support/temp_dir.h"
 
@@ -173,25 +172,6 @@ TEST(SysfsTopologyBadInputTest, GarbageInsideTheTreeIsSkipped) {
   Counts got = CountRecords(*records);
   EXPECT_EQ(got.logical, 8);
   EXPECT_EQ(got.nodes, 1);
-}
-
-TEST(ProcessorInfoLiveTest, ThisMachine) {
-  auto records = QueryLogicalProcessorInformation();
-  ASSERT_TRUE(records.has_value());
-  Counts got = CountRecords(*records);
-  unsigned online = std::thread::hardware_concurrency();
-  if (online > 0 && online <= 64) {
-    EXPECT_EQ(got.logical, static_cast<int>(online));
-  }
-  EXPECT_GE(got.nodes, 1);
-  EXPECT_GE(got.packages, 1);
-  std::optional<uint64_t> memory = TotalPhysicalMemoryBytes();
-  ASSERT_TRUE(memory.has_value());
-  EXPECT_GT(*memory, 64u << 20);
-#if defined(__x86_64__)
-  EXPECT_TRUE(HasCpuid());
-  EXPECT_GE(ExecuteCpuid(0)[0], 1u);  // highest basic leaf
-#endif
 }
 
 }  // namespace

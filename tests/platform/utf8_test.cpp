@@ -35,5 +35,15 @@ TEST(Utf8, EncodesUtf8AndUtf16) {
   EXPECT_EQ(Utf8ToUtf16("\xFF"), u"\uFFFD");
 }
 
+TEST(Utf8, DecodesUtf16) {
+  EXPECT_EQ(Utf16ToUtf8(u"a\u00E9\u5F20\u4E09\U0001F600"),
+            "a\xC3\xA9\xE5\xBC\xA0\xE4\xB8\x89\xF0\x9F\x98\x80");
+  // Lone surrogates (either half, at the end or inside) read as U+FFFD.
+  const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0xD83D};
+  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(lone, 5)), "x\xEF\xBF\xBDy\xEF\xBF\xBD\xEF\xBF\xBD");
+  const std::string chinese = "\xE5\xBC\xA0\xE4\xB8\x89";  // a user name
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(chinese)), chinese);
+}
+
 }  // namespace
 }  // namespace kestrune

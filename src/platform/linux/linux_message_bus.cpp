@@ -85,7 +85,7 @@ class LinuxBusEndpoint final : public MessageBusEndpoint {
   LinuxBusEndpoint(const LinuxBusEndpoint&) = delete;
   LinuxBusEndpoint& operator=(const LinuxBusEndpoint&) = delete;
 
-  int Descriptor() const override { return fd_; }
+  intptr_t WaitHandle() const override { return fd_; }
 
   std::optional<BusMessage> Receive() override {
     for (;;) {

@@ -57,7 +57,7 @@ std::string ExecutableFolder() {
   return ParentFolder(ExecutablePath());
 }
 
-std::string UserConfigFolder() {
+std::string UserSettingsFolder() {
   return XdgFolder("XDG_CONFIG_HOME", ".config");
 }
 

@@ -1,7 +1,7 @@
 // Processor and memory facts on Linux: <cpuid.h>, sysinfo(), and the sysfs
 // CPU/NUMA topology turned into the records the Windows topology query
 // returns (one per core, per distinct cache, per package, per NUMA node).
-#include "platform/processor_info.h"
+#include "platform/linux/linux_processor_info.h"
 
 #include <sys/sysinfo.h>
 

@@ -34,6 +34,11 @@ void* LibraryEntry(SharedLibrary* library, const char* entryName) {
   return ::dlsym(static_cast<void*>(library), entryName);
 }
 
+void* LibraryEntryByOrdinal(SharedLibrary* library, uint16_t /*ordinal*/,
+                            const char* nameWithoutOrdinals) {
+  return LibraryEntry(library, nameWithoutOrdinals);
+}
+
 std::string SiblingLibraryFileName(const std::string& baseName) {
   return baseName + ".so";
 }

@@ -1,0 +1,58 @@
+// Where files live on Windows: the known folders and the executable's own.
+#include "platform/paths.h"
+
+#include <windows.h>
+// (after windows.h)
+#include <shlobj.h>
+
+#include "platform/file_system.h"
+#include "platform/win32/win32_text.h"
+
+namespace kestrune::platform {
+namespace {
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::string result;
+  if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)) && path)
+    result = win32::Narrow(path);
+  ::CoTaskMemFree(path);
+  while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
+  return result;
+}
+
+}  // namespace
+
+std::string LocalAppDataFolder() {
+  return KnownFolder(FOLDERID_LocalAppData);
+}
+
+std::string ExecutablePath() {
+  // The module path may exceed MAX_PATH (a long-path install): grow until it fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return "";
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    if (buffer.size() >= 32768) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+  if (buffer.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    buffer = L"\\\\" + buffer.substr(8);
+  else if (buffer.rfind(L"\\\\?\\", 0) == 0)
+    buffer.erase(0, 4);
+  return win32::Narrow(buffer);
+}
+
+std::string ExecutableFolder() {
+  return ParentFolder(ExecutablePath());
+}
+
+std::string UserSettingsFolder() {
+  return KnownFolder(FOLDERID_RoamingAppData);
+}
+
+}  // namespace kestrune::platform
