@@ -1,6 +1,7 @@
 // Gauge3: the GPU information library beside the executable. Exports the
-// entries the program binds (names carry the Windows ordinals) and answers
-// from this machine's display adapters.
+// entries the program binds (by ordinal on Windows, through gauge3.def;
+// elsewhere by names that carry the ordinals) and answers from this
+// machine's display adapters.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -29,12 +30,15 @@ int32_t CopyText(const std::string& text, char16_t* buffer, int32_t capacity) {
 
 }  // namespace
 
+#ifdef _WIN32
+#define GAUGE3_EXPORT extern "C"  // the ordinals come from gauge3.def
+#else
 #define GAUGE3_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 GAUGE3_EXPORT int32_t Gauge3Ord9_GpuInit(char* buffer, int32_t size) {
   std::lock_guard<std::mutex> lock(gMutex);
-  gAdapters = gauge3::DiscoverAdapters("/sys/class/drm",
-                                       {"/usr/share/hwdata/pci.ids", "/usr/share/misc/pci.ids"});
+  gAdapters = gauge3::DiscoverSystemAdapters();
   if (buffer && size > 0) {
     const char kBanner[] = "Gauge3 2.4.0.0";
     size_t n = std::min(sizeof kBanner, static_cast<size_t>(size));

@@ -1,7 +1,6 @@
-// Adapter discovery for the GPU information library (Linux: sysfs DRM).
+// The GPU information library's portable half: adapter names from pci.ids,
+// the shader table and the record each system's discovery fills in.
 #include "gauge3_adapters.h"
-
-#include <dirent.h>
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +10,6 @@
 #include <sstream>
 
 namespace gauge3 {
-namespace {
 
 std::string ReadSmall(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -46,6 +44,8 @@ std::string ReadWhole(const std::string& path) {
   out << in.rdbuf();
   return out.str();
 }
+
+namespace {
 
 struct ShaderEntry {
   uint16_t vendor, device;
@@ -134,48 +134,15 @@ std::string AdapterName(const std::string& pciIds, uint16_t vendor, uint16_t dev
   return shortVendor + " " + model;
 }
 
-std::vector<Adapter> DiscoverAdapters(const std::string& drmRoot,
-                                      const std::vector<std::string>& pciIdsPaths) {
-  std::vector<std::pair<long, std::string>> cards;
-  if (DIR* dir = ::opendir(drmRoot.c_str())) {
-    while (dirent* e = ::readdir(dir)) {
-      std::string name = e->d_name;
-      if (name.size() <= 4 || name.compare(0, 4, "card") != 0) continue;
-      if (name.find_first_not_of("0123456789", 4) != std::string::npos) continue;  // connectors
-      cards.emplace_back(std::atol(name.c_str() + 4), name);
-    }
-    ::closedir(dir);
-  }
-  std::sort(cards.begin(), cards.end());
-
-  std::string pciIds;
-  std::vector<Adapter> adapters;
-  for (const auto& [number, card] : cards) {
-    const std::string device = drmRoot + "/" + card + "/device";
-    uint16_t vendorId = 0, deviceId = 0;
-    if (!ParseHex16(ReadSmall(device + "/vendor"), &vendorId)) continue;
-    if (!ParseHex16(ReadSmall(device + "/device"), &deviceId)) continue;
-    if (pciIds.empty()) {
-      for (const std::string& path : pciIdsPaths) {
-        pciIds = ReadWhole(path);
-        if (!pciIds.empty()) break;
-      }
-    }
-    Adapter a;
-    a.vendorId = Hex4(vendorId);
-    a.deviceId = Hex4(deviceId);
-    a.name = AdapterName(pciIds, vendorId, deviceId);
-    a.shaderCount = KnownShaderCount(vendorId, deviceId);
-    // amdgpu exposes its memory in bytes; other drivers keep it to themselves.
-    std::string vram = ReadSmall(device + "/mem_info_vram_total");
-    if (!vram.empty()) {
-      char* end = nullptr;
-      unsigned long long bytes = std::strtoull(vram.c_str(), &end, 10);
-      if (*end == '\0') a.videoMemoryMb = static_cast<int64_t>(bytes / (1024 * 1024));
-    }
-    adapters.push_back(std::move(a));
-  }
-  return adapters;
+Adapter MakeAdapter(std::string name, uint16_t vendor, uint16_t device,
+                    uint64_t dedicatedMemoryBytes) {
+  Adapter a;
+  a.name = std::move(name);
+  a.vendorId = Hex4(vendor);
+  a.deviceId = Hex4(device);
+  a.videoMemoryMb = static_cast<int64_t>(dedicatedMemoryBytes / (1024 * 1024));
+  a.shaderCount = KnownShaderCount(vendor, device);
+  return a;
 }
 
 }  // namespace gauge3

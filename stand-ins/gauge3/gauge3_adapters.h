@@ -1,6 +1,7 @@
 // The GPU information library's own view of the machine: display adapters
-// from the kernel's DRM devices, named from pci.ids, with the video memory
-// the driver exposes and a shader count from a table of known adapters.
+// (Linux: the kernel's DRM devices named from pci.ids; Windows: DXGI), with
+// the video memory the driver reports and a shader count from a table of
+// known adapters.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,15 @@ struct Adapter {
   int32_t shaderCount = 0;    // 0 when the adapter is not in the table
 };
 
-// Adapters under `drmRoot` (normally /sys/class/drm), one per cardN whose
+// This machine's adapters, in the system's order.
+std::vector<Adapter> DiscoverSystemAdapters();
+
+// The record for one adapter: ids as four upper-case hexadecimal digits, the
+// memory in MiB (rounded down), the shader count from the table.
+Adapter MakeAdapter(std::string name, uint16_t vendor, uint16_t device,
+                    uint64_t dedicatedMemoryBytes);
+
+// Linux: adapters under `drmRoot` (normally /sys/class/drm), one per cardN whose
 // device names a PCI vendor, in card order. Names come from the first
 // readable file of `pciIdsPaths`.
 std::vector<Adapter> DiscoverAdapters(const std::string& drmRoot,
@@ -29,5 +38,11 @@ std::string AdapterName(const std::string& pciIds, uint16_t vendor, uint16_t dev
 
 // Shader units of well-known adapters; 0 for anything else.
 int32_t KnownShaderCount(uint16_t vendor, uint16_t device);
+
+// Small file helpers shared by the discovery back-ends.
+std::string ReadSmall(const std::string& path);  // at most 256 bytes, trailing blanks cut
+std::string ReadWhole(const std::string& path);
+bool ParseHex16(const std::string& text, uint16_t* out);
+std::string Hex4(uint16_t value);
 
 }  // namespace gauge3

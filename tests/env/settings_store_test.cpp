@@ -13,6 +13,7 @@
 
 #include "platform/debug_log.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {

@@ -187,13 +187,15 @@ def serve_one(conn, args, context):
         conn.close()
 
 
-def make_certificate(folder):
+def make_certificate(folder, name=None):
     key = os.path.join(folder, "server.key")
     cert = os.path.join(folder, "server.pem")
+    subject, alt = "/CN=127.0.0.1", "subjectAltName=IP:127.0.0.1,DNS:localhost"
+    if name:  # a certificate for some other host than the one we answer as
+        subject, alt = "/CN=" + name, "subjectAltName=DNS:" + name
     subprocess.run(
         ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
-         "-keyout", key, "-out", cert, "-subj", "/CN=127.0.0.1",
-         "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"],
+         "-keyout", key, "-out", cert, "-subj", subject, "-addext", alt],
         check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return key, cert
 
@@ -202,11 +204,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--cert-name", help="with --tls: the only name the certificate carries")
     args = parser.parse_args()
 
     context = None
     if args.tls:
-        key, cert = make_certificate(args.dir)
+        key, cert = make_certificate(args.dir, args.cert_name)
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
 

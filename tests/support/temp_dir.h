@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -14,9 +15,21 @@ namespace kestrune::test {
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp here: a random name, made only when it is new. '/' inside,
+    // like every path the tests build.
+    std::random_device random;
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      auto candidate =
+          std::filesystem::temp_directory_path() / ("kestrune-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.generic_string();
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "kestrune-XXXXXX").string();
     char* made = ::mkdtemp(pattern.data());
     path_ = made ? made : "";
+#endif
   }
   ~TempDir() {
     std::error_code ec;
@@ -29,8 +42,12 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::string& path() const { return path_; }
-  std::string Path(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const {
+    return path_;
+  }
+  std::string Path(const std::string& name) const {
+    return path_ + "/" + name;
+  }
 
  private:
   std::string path_;

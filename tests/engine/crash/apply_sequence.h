@@ -93,4 +93,39 @@ inline std::vector<Step> UndoSteps() {
   };
 }
 
+// The writer processes' work: the whole sequence on the game folder under
+// `base`, then the durability barrier. `started` runs right before the first
+// step. Returns the report the crash tests compare: what stopped the run,
+// how many steps ran, and every write the engine swallowed, one per line.
+inline std::string RunHeavyApply(const std::string& base, bool stopOnFailure,
+                                 const std::function<void()>& started = {}) {
+  std::string report;
+  THareWareInfo hardware = HeavyHardware();
+  TPUBGLib engine(base, hardware);
+  engine.SetClock([] { return FixedMoment(); });
+  std::vector<Step> steps = PrepareSteps();
+  for (Step& s : WriterSteps(hardware)) steps.push_back(std::move(s));
+  for (Step& s : UndoSteps()) steps.push_back(std::move(s));
+  size_t done = 0;
+  if (started) started();
+  try {
+    for (const Step& step : steps) {
+      step.run(engine);
+      ++done;
+      // After an injected failure only the report matters; stopping at the
+      // step that swallowed it keeps fault runs short.
+      if (stopOnFailure && engine.SwallowedWriteCount() > 0) break;
+    }
+    if (!engine.SyncChangedFiles()) report += "sync failed\n";
+  } catch (const EIndexWriteError& e) {
+    report += std::string("stopped index ") + e.what() + "\n";
+  } catch (const EFileOpenError& e) {
+    report += std::string("stopped open ") + e.what() + "\n";
+  }
+  report += "steps " + std::to_string(done) + "\n";
+  for (const TSwallowedWrite& w : engine.SwallowedWrites())
+    report += "swallowed " + std::to_string(w.Count) + " " + w.Path + "\n";
+  return report;
+}
+
 }  // namespace kestrune::crash

@@ -85,33 +85,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  std::string report;
-  {
-    THareWareInfo hardware = crash::HeavyHardware();
-    TPUBGLib engine(base, hardware);
-    engine.SetClock([] { return crash::FixedMoment(); });
-    std::vector<crash::Step> steps = crash::PrepareSteps();
-    for (crash::Step& s : crash::WriterSteps(hardware)) steps.push_back(std::move(s));
-    for (crash::Step& s : crash::UndoSteps()) steps.push_back(std::move(s));
-    size_t done = 0;
-    try {
-      for (const crash::Step& step : steps) {
-        step.run(engine);
-        ++done;
-        // After an injected failure only the report matters; stopping at
-        // the step that swallowed it keeps fault runs short.
-        if (stopOnFailure && engine.SwallowedWriteCount() > 0) break;
-      }
-      if (!engine.SyncChangedFiles()) report += "sync failed\n";
-    } catch (const EIndexWriteError& e) {
-      report += std::string("stopped index ") + e.what() + "\n";
-    } catch (const EFileOpenError& e) {
-      report += std::string("stopped open ") + e.what() + "\n";
-    }
-    report += "steps " + std::to_string(done) + "\n";
-    for (const TSwallowedWrite& w : engine.SwallowedWrites())
-      report += "swallowed " + std::to_string(w.Count) + " " + w.Path + "\n";
-  }
+  std::string report = crash::RunHeavyApply(base, stopOnFailure);
   gRecorder = nullptr;
   if (mode == "record" && !log.Save(argv[3], base)) return 3;
   // One write, after all the engine's work: fault injection counts calls

@@ -93,7 +93,7 @@ Tree Snapshot(const std::string& base) {
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(base, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
-    std::string rel = Relative(it->path().string(), base);
+    std::string rel = Relative(it->path().generic_string(), base);
     if (it->is_directory()) {
       tree.entries[rel] = std::string(kFolderMark);
     } else if (IsTemporaryName(rel)) {
