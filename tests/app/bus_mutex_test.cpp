@@ -14,6 +14,7 @@
 
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
+#include "support/test_env.h"
 
 extern char** environ;
 
@@ -90,13 +91,13 @@ TEST(MessageBus, ScopeFollowsTheHomeFolder) {
   std::string name = UniqueName("Orvane");
   const char* oldHome = std::getenv("HOME");
   std::string saved = oldHome ? oldHome : "";
-  ::setenv("HOME", "/tmp/kestrune-profile-a", 1);
+  kestrune::test::SetEnv("HOME", "/tmp/kestrune-profile-a");
   auto endpoint = BindWindowEndpoint(WindowKey::kClass, name);
   ASSERT_TRUE(endpoint);
   EXPECT_TRUE(WindowExists(WindowKey::kClass, name));
-  ::setenv("HOME", "/tmp/kestrune-profile-b", 1);
+  kestrune::test::SetEnv("HOME", "/tmp/kestrune-profile-b");
   EXPECT_FALSE(WindowExists(WindowKey::kClass, name));
-  ::setenv("HOME", saved.c_str(), 1);
+  kestrune::test::SetEnv("HOME", saved.c_str());
 }
 
 TEST(MessageBus, PostsAcrossProcesses) {

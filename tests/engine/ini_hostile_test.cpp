@@ -3,20 +3,27 @@
 // edit must succeed or fail cleanly, keep every byte it does not own, and
 // read back what it wrote.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
+#include "platform/process.h"
 #include "support/temp_dir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 extern char** environ;
+#endif
 
 namespace kestrune::ini {
 namespace {
@@ -205,14 +212,25 @@ TEST(HostileWholeFileTest, RefusesUnsafeLinesAndKeepsTheFile) {
 // files of live writers and anything not named like ours.
 TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
   test::TempDir dir;
+#ifdef _WIN32
+  // A process that has ended, and this test's own (alive) one.
+  int64_t dead = platform::SpawnDetached({"cmd.exe", "/c", "exit"});
+  ASSERT_NE(dead, 0);
+  for (int i = 0; i < 500 && platform::ProcessIsAlive(dead); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_FALSE(platform::ProcessIsAlive(dead));
+  const int64_t live = ::GetCurrentProcessId();
+#else
   pid_t dead = 0;
   char arg0[] = "true";
   char* argv[] = {arg0, nullptr};
   ASSERT_EQ(::posix_spawnp(&dead, "true", nullptr, nullptr, argv, environ), 0);
   int status = 0;
   ASSERT_EQ(::waitpid(dead, &status, 0), dead);
+  const int64_t live = ::getppid();
+#endif
   const std::string deadTemp = ".Engine.ini.kst" + std::to_string(dead) + "-7.tmp";
-  const std::string liveTemp = ".Engine.ini.kst" + std::to_string(::getppid()) + "-7.tmp";
+  const std::string liveTemp = ".Engine.ini.kst" + std::to_string(live) + "-7.tmp";
   const std::string other[] = {".Engine.ini.kstabc-1.tmp", "Engine.ini.kst1-1.tmp.ini",
                                ".notes.kst" + std::to_string(dead) + "-x.tmp"};
   for (const std::string& name : {deadTemp, liveTemp}) test::WriteFile(dir.Path(name), "half");

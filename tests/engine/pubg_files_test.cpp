@@ -206,7 +206,7 @@ TEST_F(EngineTest, ClearRemovesIniFilesOnly) {
 
   lib.ClearGameConfig(folder);
   std::vector<std::string> left;
-  for (const auto& e : fs::directory_iterator(folder)) left.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(folder)) left.push_back(e.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left,
             (std::vector<std::string>{"folder.ini", "ini", "locked.ini", "notes.txt", "sub"}));

@@ -11,6 +11,7 @@
 #include "env/settings_store.h"
 #include "platform/message_bus.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune::enhance {
 namespace {
@@ -21,11 +22,11 @@ class OrvaneFrameTest : public ::testing::Test {
     SetConfigFilePathForTesting(dir_.Path("Config.dat"));
     const char* home = std::getenv("HOME");
     savedHome_ = home ? home : "";
-    ::setenv("HOME", dir_.path().c_str(), 1);
+    kestrune::test::SetEnv("HOME", dir_.path().c_str());
   }
   void TearDown() override {
     SetConfigFilePathForTesting("");
-    ::setenv("HOME", savedHome_.c_str(), 1);
+    kestrune::test::SetEnv("HOME", savedHome_.c_str());
   }
   TOrvaneFrame MakeFrame() {
     TOrvaneFrame::Hooks hooks;

@@ -11,6 +11,7 @@
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune::enhance {
 namespace {
@@ -29,9 +30,9 @@ class WatchTest : public ::testing::Test {
   void SetUp() override {
     const char* home = std::getenv("HOME");
     savedHome_ = home ? home : "";
-    ::setenv("HOME", profile_.path().c_str(), 1);
+    kestrune::test::SetEnv("HOME", profile_.path().c_str());
   }
-  void TearDown() override { ::setenv("HOME", savedHome_.c_str(), 1); }
+  void TearDown() override { kestrune::test::SetEnv("HOME", savedHome_.c_str()); }
 
   TRendererWatch MakeWatch() {
     TRendererWatch::Hooks hooks;

@@ -16,6 +16,7 @@
 
 #include "platform/process.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -51,13 +52,13 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-    setenv(name, value.c_str(), 1);
+    kestrune::test::SetEnv(name, value.c_str());
   }
   ~ScopedEnv() {
     if (had_)
-      setenv(name_, old_.c_str(), 1);
+      kestrune::test::SetEnv(name_, old_.c_str());
     else
-      unsetenv(name_);
+      kestrune::test::UnsetEnv(name_);
   }
 
  private:

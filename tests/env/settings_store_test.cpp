@@ -15,6 +15,7 @@
 
 #include "platform/debug_log.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -225,14 +226,14 @@ class RegistryTest : public ::testing::Test {
     const char* old = std::getenv("XDG_CONFIG_HOME");
     hadOld_ = old != nullptr;
     if (old) old_ = old;
-    setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+    kestrune::test::SetEnv("XDG_CONFIG_HOME", dir_.path().c_str());
     SetDebugLogSink([this](std::string_view) { ++debugLines_; });
   }
   void TearDown() override {
     if (hadOld_)
-      setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+      kestrune::test::SetEnv("XDG_CONFIG_HOME", old_.c_str());
     else
-      unsetenv("XDG_CONFIG_HOME");
+      kestrune::test::UnsetEnv("XDG_CONFIG_HOME");
     SetDebugLogSink(nullptr);
   }
   std::string RegistryFile() const { return dir_.Path("KestruneTools/registry.ini"); }

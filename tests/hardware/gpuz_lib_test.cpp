@@ -10,6 +10,7 @@
 #include "platform/debug_log.h"
 #include "platform/shared_library.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -42,9 +43,11 @@ class GpuTest : public ::testing::Test {
   }
   void TearDown() override {
     SetDebugLogSink(nullptr);
-    unsetenv("KESTRUNE_FAKE_GAUGE3");
+    kestrune::test::UnsetEnv("KESTRUNE_FAKE_GAUGE3");
   }
-  static void Script(const std::string& text) { setenv("KESTRUNE_FAKE_GAUGE3", text.c_str(), 1); }
+  static void Script(const std::string& text) {
+    kestrune::test::SetEnv("KESTRUNE_FAKE_GAUGE3", text.c_str());
+  }
   std::string log_;
 };
 

@@ -14,6 +14,7 @@
 #include "env/settings_store.h"
 #include "platform/debug_log.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -52,15 +53,15 @@ class DetectHardwareTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetConfigFilePathForTesting(dir_.Path("Config.dat"));
-    setenv("XDG_CONFIG_HOME", dir_.Path("config").c_str(), 1);
-    setenv("KESTRUNE_FAKE_GAUGE3", "Intel UHD 630|8086|192|1024;GeForce GTX 1060|10DE|1280|6144",
-           1);
+    kestrune::test::SetEnv("XDG_CONFIG_HOME", dir_.Path("config").c_str());
+    kestrune::test::SetEnv("KESTRUNE_FAKE_GAUGE3",
+                           "Intel UHD 630|8086|192|1024;GeForce GTX 1060|10DE|1280|6144");
     SetDebugLogSink([](std::string_view) {});
   }
   void TearDown() override {
     SetConfigFilePathForTesting("");
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("KESTRUNE_FAKE_GAUGE3");
+    kestrune::test::UnsetEnv("XDG_CONFIG_HOME");
+    kestrune::test::UnsetEnv("KESTRUNE_FAKE_GAUGE3");
     SetDebugLogSink(nullptr);
   }
   TempDir dir_;

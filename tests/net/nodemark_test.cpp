@@ -10,6 +10,7 @@
 
 #include "sha256.h"  // stand-ins/nodemark
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -76,13 +77,13 @@ class NodemarkAutoRunTest : public testing::Test {
     const char* old = std::getenv("XDG_CONFIG_HOME");
     saved_ = old ? old : "";
     hadValue_ = old != nullptr;
-    ::setenv("XDG_CONFIG_HOME", home_.path().c_str(), 1);
+    kestrune::test::SetEnv("XDG_CONFIG_HOME", home_.path().c_str());
   }
   void TearDown() override {
     if (hadValue_) {
-      ::setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
+      kestrune::test::SetEnv("XDG_CONFIG_HOME", saved_.c_str());
     } else {
-      ::unsetenv("XDG_CONFIG_HOME");
+      kestrune::test::UnsetEnv("XDG_CONFIG_HOME");
     }
     SetNodemarkPathForTesting("");
   }

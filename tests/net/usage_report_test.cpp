@@ -14,6 +14,7 @@
 #include "net/net_cli.h"
 #include "net/net_hosts.h"
 #include "support/http_test_server.h"
+#include "support/test_env.h"
 
 namespace kestrune {
 namespace {
@@ -32,7 +33,7 @@ class UsageReportTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_->ok());
     // The registry stand-in lives under the config home: keep it ours.
-    ::setenv("XDG_CONFIG_HOME", home_.path().c_str(), 1);
+    kestrune::test::SetEnv("XDG_CONFIG_HOME", home_.path().c_str());
     WriteConfigFile("");
   }
   void TearDown() override {
