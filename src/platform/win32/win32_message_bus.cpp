@@ -1,10 +1,10 @@
 // The message bus on Windows is the window system itself: an endpoint is a
 // hidden top-level window of the given class (or with the given text), so
 // FindWindowW finds it and PostMessageW reaches it, from our programs and
-// from the maker's alike. Each endpoint runs its window on a thread of its
-// own, which queues the application messages it receives (WM_USER up to the
-// registered range) and signals an event, so a caller can wait or poll from
-// any thread without pumping messages itself.
+// from the maker's alike (a message-only window where no display exists). Each endpoint runs its
+// window on a thread of its own, which queues the application messages it receives (WM_USER up to
+// the registered range) and signals an event, so a caller can wait or poll from any thread without
+// pumping messages itself.
 #include "platform/message_bus.h"
 
 #include <condition_variable>
@@ -29,10 +29,14 @@ bool Relayed(UINT message) {
   return message >= WM_USER && message < 0xC000 && message != kCloseEndpoint;
 }
 
+// A top-level window first (the maker's programs, a desktop session), then a
+// message-only one (an endpoint made where no display exists).
 HWND FindEndpointWindow(WindowKey key, std::string_view name) {
   std::wstring wide = Wide(name);
-  return key == WindowKey::kClass ? ::FindWindowW(wide.c_str(), nullptr)
-                                  : ::FindWindowW(nullptr, wide.c_str());
+  const wchar_t* className = key == WindowKey::kClass ? wide.c_str() : nullptr;
+  const wchar_t* text = key == WindowKey::kText ? wide.c_str() : nullptr;
+  if (HWND window = ::FindWindowW(className, text)) return window;
+  return ::FindWindowExW(HWND_MESSAGE, nullptr, className, text);
 }
 
 class Win32BusEndpoint final : public MessageBusEndpoint {
@@ -116,9 +120,15 @@ class Win32BusEndpoint final : public MessageBusEndpoint {
       DebugLogF("message bus: cannot register the window class: %s",
                 win32::ErrorText(::GetLastError()).c_str());
     }
-    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(),
-                                    key == WindowKey::kText ? name.c_str() : L"", WS_POPUP, 0, 0, 0,
-                                    0, nullptr, nullptr, instance, nullptr);
+    // A hidden top-level window, which FindWindowW finds from any program;
+    // where the system has no display for it (a service, Wine without a
+    // display) a message-only window, which the bus's own lookup finds too.
+    const wchar_t* text = key == WindowKey::kText ? name.c_str() : L"";
+    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), text, WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, instance, nullptr);
+    if (!window)
+      window = ::CreateWindowExW(0, className.c_str(), text, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 instance, nullptr);
     if (window) ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     {
       std::lock_guard<std::mutex> lock(mutex_);
