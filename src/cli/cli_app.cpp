@@ -349,6 +349,10 @@ int CmdSet(Session& session, const Options& options) {
       page.SetEditText(static_cast<EditId>(target.id), value);
     }
   }
+  if (!page.LoadError().empty()) {
+    Error(page.LoadError());
+    return kExitFailed;
+  }
   page.SaveSettings();
   std::printf("Saved to %s\n", ConfigFilePath().c_str());
   PrintSelections(page);
