@@ -13,8 +13,11 @@ int RunUpdateCheck() {
   CliUpdateCheck check = CheckForUpdateNow();
   std::fputs(check.Describe().c_str(), stdout);
   if (!check.outcome.fetched) {
-    std::fprintf(stderr, "kestrune-cli: error: the update manifest could not be fetched from %s\n",
-                 check.manifestUrl.c_str());
+    const bool timedOut = check.outcome.error.find("timed out") != std::string::npos;
+    std::fprintf(stderr,
+                 "kestrune-cli: error: the update manifest could not be fetched from %s%s: %s\n",
+                 EscapeControls(check.manifestUrl).c_str(), timedOut ? " (timed out)" : "",
+                 EscapeControls(check.outcome.error).c_str());
     return kExitFailed;
   }
   return kExitOk;
