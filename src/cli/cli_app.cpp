@@ -13,6 +13,7 @@
 #include "cli/cli_net.h"
 #include "engine/pubg_lib.h"
 #include "env/settings_store.h"
+#include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
@@ -58,7 +59,8 @@ commands:
                          send at start-up (nothing is sent)
   help                   this text
 
-options: --verbose (-v) shows the diagnostic lines on stderr.
+options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
+prints the version.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
 4 applied but some files could not be changed, 5 confirmation declined.
@@ -143,6 +145,7 @@ struct Options {
   bool start = false;
   bool yes = false;
   bool help = false;
+  bool version = false;
   bool verbose = false;
   std::vector<std::string> words;
 };
@@ -163,6 +166,8 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.help = true;
     else if (a == "--verbose" || a == "-v")
       out.verbose = true;
+    else if (a == "--version" || a == "-V")
+      out.version = true;
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -478,6 +483,16 @@ int RunCli(const std::vector<std::string>& args) {
   if (!options.verbose) SetDebugLogSink([](std::string_view) {});
   if (command == "help" || options.help) {
     std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (options.version) {
+    // The version resource this executable carries, as the update check reads it.
+    std::string version = GetOwnVersion();
+    if (version.empty()) {
+      Error("this executable carries no version resource");
+      return kExitFailed;
+    }
+    std::printf("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
   const bool takesWords = command == "set" || command == "restore";
