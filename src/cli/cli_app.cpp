@@ -13,6 +13,7 @@
 #include "cli/cli_net.h"
 #include "engine/pubg_lib.h"
 #include "env/settings_store.h"
+#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
@@ -480,7 +481,14 @@ int RunCli(const std::vector<std::string>& args) {
   Options options;
   if (!ParseOptions(args, from, options)) return kExitUsage;
   // The engine's diagnostic lines are for developers: shown with --verbose.
-  if (!options.verbose) SetDebugLogSink([](std::string_view) {});
+  if (!options.verbose) {
+    SetDebugLogSink([](std::string_view) {});
+  } else {
+    // Debug lines quote what servers sent (addresses, headers): escaped.
+    SetDebugLogSink([](std::string_view line) {
+      std::fprintf(stderr, "[kestrune] %s\n", EscapeControls(line).c_str());
+    });
+  }
   if (command == "help" || options.help) {
     std::fputs(kUsage, stdout);
     return kExitOk;

@@ -75,7 +75,8 @@ void TOptiFrame::LoadSettings() {
   if (!loadError_.empty()) {
     DebugLogF("settings not loaded: %s", loadError_.c_str());
     loadError_ = "The settings in Config.dat could not be read (" + loadError_ +
-                 "); nothing was saved and the game files were not changed.";
+                 "); nothing was saved and the game files were not changed. Try again once "
+                 "the file can be read.";
   }
   // A page that never had a scheme starts on the automatic one.
   if (ItemIndex(ListId::ConfigModel) == 0) {

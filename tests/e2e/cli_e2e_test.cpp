@@ -579,12 +579,22 @@ TEST_F(CliE2E, UpdateCheckShowsServerTextEscapedAndFailsOnABadRedirect) {
   EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
   EXPECT_THAT(run.out, HasSubstr("manifest version: \\x1b]0;owned\\x07\\x1b[2J9.0.0.0\n"));
 
-  for (const char* location : {"file:///etc/passwd", "ftp://127.0.0.1/sa.cab"}) {
-    WriteFile(server.Folder().Path("sa.cab.location"), location);
-    run = Run({"update-check"});
-    EXPECT_EQ(run.status, 1) << location;
-    EXPECT_THAT(run.out, HasSubstr("fetched: no (not an http or https address: ")) << location;
-    EXPECT_THAT(run.err, HasSubstr(location));
+  struct {
+    std::string location, shown;
+  } redirects[] = {
+      {"file:///etc/passwd", "file:///etc/passwd"},
+      {"ftp://127.0.0.1/sa.cab", "ftp://127.0.0.1/sa.cab"},
+      {"ftp://\x1b]0;owned\x07/", "ftp://\\x1b]0;owned\\x07/"},
+  };
+  for (const auto& r : redirects) {
+    WriteFile(server.Folder().Path("sa.cab.location"), r.location);
+    run = Run({"update-check", "--verbose"});  // debug lines quote the address too
+    EXPECT_EQ(run.status, 1) << r.shown;
+    EXPECT_THAT(run.out, HasSubstr("fetched: no (not an http or https address: " + r.shown))
+        << run.out;
+    EXPECT_THAT(run.err, HasSubstr(r.shown));
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << r.shown;
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << r.shown;
   }
 }
 
