@@ -29,7 +29,8 @@ function(kestrune_version_resource target)
     endif()
   endif()
   string(TOLOWER "${ARG_TYPE}" type)
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_resource.cpp)
+  get_target_property(bindir ${target} BINARY_DIR)
+  set(out ${bindir}/${target}_version_resource.cpp)
   add_custom_command(
     OUTPUT ${out}
     COMMAND kestrune_version_gen ${out} ${ARG_VERSION} ${type}
