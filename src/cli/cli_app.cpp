@@ -14,6 +14,8 @@
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
 #include "env/settings_store.h"
+#include "net/net_cli.h"
+#include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
@@ -60,7 +62,8 @@ commands:
                          send at start-up (nothing is sent)
   help                   this text
 
-options: --verbose (-v) shows the diagnostic lines on stderr.
+options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
+prints the version.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
 4 applied but some files could not be changed, 5 confirmation declined.
@@ -144,6 +147,7 @@ struct Options {
   bool start = false;
   bool yes = false;
   bool help = false;
+  bool version = false;
   bool verbose = false;
   std::vector<std::string> words;
 };
@@ -164,6 +168,8 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.help = true;
     else if (a == "--verbose" || a == "-v")
       out.verbose = true;
+    else if (a == "--version" || a == "-V")
+      out.version = true;
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -349,6 +355,10 @@ int CmdSet(Session& session, const Options& options) {
       page.SetEditText(static_cast<EditId>(target.id), value);
     }
   }
+  if (!page.LoadError().empty()) {
+    Error(page.LoadError());
+    return kExitFailed;
+  }
   page.SaveSettings();
   Print("Saved to %s\n", ConfigFilePath().c_str());
   PrintSelections(page);
@@ -471,9 +481,26 @@ int RunCli(const std::vector<std::string>& args) {
   Options options;
   if (!ParseOptions(args, from, options)) return kExitUsage;
   // The engine's diagnostic lines are for developers: shown with --verbose.
-  if (!options.verbose) SetDebugLogSink([](std::string_view) {});
+  if (!options.verbose) {
+    SetDebugLogSink([](std::string_view) {});
+  } else {
+    // Debug lines quote what servers sent (addresses, headers): escaped.
+    SetDebugLogSink([](std::string_view line) {
+      std::fprintf(stderr, "[kestrune] %s\n", EscapeControls(line).c_str());
+    });
+  }
   if (command == "help" || options.help) {
     PrintText(kUsage);
+    return kExitOk;
+  }
+  if (options.version) {
+    // The version resource this executable carries, as the update check reads it.
+    std::string version = GetOwnVersion();
+    if (version.empty()) {
+      Error("this executable carries no version resource");
+      return kExitFailed;
+    }
+    std::printf("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
   const bool takesWords = command == "set" || command == "restore";

@@ -14,8 +14,10 @@ int RunUpdateCheck() {
   CliUpdateCheck check = CheckForUpdateNow();
   PrintText(check.Describe());
   if (!check.outcome.fetched) {
-    PrintError("kestrune-cli: error: the update manifest could not be fetched from %s\n",
-               check.manifestUrl.c_str());
+    const bool timedOut = check.outcome.error.find("timed out") != std::string::npos;
+    PrintError("kestrune-cli: error: the update manifest could not be fetched from %s%s: %s\n",
+               EscapeControls(check.manifestUrl).c_str(), timedOut ? " (timed out)" : "",
+               EscapeControls(check.outcome.error).c_str());
     return kExitFailed;
   }
   return kExitOk;

@@ -9,6 +9,43 @@
 
 namespace kestrune {
 
+namespace {
+
+// libpng allocates a chunk's claimed length before it reads the data, and
+// 1.6 holds only compressed chunks to its allocation limit: a 251-byte file
+// whose text chunk claims 0x6f6f6f6f bytes asked for 1.8 GB. The whole file
+// is in memory, so no chunk may claim more bytes than remain after it.
+std::string CheckChunkLengths(std::span<const uint8_t> data) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (data.size() < sizeof kSignature || std::memcmp(data.data(), kSignature, 8) != 0) {
+    return {};  // libpng names what is wrong with the signature
+  }
+  size_t at = sizeof kSignature;
+  while (data.size() - at >= 8) {
+    const uint8_t* h = data.data() + at;
+    const uint32_t length =
+        (uint32_t{h[0]} << 24) | (uint32_t{h[1]} << 16) | (uint32_t{h[2]} << 8) | uint32_t{h[3]};
+    const uint64_t remain = data.size() - at - 8;  // after length and type
+    if (uint64_t{length} + 4 > remain) {           // data and CRC
+      char type[5] = {};
+      for (int i = 0; i < 4; ++i) {
+        const uint8_t c = h[4 + i];
+        type[i] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? static_cast<char>(c) : '?';
+      }
+      char text[128];
+      std::snprintf(text, sizeof text,
+                    "PNG chunk %s at offset %zu claims %u bytes, only %llu remain", type, at,
+                    length, static_cast<unsigned long long>(remain < 4 ? 0 : remain - 4));
+      return text;
+    }
+    at += 12 + size_t{length};
+    if (std::memcmp(h + 4, "IEND", 4) == 0) break;
+  }
+  return {};
+}
+
+}  // namespace
+
 Image::Image(int width, int height)
     : width_(width < 0 ? 0 : width),
       height_(height < 0 ? 0 : height),
@@ -30,6 +67,8 @@ PngDecodeResult DecodePng(std::span<const uint8_t> data) {
     result.error = "PNG data is empty";
     return result;
   }
+  result.error = CheckChunkLengths(data);
+  if (!result.error.empty()) return result;
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;

@@ -37,24 +37,42 @@ std::string LockTarget(const std::string& path) {
   return folder.empty() ? "." : folder;
 }
 
-// Reads section/key from an INI file with the store's failure rules: a
-// missing file is simply empty; anything else unreadable costs one debug line.
-std::optional<std::string> ReadKey(const std::string& path, const char* section,
-                                   const std::string& key) {
+// Reads section/key from an INI file. A missing file or key is kAbsent; a
+// file that is there but cannot be read is kUnreadable, with the reason.
+ConfigRead ReadKeyChecked(const std::string& path, const char* section, const std::string& key) {
+  ConfigRead read;
   std::optional<uint64_t> size = platform::FileSize(path);
   if (size && *size > kMaxSettingsFileBytes) {
-    DebugLogF("settings: %s is %llu bytes, too large to be a settings file; '%s' takes its default",
-              path.c_str(), static_cast<unsigned long long>(*size), key.c_str());
-    return std::nullopt;
+    read.status = ConfigReadStatus::kUnreadable;
+    read.error = path + " is " + std::to_string(*size) + " bytes, too large to be a settings file";
+    return read;
   }
   platform::ReadResult file = platform::ReadWholeFile(path);
-  if (file.status == platform::ReadStatus::kNotFound) return std::nullopt;
+  if (file.status == platform::ReadStatus::kNotFound) return read;
   if (file.status != platform::ReadStatus::kOk) {
-    DebugLogF("settings: cannot read %s (%s); '%s' takes its default", path.c_str(),
-              file.error.c_str(), key.c_str());
-    return std::nullopt;
+    read.status = ConfigReadStatus::kUnreadable;
+    read.error =
+        "cannot read " + path + ": " +
+        (file.status == platform::ReadStatus::kIsDirectory ? "it is a folder" : file.error);
+    return read;
   }
-  return ini::ReadValue(file.data, section, key);
+  std::optional<std::string> value = ini::ReadValue(file.data, section, key);
+  if (!value) return read;
+  read.status = ConfigReadStatus::kOk;
+  read.value = std::move(*value);
+  return read;
+}
+
+// The same with the store's failure rules: a missing file is simply empty;
+// anything else unreadable costs one debug line.
+std::optional<std::string> ReadKey(const std::string& path, const char* section,
+                                   const std::string& key) {
+  ConfigRead read = ReadKeyChecked(path, section, key);
+  if (read.status == ConfigReadStatus::kUnreadable) {
+    DebugLogF("settings: %s; '%s' takes its default", read.error.c_str(), key.c_str());
+  }
+  if (read.status != ConfigReadStatus::kOk) return std::nullopt;
+  return std::move(read.value);
 }
 
 bool WriteKey(const std::string& path, const char* section, const std::string& key,
@@ -128,6 +146,12 @@ void SetConfigFilePathForTesting(const std::string& path) {
 std::string ReadConfig(const std::string& key) {
   std::optional<std::string> value = ReadKey(ConfigFilePath(), kConfigSection, key);
   return value ? LimitValue(std::move(*value)) : std::string();
+}
+
+ConfigRead ReadConfigChecked(const std::string& key) {
+  ConfigRead read = ReadKeyChecked(ConfigFilePath(), kConfigSection, key);
+  if (read.status == ConfigReadStatus::kOk) read.value = LimitValue(std::move(read.value));
+  return read;
 }
 
 void WriteConfig(const std::string& key, const std::string& value) {

@@ -23,6 +23,18 @@ inline constexpr const char* kConfigSection = "general";
 // A value is read back up to 2047 bytes, blanks around it removed.
 std::string ReadConfig(const std::string& key);
 
+// ReadConfig that tells a missing file or key (the caller's default applies)
+// from a Config.dat that exists but could not be read (a denied or failed
+// open or read, a folder in its place, a file too large to be ours): a caller
+// that saves its settings back must not save defaults over values it never saw.
+enum class ConfigReadStatus { kOk, kAbsent, kUnreadable };
+struct ConfigRead {
+  ConfigReadStatus status = ConfigReadStatus::kAbsent;
+  std::string value;  // kOk: the value, as ReadConfig returns it
+  std::string error;  // kUnreadable: the file and the reason
+};
+ConfigRead ReadConfigChecked(const std::string& key);
+
 // Writes general/key = value to Config.dat; failures are absorbed (one debug line).
 void WriteConfig(const std::string& key, const std::string& value);
 

@@ -120,11 +120,13 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
   body_.clear();
   gotResponse_ = false;
   capExceeded_ = false;
+  LastError.clear();
   const char* verb = body.empty() ? "GET" : "POST";
 
   std::optional<CrackedUrl> cracked = CrackUrl(url);
   if (!cracked) {
     DebugLogF("Not an http or https address, nothing sent: %.200s", url.c_str());
+    LastError = "not an http or https address: " + url.substr(0, 200);
     return false;
   }
   recentHost_ = cracked->host;
@@ -139,6 +141,7 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
   request.connectTimeoutMs = ConnectTimeout;
   request.sendTimeoutMs = SendTimeout;
   request.receiveTimeoutMs = ReceiveTimeout;
+  request.totalTimeoutMs = TotalTimeout;
   request.trustedCaFile = TrustedCaFile;
   request.body = body;
 
@@ -161,7 +164,10 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
                   : "Content-Type: application/x-www-form-urlencoded");
   }
 
-  if (Cancelled || aborted_) return false;
+  if (Cancelled || aborted_) {
+    LastError = "cancelled";
+    return false;
+  }
   HttpClientEvents events(*this);
   HttpExchangeResult result = PerformHttpExchange(request, events);
   bool ok = result.ok && !Cancelled && !aborted_;
@@ -178,6 +184,10 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
   }
   if (capExceeded_) body_.clear();
   if (!ok) {
+    LastError = capExceeded_            ? "the response passes the size limit"
+                : Cancelled || aborted_ ? "cancelled"
+                : !result.error.empty() ? result.error
+                                        : "failed";
     DebugLogF("Error %d has occurred. (%s: %s)", result.errorCode, url.c_str(),
               result.error.empty() ? "failed" : result.error.c_str());
   }
@@ -187,6 +197,7 @@ bool TWinHTTPLib::SendRequest(const std::string& url, std::string_view body, boo
 bool TWinHTTPLib::Request(const std::string& url, const std::string& data) {
   try {
     bool first = SendRequest(url, data);
+    const std::string firstError = LastError;
     bool capped = capExceeded_;
     std::string current = url;
     int hops = 0;
@@ -196,6 +207,7 @@ bool TWinHTTPLib::Request(const std::string& url, const std::string& data) {
       if (++hops > kMaxRedirectHops) {
         DebugLogF("More than %d redirects from %.200s; request failed.", kMaxRedirectHops,
                   url.c_str());
+        LastError = "more than " + std::to_string(kMaxRedirectHops) + " redirects";
         body_.clear();
         return false;
       }
@@ -205,9 +217,11 @@ bool TWinHTTPLib::Request(const std::string& url, const std::string& data) {
       if (!ok) break;
       current = next;
     }
+    if (!first && LastError.empty()) LastError = firstError;
     return first && !capped;
   } catch (...) {
     DebugLog("Request failed with an exception.");
+    LastError = "failed with an exception";
     return false;
   }
 }

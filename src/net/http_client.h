@@ -50,6 +50,9 @@ class TWinHTTPLib {
   uint32_t ReceiveTimeout = 30000;  // ms, each applied when non-zero
   uint32_t ConnectTimeout = 30000;
   uint32_t SendTimeout = 30000;
+  // The whole of one exchange, from connecting to its last byte, whatever the
+  // idle gaps (ms; 0: the transport's default of 60 s).
+  uint32_t TotalTimeout = 60000;
   bool FollowLocation = true;
   std::string Authorization;
   std::string SetCookie;  // the first Set-Cookie of the response
@@ -61,6 +64,11 @@ class TWinHTTPLib {
   HttpCookieEvent OnCookie;
   // Extra trust anchor (PEM file) besides the system store; empty for none.
   std::string TrustedCaFile;
+  // Why the latest Request or SendRequest failed, including a Location hop
+  // that failed after a good first exchange (an address that is not http or
+  // https, a refused certificate, a timeout); empty when every exchange of it
+  // succeeded. May hold text from the server: escape it before showing it.
+  std::string LastError;
 
   // GET when `data` is empty, otherwise POST with the form content type; then
   // follows Location hops with GETs. True when the first exchange succeeded

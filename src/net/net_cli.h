@@ -3,16 +3,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "net/update_check.h"
 
 namespace kestrune {
 
+// Server text made safe for a terminal: control characters (C0, DEL, and the
+// C1 range whether UTF-8 encoded or raw) and bytes that are not UTF-8 become
+// \xNN or \u00NN, a backslash becomes \\; other text, Chinese included, stays.
+std::string EscapeControls(std::string_view text);
+
 struct CliUpdateCheck {
   std::string manifestUrl;
   UpdateCheckOutcome outcome;
-  // Printable lines: manifest address, versions, newer or not, and the
-  // address the program would open. Never opens anything.
+  // Printable lines: manifest address, fetched or why not, versions, newer
+  // or not, and the address the program would open. Never opens anything.
+  // Everything the server sent is escaped.
   std::string Describe() const;
 };
 

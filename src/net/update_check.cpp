@@ -70,9 +70,13 @@ UpdateCheckOutcome RunUpdateCheck(const std::string& manifestUrl, const std::str
   std::string manifest;
   TWinHTTPLib ownClient;
   TWinHTTPLib& http = client ? *client : ownClient;
-  if (http.Request(manifestUrl)) {
+  // A redirect the client would not or could not follow (file://, ftp://, a
+  // refused certificate) leaves nothing fetched, however good the first answer.
+  if (http.Request(manifestUrl) && http.LastError.empty()) {
     outcome.fetched = true;
     manifest = http.GetBodyText();
+  } else {
+    outcome.error = http.LastError.empty() ? "failed" : http.LastError;
   }
   UpdateManifest parsed = ParseUpdateManifest(manifest);
   outcome.manifestVersion = parsed.version;

@@ -43,7 +43,8 @@ bool IsNewerVersion(const std::string& local, const std::string& remote);
 std::string SafeDownloadAddress(std::string_view url);
 
 struct UpdateCheckOutcome {
-  bool fetched = false;         // the manifest request succeeded
+  bool fetched = false;         // the manifest request and every redirect hop succeeded
+  std::string error;            // why not, when !fetched (may hold server text)
   std::string manifestVersion;  // the version tag's text
   std::string ownVersion;
   bool newer = false;

@@ -105,6 +105,12 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowGameRunningNotice([this] { game_.TerminateGameProcesses(); });
     return result;
   }
+  if (!loadError_.empty()) {  // saving would write defaults over unread settings
+    result.status = ApplyStatus::Failed;
+    result.error = loadError_;
+    dialogs_.ShowErrorBox(result.error);
+    return result;
+  }
   SaveSettings();
   engine_->ResetSwallowedWrites();
   try {

@@ -108,7 +108,12 @@ class TOptiFrame {
   void InitControls();
   void ShowHardwareInfo();
   void LoadSettings();
+  // Does nothing when the last LoadSettings found Config.dat unreadable.
   void SaveSettings();
+  // Why the last LoadSettings could not read Config.dat (the file is there
+  // but a read failed); empty when every value was read or was absent. Apply
+  // and any save stop while it is set.
+  const std::string& LoadError() const { return loadError_; }
   void CBConfigModelChange();
   void BtnAutoConfigClick();
 
@@ -133,6 +138,7 @@ class TOptiFrame {
   std::unique_ptr<TPUBGLib> engine_;
   EngineObserver observer_;
   bool durable_ = true;
+  std::string loadError_;
 
   std::array<TComboModel, kListCount> lists_;
   std::array<std::string, kEditCount> edits_;

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "platform/debug_log.h"
+
 namespace kestrune::opti {
 namespace {
 
@@ -52,15 +54,29 @@ void TOptiFrame::ShowHardwareInfo() {
 }
 
 void TOptiFrame::LoadSettings() {
-  for (const ListDesc& desc : Lists())
-    SetItemIndex(desc.id, ParseIntDef(settings_.Read(std::string(desc.key)), 0));
+  // A key that is missing takes its default; a Config.dat that is there but
+  // could not be read also shows defaults, and is remembered so that no save
+  // writes those defaults over the player's settings.
+  loadError_.clear();
+  auto read = [this](std::string_view key) {
+    SettingRead r = settings_.ReadChecked(std::string(key));
+    if (!r.error.empty() && loadError_.empty()) loadError_ = r.error;
+    return r.value;
+  };
+  for (const ListDesc& desc : Lists()) SetItemIndex(desc.id, ParseIntDef(read(desc.key), 0));
   for (const EditDesc& desc : Edits()) {
-    int value = ParseIntDef(settings_.Read(std::string(desc.key)), desc.fallback);
+    int value = ParseIntDef(read(desc.key), desc.fallback);
     SetEditText(desc.id, std::to_string(value));
   }
   for (const CheckDesc& desc : Checks()) {
-    int value = ParseIntDef(settings_.Read(std::string(desc.key)), desc.fallback ? 1 : 0);
+    int value = ParseIntDef(read(desc.key), desc.fallback ? 1 : 0);
     SetChecked(desc.id, value == 1);
+  }
+  if (!loadError_.empty()) {
+    DebugLogF("settings not loaded: %s", loadError_.c_str());
+    loadError_ = "The settings in Config.dat could not be read (" + loadError_ +
+                 "); nothing was saved and the game files were not changed. Try again once "
+                 "the file can be read.";
   }
   // A page that never had a scheme starts on the automatic one.
   if (ItemIndex(ListId::ConfigModel) == 0) {
@@ -70,6 +86,7 @@ void TOptiFrame::LoadSettings() {
 }
 
 void TOptiFrame::SaveSettings() {
+  if (!loadError_.empty()) return;  // defaults in place of unread values
   for (const ListDesc& desc : Lists())
     settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id)));
   for (const EditDesc& desc : Edits()) {

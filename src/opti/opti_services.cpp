@@ -10,6 +10,11 @@ std::string ConfigDatSettings::Read(const std::string& key) {
   return ReadConfig(key);
 }
 
+SettingRead ConfigDatSettings::ReadChecked(const std::string& key) {
+  ConfigRead read = ReadConfigChecked(key);
+  return {std::move(read.value), std::move(read.error)};
+}
+
 void ConfigDatSettings::Write(const std::string& key, const std::string& value) {
   WriteConfig(key, value);
 }
@@ -18,6 +23,12 @@ std::string OverlaySettings::Read(const std::string& key) {
   for (const auto& [name, value] : written_)
     if (name == key) return value;
   return base_.Read(key);
+}
+
+SettingRead OverlaySettings::ReadChecked(const std::string& key) {
+  for (const auto& [name, value] : written_)
+    if (name == key) return {value, {}};
+  return base_.ReadChecked(key);
 }
 
 void OverlaySettings::Write(const std::string& key, const std::string& value) {

@@ -46,18 +46,28 @@ class SystemGameControl final : public GameControl {
   void LaunchGameViaSteam() override;
 };
 
+// A read that may find the store there but unreadable.
+struct SettingRead {
+  std::string value;  // empty when absent or unreadable
+  std::string error;  // set when the store exists and could not be read
+};
+
 // Config.dat access as the page uses it: one read or one write per call.
 class OptiSettings {
  public:
   virtual ~OptiSettings() = default;
   virtual std::string Read(const std::string& key) = 0;  // empty when absent
   virtual void Write(const std::string& key, const std::string& value) = 0;
+  // Read, telling an absent key from a store that could not be read. A store
+  // that cannot fail that way keeps this default.
+  virtual SettingRead ReadChecked(const std::string& key) { return {Read(key), {}}; }
 };
 
 // The program's Config.dat through the settings store.
 class ConfigDatSettings final : public OptiSettings {
  public:
   std::string Read(const std::string& key) override;
+  SettingRead ReadChecked(const std::string& key) override;
   void Write(const std::string& key, const std::string& value) override;
 };
 
@@ -67,6 +77,7 @@ class OverlaySettings final : public OptiSettings {
  public:
   explicit OverlaySettings(OptiSettings& base) : base_(base) {}
   std::string Read(const std::string& key) override;
+  SettingRead ReadChecked(const std::string& key) override;
   void Write(const std::string& key, const std::string& value) override;
   // Keys written, in the order first written, with their last value.
   const std::vector<std::pair<std::string, std::string>>& Written() const { return written_; }

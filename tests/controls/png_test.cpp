@@ -1,6 +1,10 @@
 // PNG decoding, the embedded resource table and the decode-once rule.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "controls/image.h"
 #include "controls/picture.h"
 #include "controls/recording_canvas.h"
@@ -78,6 +82,46 @@ TEST(Png, ClaimedSizesAreCheckedBeforeThePixelsAreAllocated) {
     EXPECT_EQ(r.image, nullptr);
     EXPECT_NE(r.error.find(c.error), std::string::npos) << r.error;
   }
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A chunk whose length field claims more than the rest of the file would make
+// libpng allocate that much before finding the data missing.
+TEST(Png, NoChunkMayClaimMoreBytesThanRemain) {
+  std::vector<uint8_t> good = EncodePng(testing::StripImage(8, 8, 2));
+  ASSERT_GE(good.size(), 12u + 33u);
+  // A text chunk before IEND (the last 12 bytes) claiming 2 GiB - 1.
+  std::vector<uint8_t> lateText(good.begin(), good.end() - 12);
+  const uint8_t text[] = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'k', 0, 'v'};
+  lateText.insert(lateText.end(), std::begin(text), std::end(text));
+  lateText.insert(lateText.end(), good.end() - 12, good.end());
+  // IHDR itself claiming one byte more than the file holds.
+  std::vector<uint8_t> header = good;
+  const uint32_t over = static_cast<uint32_t>(good.size() - 8 - 8 - 4 + 1);
+  for (int i = 0; i < 4; ++i) header[8 + i] = static_cast<uint8_t>(over >> (24 - 8 * i));
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> data;
+    const char* error;
+  } cases[] = {
+      // Found by fuzz_png: 251 bytes, a tEXt chunk claiming 0x6f6f6f6f bytes.
+      {"fuzz seed",
+       ReadBytes(KESTRUNE_FIXTURES "/../../fuzz/corpus/png/seed_text_chunk_claims_1_8_gb.png"),
+       "PNG chunk tEXt at offset 141 claims 1869573999 bytes"},
+      {"late text", lateText, "PNG chunk tEXt"},
+      {"header", header, "PNG chunk IHDR at offset 8 claims"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_FALSE(c.data.empty()) << c.name;
+    PngDecodeResult r = DecodePng(c.data);
+    EXPECT_EQ(r.image, nullptr) << c.name;
+    EXPECT_NE(r.error.find(c.error), std::string::npos) << c.name << ": " << r.error;
+  }
+  EXPECT_NE(DecodePng(good).image, nullptr);
 }
 
 TEST(Resources, EverySkinNameDecodesAtItsSize) {

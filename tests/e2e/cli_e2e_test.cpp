@@ -10,6 +10,7 @@
 // The expected files and texts are the same for both systems.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -25,7 +26,9 @@
 #include "engine/ini_text.h"
 #include "hardware/hareware_lib.h"
 #include "opti/ini_diff.h"
+#include "opti/opti_tables.h"
 #include "platform/process.h"
+#include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::test {
@@ -243,7 +246,7 @@ class CliE2E : public ::testing::Test {
                           " && env -i HOME=" + Quote(temp.Path("home")) +
                           " XDG_DATA_HOME=" + Quote(temp.Path("home/.local/share")) +
                           " XDG_CONFIG_HOME=" + Quote(temp.Path("home/.config")) +
-                          " PATH=/usr/bin:/bin LANG=C.UTF-8 ";
+                          " PATH=/usr/bin:/bin LANG=C.UTF-8 " + wrapper;
     if (Wine().on) command += WineCommand() + " ";
     command += Quote(Bin() + "/" + CliName());
     for (const std::string& a : args) command += " " + Quote(a);
@@ -284,6 +287,8 @@ class CliE2E : public ::testing::Test {
   }
 
   TempDir temp;
+  // Variables and a program that runs kestrune-cli (strace), ending in a blank.
+  std::string wrapper;
 };
 
 TEST_F(CliE2E, ApplyWritesTheExpectedFilesAfterABackup) {
@@ -600,6 +605,115 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
   EXPECT_EQ(start.status, 3);
   EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
   EXPECT_TRUE(platform::ProcessIsAlive(pid));
+}
+
+}  // namespace
+// One failed open of Config.dat while the page loads its settings (root is
+// not stopped by permissions, so strace makes that one openat fail): the
+// setting must not be shown as its default and saved back. The flow stops,
+// says so, and nothing at all changes.
+TEST_F(CliE2E, AConfigDatReadThatFailsStopsApplyAndSetWithNothingSaved) {
+  if (Wine().on) GTEST_SKIP() << "the fault is injected into the Linux program's own system calls";
+  const std::string strace = "/usr/bin/strace";
+  if (::access(strace.c_str(), X_OK) != 0 ||
+      std::system((strace + " -qq -o /dev/null /bin/true").c_str()) != 0)
+    GTEST_SKIP() << "strace is not installed or may not trace here";
+  ASSERT_EQ(Run({"set", "scheme", "5", "effect", "3", "fps-limit", "144", "big-jump", "on"}).status,
+            0);
+  ASSERT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBEffectIndex"), "3");
+  // LeakSanitizer cannot run under ptrace.
+  const std::string traced = "ASAN_OPTIONS=detect_leaks=0 " + strace + " -f -qq -P " +
+                             Quote(ConfigDat()) + " -e trace=openat ";
+  // Which opens of Config.dat are the page's: the last ones of `show`, one per key.
+  wrapper = traced + "-o " + Quote(temp.Path("opens.log")) + " ";
+  ASSERT_EQ(Run({"show"}).status, 0);
+  wrapper.clear();
+  std::istringstream log(ReadFile(temp.Path("opens.log")));
+  int opens = 0;
+  for (std::string line; std::getline(log, line);)
+    opens += line.find("openat(") != std::string::npos;
+  const int keys =
+      static_cast<int>(opti::Lists().size() + opti::Edits().size() + opti::Checks().size());
+  ASSERT_GE(opens, keys);
+
+  const Tree before = World();
+  struct Case {
+    std::vector<std::string> args;
+    int open;  // which open of Config.dat fails
+  } cases[] = {
+      {{"apply"}, opens - keys + 1},  // the first key the page reads
+      {{"apply"}, opens - keys + 6},  // CBEffectIndex
+      {{"apply"}, opens},             // the last key
+      {{"apply", "--start"}, opens - keys + 6},
+      {{"set", "msaa", "2"}, opens - keys + 6},
+  };
+  for (const auto& c : cases) {
+    wrapper =
+        traced + "-o /dev/null -e inject=openat:error=EACCES:when=" + std::to_string(c.open) + " ";
+    CliRun run = Run(c.args);
+    wrapper.clear();
+    const std::string name = c.args[0] + " with open " + std::to_string(c.open) + " failing";
+    EXPECT_EQ(run.status, 1) << name << "\n" << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Config.dat could not be read")) << name;
+    EXPECT_THAT(run.err, HasSubstr("Permission denied")) << name;
+    EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << name;
+  }
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBEffectIndex"), "3");
+  // The same apply without the fault goes through.
+  EXPECT_EQ(Run({"apply"}).status, 0);
+}
+
+// The CLI carries the project's version and reports it: --version, the
+// usage report's version= and the update check's own version.
+TEST_F(CliE2E, TheCliKnowsItsOwnVersion) {
+  for (const char* flag : {"--version", "-V"}) {
+    CliRun run = Run({flag});
+    EXPECT_EQ(run.status, 0) << flag;
+    EXPECT_EQ(run.out, "kestrune-cli 1.0.0.1\n") << flag;
+  }
+  EXPECT_THAT(Run({"report-url"}).out, HasSubstr("version=1.0.0.1"));
+
+  HttpTestServer server;
+  ASSERT_TRUE(server.ok());
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "UpdateHost=" + server.HostPort() + "\r\n");
+  WriteFile(server.Folder().Path("sa.cab"), "<version=\"1.0.0.2\"><url=\"http://dl.example/k\">");
+  CliRun run = Run({"update-check"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("own version: 1.0.0.1\n"));
+  EXPECT_THAT(run.out, HasSubstr("newer: yes\n"));
+}
+
+// What the update server sends is shown, never obeyed: escape sequences in
+// the manifest come out escaped, and a redirect the client will not follow
+// is a failure, not an empty manifest fetched.
+TEST_F(CliE2E, UpdateCheckShowsServerTextEscapedAndFailsOnABadRedirect) {
+  HttpTestServer server;
+  ASSERT_TRUE(server.ok());
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "UpdateHost=" + server.HostPort() + "\r\n");
+  WriteFile(server.Folder().Path("sa.cab"),
+            "<version=\"\x1b]0;owned\x07\x1b[2J9.0.0.0\"><url=\"http://dl.example/k\">");
+  CliRun run = Run({"update-check"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
+  EXPECT_THAT(run.out, HasSubstr("manifest version: \\x1b]0;owned\\x07\\x1b[2J9.0.0.0\n"));
+
+  struct {
+    std::string location, shown;
+  } redirects[] = {
+      {"file:///etc/passwd", "file:///etc/passwd"},
+      {"ftp://127.0.0.1/sa.cab", "ftp://127.0.0.1/sa.cab"},
+      {"ftp://\x1b]0;owned\x07/", "ftp://\\x1b]0;owned\\x07/"},
+  };
+  for (const auto& r : redirects) {
+    WriteFile(server.Folder().Path("sa.cab.location"), r.location);
+    run = Run({"update-check", "--verbose"});  // debug lines quote the address too
+    EXPECT_EQ(run.status, 1) << r.shown;
+    EXPECT_THAT(run.out, HasSubstr("fetched: no (not an http or https address: " + r.shown))
+        << run.out;
+    EXPECT_THAT(run.err, HasSubstr(r.shown));
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << r.shown;
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << r.shown;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -172,6 +173,47 @@ TEST_F(SettingsTest, HugeFileIsNeitherLoadedNorRewritten) {
   WriteConfig("FPSLimit", "30");
   EXPECT_EQ(debugLines_, 2);
   EXPECT_EQ(std::filesystem::file_size(path_), 64u << 20);
+}
+
+// What a reader that saves its settings back needs to know: a missing file or
+// key takes the default, a file that is there but was not read must not.
+TEST_F(SettingsTest, CheckedReadTellsAbsentFromUnreadable) {
+  struct Case {
+    const char* name;
+    std::function<void()> make;
+    ConfigReadStatus status;
+    const char* value;
+    const char* error;
+  } cases[] = {
+      {"no file", [] {}, ConfigReadStatus::kAbsent, "", ""},
+      {"no key", [&] { WriteFile(path_, "[general]\r\nOther=1\r\n"); }, ConfigReadStatus::kAbsent,
+       "", ""},
+      {"key in another section", [&] { WriteFile(path_, "[other]\r\nFPSLimit=144\r\n"); },
+       ConfigReadStatus::kAbsent, "", ""},
+      {"empty value", [&] { WriteFile(path_, "[general]\r\nFPSLimit=\r\n"); },
+       ConfigReadStatus::kOk, "", ""},
+      {"value", [&] { WriteFile(path_, "[general]\r\nFPSLimit= 144 \r\n"); }, ConfigReadStatus::kOk,
+       "144", ""},
+      {"folder", [&] { std::filesystem::create_directory(path_); }, ConfigReadStatus::kUnreadable,
+       "", "folder"},
+      {"huge",
+       [&] {
+         WriteFile(path_, "[general]\r\nFPSLimit=144\r\n");
+         std::filesystem::resize_file(path_, 17u << 20);
+       },
+       ConfigReadStatus::kUnreadable, "", "too large"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(path_);
+    c.make();
+    ConfigRead read = ReadConfigChecked("FPSLimit");
+    EXPECT_EQ(read.status, c.status) << c.name;
+    EXPECT_EQ(read.value, c.value) << c.name;
+    EXPECT_NE(read.error.find(c.error), std::string::npos) << c.name << ": " << read.error;
+    if (c.status != ConfigReadStatus::kUnreadable) {
+      EXPECT_EQ(read.error, "") << c.name;
+    }
+  }
 }
 
 TEST_F(SettingsTest, UnwritableFolderLosesTheWriteQuietly) {

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
 
 #include "env/binary_fixtures.h"
 #include "env/version_resource_writer.h"
@@ -242,6 +245,40 @@ TEST(VersionResourceOwnBinaryTest, ExecutablesCarryTheirVersion) {
   EXPECT_EQ(GetFileVersionString(self, "FileVersion"), "1.0.0.1");
   EXPECT_EQ(GetFileVersionString(self, "ProductName"), "Kestrune");
   EXPECT_EQ(GetFileVersionString(self, "FileDescription"), "Kestrune environment tests");
+}
+
+// Every executable the build puts in bin/ carries the project's version: a
+// program without one reads its own version as empty (no update is ever
+// newer, the usage report says "version="). Only a test that reads its own
+// version for its cases carries another, on purpose.
+TEST(VersionResourceOwnBinaryTest, EveryExecutableInBinCarriesTheProjectVersion) {
+  const std::map<std::string, std::string> ownVersion = {{"net_update_check_test", "1.2.3.4"}};
+  std::set<std::string> seen;
+  for (const auto& entry : std::filesystem::directory_iterator(KESTRUNE_BIN_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().filename().string();
+    if ((entry.status().permissions() & std::filesystem::perms::owner_exec) ==
+            std::filesystem::perms::none ||
+        name.ends_with(".so") || name.find(".so.") != std::string::npos)
+      continue;
+    char bytes[4] = {};
+    std::ifstream(entry.path(), std::ios::binary).read(bytes, sizeof bytes);
+    const std::string head(bytes, sizeof bytes);
+    const bool executable = head ==
+                                "\x7f"
+                                "ELF" ||
+                            (head.starts_with("MZ") && name.ends_with(".exe"));
+    if (!executable) continue;
+    seen.insert(name);
+    auto special = ownVersion.find(name);
+    const std::string expected =
+        special != ownVersion.end() ? special->second : KESTRUNE_PROJECT_VERSION;
+    EXPECT_EQ(GetFileVersionString(entry.path().string(), "FileVersion"), expected) << name;
+    EXPECT_EQ(GetFileVersionString(entry.path().string(), "ProductName"), "Kestrune") << name;
+  }
+  // The two programs at least, whatever else was built.
+  for (const char* program : {"kestrune-cli", "env_tests"})
+    EXPECT_TRUE(seen.count(program)) << program;
 }
 
 #ifdef KESTRUNE_PE_FIXTURE_DIR

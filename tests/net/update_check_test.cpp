@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "env/settings_store.h"
+#include "net/http_client.h"
 #include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "platform/message_queue.h"
@@ -273,6 +274,86 @@ TEST_F(UpdateCheckEndToEndTest, DestroyingTheThreadAbortsAHangingCheck) {
   }
   EXPECT_FALSE(called);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+}
+
+// A server that sends one byte every 300 ms never trips the idle timeouts;
+// the whole exchange still ends at its total deadline.
+TEST_F(UpdateCheckEndToEndTest, ADripFeedingServerEndsAtTheTotalDeadline) {
+  EXPECT_EQ(TWinHTTPLib().TotalTimeout, 60000u);
+  TWinHTTPLib client;
+  client.TotalTimeout = 1500;
+  auto start = std::chrono::steady_clock::now();
+  UpdateCheckOutcome outcome =
+      RunUpdateCheck(server_->Url("/manifest?drip=100&every=300"), "1.0.0.1", &client);
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(outcome.fetched);
+  EXPECT_NE(outcome.error.find("timed out"), std::string::npos) << outcome.error;
+  EXPECT_GE(took, std::chrono::milliseconds(1400));
+  EXPECT_LT(took, std::chrono::seconds(10));
+  CliUpdateCheck cli{"http://x/sa.cab", outcome};
+  EXPECT_NE(cli.Describe().find("fetched: no (timed out"), std::string::npos) << cli.Describe();
+}
+
+// A first answer that redirects where the client will not or cannot go is
+// not a fetched manifest, and says why.
+TEST_F(UpdateCheckEndToEndTest, ARedirectThatFailsIsNotAFetchedManifest) {
+  HttpTestServer tls(/*tls=*/true);
+  ASSERT_TRUE(tls.ok());
+  WriteFile(tls.Folder().Path("m.txt"), "<version=\"9.0.0.0\"><url=\"http://dl.example/k\">");
+  WriteFile(server_->Folder().Path("good.txt"),
+            "<version=\"9.0.0.0\"><url=\"http://dl.example/k\">");
+  struct Case {
+    const char* name;
+    std::string location;
+    bool fetched;
+    const char* error;
+  } cases[] = {
+      {"file", "file:///etc/passwd", false, "not an http or https address: file:///etc/passwd"},
+      {"ftp", "ftp://127.0.0.1/sa.cab", false, "not an http or https address: ftp://"},
+      {"refused certificate", tls.Url("/update/m.txt"), false, "certificate"},
+      {"good", server_->Url("/update/good.txt"), true, ""},
+  };
+  for (const auto& c : cases) {
+    WriteFile(server_->Folder().Path("hop.txt.location"), c.location);
+    UpdateCheckOutcome outcome = RunUpdateCheck(server_->Url("/update/hop.txt"), "1.0.0.1");
+    EXPECT_EQ(outcome.fetched, c.fetched) << c.name;
+    EXPECT_NE(outcome.error.find(c.error), std::string::npos) << c.name << ": " << outcome.error;
+    EXPECT_EQ(outcome.newer, c.fetched) << c.name;
+    EXPECT_EQ(outcome.manifestVersion, c.fetched ? "9.0.0.0" : "") << c.name;
+    CliUpdateCheck cli{"http://x/sa.cab", outcome};
+    EXPECT_NE(cli.Describe().find(c.fetched ? "fetched: yes\n" : "fetched: no ("),
+              std::string::npos)
+        << cli.Describe();
+  }
+}
+
+// Escape sequences in the manifest must not reach the terminal as such.
+TEST(EscapeControlsTest, ControlCharactersAreShownEscaped) {
+  struct {
+    std::string text, shown;
+  } cases[] = {
+      {"1.2.3.4", "1.2.3.4"},
+      {"\x1b]0;owned\x07"
+       "9.0.0.0\x1b[31m",
+       "\\x1b]0;owned\\x079.0.0.0\\x1b[31m"},
+      {"a\r\nb\tc\x7f", "a\\x0d\\x0ab\\x09c\\x7f"},
+      {"\xc2\x9b"
+       "31m",
+       "\\u009b31m"},  // C1 CSI, UTF-8 encoded
+      {"\x9b"
+       "31m",
+       "\\x9b31m"},                // raw C1 byte
+      {"版本 2.0", "版本 2.0"},    // text stays text
+      {"\xe4\xbd", "\\xe4\\xbd"},  // cut sequence
+      {"back\\slash", "back\\\\slash"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapeControls(c.text), c.shown) << c.shown;
+  UpdateCheckOutcome outcome;
+  outcome.fetched = true;
+  outcome.manifestVersion = "\x1b]0;title\x07";
+  std::string text = CliUpdateCheck{"http://x/sa.cab", outcome}.Describe();
+  EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+  EXPECT_NE(text.find("manifest version: \\x1b]0;title\\x07\n"), std::string::npos) << text;
 }
 
 }  // namespace

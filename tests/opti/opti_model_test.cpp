@@ -349,6 +349,79 @@ TEST_F(PageTest, SavingLeavesOtherKeysOfConfigDatAlone) {
   EXPECT_EQ(text.find("CBMSAAIndex=", first + 1), std::string::npos);
 }
 
+// The real store, with one read of one key failing as a denied open does.
+class OneReadFails : public OptiSettings {
+ public:
+  explicit OneReadFails(std::string key) : key_(std::move(key)) {}
+  int writes = 0;
+  std::string Read(const std::string& key) override { return ReadChecked(key).value; }
+  SettingRead ReadChecked(const std::string& key) override {
+    if (key == key_ && !failed_) {
+      failed_ = true;
+      return {"", "cannot read Config.dat: Permission denied"};
+    }
+    return store_.ReadChecked(key);
+  }
+  void Write(const std::string& key, const std::string& value) override {
+    ++writes;
+    store_.Write(key, value);
+  }
+
+ private:
+  std::string key_;
+  bool failed_ = false;
+  ConfigDatSettings store_;
+};
+
+// A Config.dat that is there but could not be read must never be saved over
+// with the defaults the page shows in its place; a missing one still loads
+// as defaults and saves.
+TEST_F(PageTest, AConfigDatThatCouldNotBeReadIsNeverSavedOver) {
+  {
+    auto first = MakePage();
+    first->UserSelect(ListId::ConfigModel, 5);
+    first->SetItemIndex(ListId::Effect, 3);
+    first->SaveSettings();
+    ASSERT_TRUE(first->LoadError().empty());
+  }
+  const std::string saved = kestrune::test::ReadFile(ConfigDat());
+  ASSERT_EQ(ReadConfig("CBEffectIndex"), "3");
+
+  OneReadFails failing("CBEffectIndex");
+  TOptiFrame page(hardware, failing, dialogs, game, std::make_unique<TPUBGLib>(Base(), hardware));
+  page.SetEngineObserver(
+      [this](std::string_view call, int arg) { calls.emplace_back(std::string(call), arg); });
+  EXPECT_EQ(page.ItemIndex(ListId::Effect), 0);  // shown as the default
+  EXPECT_THAT(page.LoadError(), ::testing::HasSubstr("Permission denied"));
+
+  page.SaveSettings();
+  ApplyResult result = page.BtnApplyClick();
+  EXPECT_EQ(result.status, ApplyStatus::Failed);
+  EXPECT_THAT(result.error, ::testing::HasSubstr("Config.dat could not be read"));
+  EXPECT_THAT(dialogs.errors, ElementsAre(result.error));
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_EQ(failing.writes, 0);
+  EXPECT_TRUE(calls.empty()) << "the engine ran";
+  for (const auto& e : std::filesystem::recursive_directory_iterator(Base()))
+    EXPECT_FALSE(e.is_regular_file()) << e.path() << " was written";  // no game file, no backup
+  EXPECT_EQ(kestrune::test::ReadFile(ConfigDat()), saved);
+}
+
+TEST_F(PageTest, AFolderInPlaceOfConfigDatStopsApply) {
+  std::filesystem::create_directories(ConfigDat());
+  auto page = MakePage();
+  EXPECT_THAT(page->LoadError(), ::testing::HasSubstr("folder"));
+  EXPECT_EQ(page->BtnApplyClick().status, ApplyStatus::Failed);
+  EXPECT_TRUE(settings.writes.empty());
+  EXPECT_TRUE(calls.empty());
+
+  std::filesystem::remove(ConfigDat());  // missing: defaults, and Apply saves them
+  auto fresh = MakePage();
+  EXPECT_TRUE(fresh->LoadError().empty());
+  EXPECT_EQ(fresh->BtnApplyClick().status, ApplyStatus::Done);
+  EXPECT_EQ(ReadConfig("CBConfigModelIndex"), "1");
+}
+
 struct ParseCase {
   const char* text;
   int fallback;

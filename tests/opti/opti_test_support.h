@@ -59,6 +59,7 @@ class RecordingSettings : public OptiSettings {
  public:
   std::vector<std::pair<std::string, std::string>> writes;
   std::string Read(const std::string& key) override { return store_.Read(key); }
+  SettingRead ReadChecked(const std::string& key) override { return store_.ReadChecked(key); }
   void Write(const std::string& key, const std::string& value) override {
     writes.emplace_back(key, value);
     store_.Write(key, value);
