@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -60,6 +62,42 @@ TEST(IniFileTest, FailuresOfTheTarget) {
   test::WriteFile(dir.Path("x.ini"), "[A]\r\n");
   EXPECT_FALSE(WriteKeyToFile(dir.Path("x.ini"), "A", "k", "1\r\n[B]").ok);
   EXPECT_EQ(test::ReadFile(dir.Path("x.ini")), "[A]\r\n");
+}
+
+// A FIFO or a link to a device in a game file's place: every operation fails
+// at once (no blocking open, no endless read) and leaves the entry as it was.
+// Each case runs in a child that an alarm ends should it block.
+TEST(IniFileTest, AFifoOrDeviceInTheFilesPlaceFailsAtOnce) {
+  struct Case {
+    const char* what;
+    bool fifo;
+  };
+  for (const Case& c : {Case{"FIFO", true}, Case{"link to /dev/zero", false}}) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    std::string path = dir.Path("GameUserSettings.ini");
+    if (c.fifo)
+      ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    else
+      std::filesystem::create_symlink("/dev/zero", path);
+    pid_t child = ::fork();
+    if (child == 0) {
+      ::alarm(10);
+      std::string error;
+      bool refused = !WriteKeyToFile(path, "A", "k", "v").ok &&
+                     !DeleteKeyFromFile(path, "A", "k").ok && !EraseSectionInFile(path, "A").ok &&
+                     !ReadValueFromFile(path, "A", "k") && ListKeysInFile(path, "A").empty() &&
+                     !LoadLinesFromFile(path, &error) && !error.empty();
+      ::_exit(refused ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(c.fifo ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode));
+  }
 }
 
 TEST(IniFileTest, WholeFileLinesRoundTrip) {
