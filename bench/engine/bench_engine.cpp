@@ -125,9 +125,10 @@ struct CallCount {
   size_t operations = 0;  // reads of a game file: one per key operation
 };
 
-// Reads `strace -o` output. Every operation on a game file (a key write or
-// delete, the binding edit) reads its file exactly once; the backup's three
-// copies read them too and are taken off.
+// Reads `strace -y -o` output. Every operation on a game file (a key write
+// or delete, the binding edit) reads its file exactly once: an open for
+// reading, or one pread through the handle kept from the last write; the
+// backup's three copies read them too and are taken off.
 CallCount CountCalls(const std::string& log) {
   CallCount count;
   bool inside = false;
@@ -145,10 +146,12 @@ CallCount CountCalls(const std::string& log) {
     if (!inside || line.find('(') == std::string::npos || line.find(" = ") == std::string::npos)
       continue;
     ++count.calls;
-    if (line.find("openat(") != std::string::npos &&
-        line.find("WindowsNoEditor/") != std::string::npos &&
-        line.find(".ini\", O_RDONLY") != std::string::npos &&
-        line.find("O_RDONLY") != std::string::npos)
+    const bool gameFile = line.find("WindowsNoEditor/") != std::string::npos;
+    if (gameFile && line.find("openat(") != std::string::npos &&
+        line.find(".ini\", O_RDONLY") != std::string::npos)
+      ++count.operations;
+    if (gameFile && line.find("pread64(") != std::string::npos &&
+        line.find(".ini>") != std::string::npos)
       ++count.operations;
   }
   count.operations = count.operations > 3 ? count.operations - 3 : 0;
@@ -169,7 +172,7 @@ void BM_SystemCallsPerOperation(benchmark::State& state) {
   CallCount count;
   for (auto _ : state) {
     ResetGame(base, set);
-    std::string command = "/usr/bin/strace -f -qq -o '" + logPath + "' /proc/" +
+    std::string command = "/usr/bin/strace -f -qq -y -o '" + logPath + "' /proc/" +
                           std::to_string(::getpid()) + "/exe " + kOneApply + " '" + base + "'";
     if (std::system(command.c_str()) != 0) {
       state.SkipWithError("the traced Apply failed (may this process use ptrace?)");

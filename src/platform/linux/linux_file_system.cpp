@@ -147,6 +147,61 @@ bool ReadOnlyByStatus(const std::string& path, const struct stat& st) {
   return ::access(path.c_str(), W_OK) != 0;
 }
 
+// The handle of a file this process has just written stays open: the next
+// operation on the same file reads it through that handle after one look at
+// the path shows the path still names that very file (same device and
+// inode), instead of opening it again. Every read still reads the file's
+// current bytes; only the open and close are saved. A few files at most, so
+// a flow's handful of files fit; closed when the file is replaced again,
+// removed, flushed by the barrier, or pushed out by newer ones.
+struct KeptHandle {
+  std::string path;
+  int fd = -1;
+  dev_t dev = 0;
+  ino_t ino = 0;
+};
+constexpr size_t kMaxKeptHandles = 8;
+std::mutex gKeptMutex;
+std::vector<KeptHandle> gKept;  // oldest first
+
+// Removes `path`'s entry (the caller holds gKeptMutex); the handle is
+// returned, not closed.
+int TakeKept(const std::string& path) {
+  for (auto it = gKept.begin(); it != gKept.end(); ++it) {
+    if (it->path == path) {
+      int fd = it->fd;
+      gKept.erase(it);
+      return fd;
+    }
+  }
+  return -1;
+}
+
+void KeepHandle(const std::string& path, int fd, const struct stat& st) {
+  int old = -1;
+  int evicted = -1;
+  {
+    std::lock_guard<std::mutex> hold(gKeptMutex);
+    old = TakeKept(path);
+    if (gKept.size() >= kMaxKeptHandles) {
+      evicted = gKept.front().fd;
+      gKept.erase(gKept.begin());
+    }
+    gKept.push_back({path, fd, st.st_dev, st.st_ino});
+  }
+  if (old >= 0) ::close(old);
+  if (evicted >= 0) ::close(evicted);
+}
+
+void DropKept(const std::string& path) {
+  int fd;
+  {
+    std::lock_guard<std::mutex> hold(gKeptMutex);
+    fd = TakeKept(path);
+  }
+  if (fd >= 0) ::close(fd);
+}
+
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& folder) {
@@ -185,8 +240,86 @@ void RemoveStaleTemporaries(const std::string& folder) {
   if (folderFd >= 0) ::close(folderFd);
 }
 
+namespace {
+
+// Reads the whole regular file behind `fd` (status `st`) into `result`: from
+// the start with pread for a kept handle, else with read from where a new
+// handle stands. False with `result` filled in on failure.
+bool ReadRegularFile(int fd, const std::string& path, const struct stat& st, uint64_t maxBytes,
+                     bool fromStart, ReadResult& result) {
+  auto tooLarge = [&] {
+    result.status = ReadStatus::kTooLarge;
+    result.error = "file is larger than " + std::to_string(maxBytes) + " bytes";
+    result.data = std::string();
+    return false;
+  };
+  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) return tooLarge();
+  // One read normally does it: ask for a byte more than the size, so a
+  // short count is the end of the file.
+  size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  size_t used = 0;
+  result.data.resize(capacity);
+  bool cleared = false;
+  for (;;) {
+    if (used == capacity) {
+      if (used > maxBytes) return tooLarge();
+      capacity = static_cast<size_t>(std::min<uint64_t>(maxBytes + 1, uint64_t{capacity} * 2));
+      result.data.resize(capacity);
+    }
+    ssize_t n = fromStart ? ::pread(fd, result.data.data() + used, capacity - used,
+                                    static_cast<off_t>(used))
+                          : ::read(fd, result.data.data() + used, capacity - used);
+    if (n < 0) {
+      int err = errno;
+      if (err == EINTR) continue;
+      if (err == EAGAIN && !cleared) {
+        int flags = ::fcntl(fd, F_GETFL);
+        if (flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+          cleared = true;
+          continue;
+        }
+      }
+      result.status = ReadStatus::kError;
+      result.error = ErrnoText(err);
+      result.data = std::string();
+      return false;
+    }
+    if (n == 0) break;
+    used += static_cast<size_t>(n);
+    if (used < capacity && static_cast<uint64_t>(used) >= static_cast<uint64_t>(st.st_size)) break;
+  }
+  if (used > maxBytes) return tooLarge();
+  result.data.resize(used);
+  result.status = ReadStatus::kOk;
+  result.permissions = static_cast<uint32_t>(st.st_mode & 07777);
+  result.readOnly = ReadOnlyByStatus(path, st);
+  return true;
+}
+
+// Reads through the handle kept from this process's last write of `path`,
+// when the path still names that file. False when there is none to use.
+bool ReadThroughKeptHandle(const std::string& path, uint64_t maxBytes, ReadResult& result) {
+  std::unique_lock<std::mutex> hold(gKeptMutex);
+  auto it =
+      std::find_if(gKept.begin(), gKept.end(), [&](const KeptHandle& k) { return k.path == path; });
+  if (it == gKept.end()) return false;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || st.st_dev != it->dev || st.st_ino != it->ino ||
+      !S_ISREG(st.st_mode)) {
+    int fd = TakeKept(path);
+    hold.unlock();
+    ::close(fd);
+    return false;  // replaced or gone since: read it afresh
+  }
+  ReadRegularFile(it->fd, path, st, maxBytes, true, result);
+  return true;
+}
+
+}  // namespace
+
 ReadResult ReadWholeFile(const std::string& path, uint64_t maxBytes) {
   ReadResult result;
+  if (ReadThroughKeptHandle(path, maxBytes, result)) return result;
   // Non-blocking: a FIFO in the file's place must not hold the open. The
   // flag means nothing for a regular file; should a file system still answer
   // EAGAIN, it is cleared then.
@@ -209,53 +342,8 @@ ReadResult ReadWholeFile(const std::string& path, uint64_t maxBytes) {
     result.error = S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : "not a regular file";
     return result;
   }
-  auto tooLarge = [&] {
-    ::close(fd);
-    result.status = ReadStatus::kTooLarge;
-    result.error = "file is larger than " + std::to_string(maxBytes) + " bytes";
-    result.data = std::string();
-    return result;
-  };
-  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) return tooLarge();
-  // One read normally does it: ask for a byte more than the size, so a
-  // short count is the end of the file.
-  size_t capacity = static_cast<size_t>(st.st_size) + 1;
-  size_t used = 0;
-  result.data.resize(capacity);
-  bool cleared = false;
-  for (;;) {
-    if (used == capacity) {
-      if (used > maxBytes) return tooLarge();
-      capacity = static_cast<size_t>(std::min<uint64_t>(maxBytes + 1, uint64_t{capacity} * 2));
-      result.data.resize(capacity);
-    }
-    ssize_t n = ::read(fd, result.data.data() + used, capacity - used);
-    if (n < 0) {
-      int err = errno;
-      if (err == EINTR) continue;
-      if (err == EAGAIN && !cleared) {
-        int flags = ::fcntl(fd, F_GETFL);
-        if (flags != -1 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
-          cleared = true;
-          continue;
-        }
-      }
-      result.status = ReadStatus::kError;
-      result.error = ErrnoText(err);
-      ::close(fd);
-      result.data = std::string();
-      return result;
-    }
-    if (n == 0) break;
-    used += static_cast<size_t>(n);
-    if (used < capacity && static_cast<uint64_t>(used) >= static_cast<uint64_t>(st.st_size)) break;
-  }
-  if (used > maxBytes) return tooLarge();
+  ReadRegularFile(fd, path, st, maxBytes, false, result);
   ::close(fd);
-  result.data.resize(used);
-  result.status = ReadStatus::kOk;
-  result.permissions = static_cast<uint32_t>(st.st_mode & 07777);
-  result.readOnly = ReadOnlyByStatus(path, st);
   return result;
 }
 
@@ -318,7 +406,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data,
   int err = 0;
   for (int attempt = 0; attempt < 3; ++attempt) {
     std::string temp = TempNameFor(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+    int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
     if (fd < 0) {
       err = errno;
       if (err == EEXIST) continue;
@@ -336,29 +424,22 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data,
       ok = false;
       err = errno;
     }
-    if (covered) {
-      if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-      }
-      if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-      }
-    } else {
-      // The file's own lock must last until the rename.
-      if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-      }
-      if (::close(fd) != 0 && ok) {
-        // Written and in place, yet the system reports a late write error:
-        // the file is not what it should be.
-        ok = false;
-        err = errno;
-      }
+    struct stat st {};
+    if (ok && ::fstat(fd, &st) != 0) {
+      ok = false;
+      err = errno;
     }
-    if (ok) return true;
+    // (A file's own lock lasts until the rename.)
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+      ok = false;
+      err = errno;
+    }
+    if (ok) {
+      if (!covered) ::flock(fd, LOCK_UN);
+      KeepHandle(path, fd, st);
+      return true;
+    }
+    ::close(fd);
     ::unlink(temp.c_str());
     // ENOENT at the rename: a scan removed the temporary file between its
     // creation and the lock (writers outside a locked folder only).
@@ -378,6 +459,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to, std::stri
 }
 
 bool RemoveFile(const std::string& path, std::string* error) {
+  DropKept(path);
   if (::unlink(path.c_str()) != 0) {
     SetError(error, ErrnoText(errno));
     return false;
@@ -422,8 +504,23 @@ bool SyncFiles(const std::vector<std::string>& paths) {
   bool ok = true;
   std::set<std::string> folders;
   for (const std::string& p : paths) {
-    // Non-blocking: whatever took the file's place since must not hold us.
-    int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // The handle kept from the last write, when the path still names that
+    // file; else a new one, non-blocking: whatever took the file's place
+    // since must not hold us.
+    int fd = -1;
+    {
+      std::lock_guard<std::mutex> hold(gKeptMutex);
+      auto it = std::find_if(gKept.begin(), gKept.end(),
+                             [&](const KeptHandle& k) { return k.path == p; });
+      struct stat st {};
+      if (it != gKept.end() && ::stat(p.c_str(), &st) == 0 && st.st_dev == it->dev &&
+          st.st_ino == it->ino)
+        fd = TakeKept(p);
+    }
+    if (fd < 0) {
+      DropKept(p);
+      fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
     if (fd >= 0) {
       if (::fsync(fd) != 0) ok = false;
       ::close(fd);
