@@ -100,6 +100,44 @@ TEST(IniFileTest, AFifoOrDeviceInTheFilesPlaceFailsAtOnce) {
   }
 }
 
+// The file layer keeps the handle of a file it just wrote for the next
+// operation: whatever happened to the file in between (replaced by another
+// program, changed in place, removed, a FIFO put there) is what the next
+// operation sees.
+TEST(IniFileTest, EachOperationSeesTheFileAsItIsNow) {
+  test::TempDir dir;
+  std::string path = dir.Path("Engine.ini");
+  std::string other = dir.Path("edited.ini");
+  ASSERT_TRUE(WriteKeyToFile(path, "A", "k", "1").ok);
+  // Replaced by another program (an editor's save).
+  test::WriteFile(other, "[A]\r\nmine=2\r\n");
+  std::filesystem::rename(other, path);
+  ASSERT_TRUE(WriteKeyToFile(path, "A", "k", "3").ok);
+  EXPECT_EQ(test::ReadFile(path), "[A]\r\nmine=2\r\nk=3\r\n");
+  // Changed in place, same file.
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "[B]\r\n";
+  }
+  EXPECT_EQ(ListKeysInFile(path, "A"), std::vector<std::string>{});
+  ASSERT_TRUE(WriteKeyToFile(path, "A", "k", "4").ok);
+  EXPECT_EQ(test::ReadFile(path), "[B]\r\n[A]\r\nk=4\r\n");
+  // Made read-only in place.
+  ::chmod(path.c_str(), 0444);
+  EXPECT_FALSE(WriteKeyToFile(path, "A", "k", "5").ok);
+  ::chmod(path.c_str(), 0644);
+  // Removed: the next write starts a new file.
+  std::filesystem::remove(path);
+  EXPECT_FALSE(ReadValueFromFile(path, "A", "k").has_value());
+  ASSERT_TRUE(WriteKeyToFile(path, "A", "k", "6").ok);
+  EXPECT_EQ(test::ReadFile(path), "[A]\r\nk=6\r\n");
+  // A FIFO put in its place is refused, not read through the old handle.
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  EXPECT_FALSE(ReadValueFromFile(path, "A", "k").has_value());
+  EXPECT_FALSE(WriteKeyToFile(path, "A", "k", "7").ok);
+}
+
 TEST(IniFileTest, WholeFileLinesRoundTrip) {
   test::TempDir dir;
   std::string path = dir.Path("t.ini");
