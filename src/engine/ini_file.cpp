@@ -2,6 +2,7 @@
 #include "engine/ini_file.h"
 
 #include <functional>
+#include <optional>
 
 #include "engine/ini_text.h"
 #include "platform/file_system.h"
@@ -31,13 +32,21 @@ FileResult Modify(const std::string& path, bool createIfMissing, const EditOptio
     result.error = "file holds NUL bytes, not INI text";
     return result;
   }
+  const bool existed = current.status == ReadStatus::kOk;
   std::string updated = edit(current.data);
-  if (updated == current.data && current.status == ReadStatus::kOk) {
+  if (updated == current.data && existed) {
     result.ok = true;
     return result;
   }
-  if (!platform::IsWritable(path, &result.error)) return result;
-  if (!platform::ReplaceFileAtomically(path, updated, &result.error)) return result;
+  // The read's own look at the file says whether it is read-only and which
+  // permission bits the replacement keeps: one look per operation.
+  if (existed && current.readOnly) {
+    result.error = "file is read-only";
+    return result;
+  }
+  std::optional<uint32_t> permissions;
+  if (existed) permissions = current.permissions;
+  if (!platform::ReplaceFileAtomically(path, updated, permissions, &result.error)) return result;
   result.ok = true;
   result.changed = true;
   return result;

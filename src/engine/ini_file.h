@@ -1,6 +1,7 @@
-// INI operations on files: each call reads the file, applies one change with
-// the rules of ini_text.h and replaces the file atomically. No handle, lock
-// or cache survives a call. A file the user made read-only is never touched.
+// INI operations on files: each call reads the file once, applies one change
+// with the rules of ini_text.h and replaces the file atomically. No handle,
+// lock or cache survives a call. A file the user made read-only is never
+// touched; a FIFO, device or file over the platform's read cap is never read.
 #pragma once
 
 #include <optional>

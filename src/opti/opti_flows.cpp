@@ -1,9 +1,11 @@
 // The page's actions: Apply, the restore history, restore, clear and start.
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 #include "opti/opti_frame.h"
 #include "platform/debug_log.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/regex_group.h"
 
@@ -63,6 +65,31 @@ const SwitchWriter kLaterSwitches[] = {
     {CheckId::Language, "ApplyGameLanguage", &TPUBGLib::ApplyGameLanguage},
 };
 
+// Two Kestrune processes changing the same files lose each other's writes:
+// each flow (Apply, restore, clear) holds the game's configuration folder
+// locked from its first read to its barrier. The lock is on the folder
+// itself, so no file of ours appears among the game's. A second flow waits
+// this long, then gives up.
+constexpr int kFlowLockWaitMs = 5000;
+constexpr const char* kAnotherKestrune =
+    "Another Kestrune is changing the game's configuration files; try again when it has "
+    "finished.";
+
+// Null when another Kestrune kept the folder for the whole wait. A folder
+// that cannot be locked at all (missing, refused) leaves the flow unguarded:
+// its writes then meet the same fault and report it.
+std::unique_ptr<platform::ScopedFileLock> LockGameFolder(const std::string& folder) {
+  auto lock = std::make_unique<platform::ScopedFileLock>(folder, kFlowLockWaitMs);
+  if (lock->held()) {
+    // The one scan of this flow: what a killed writer left behind goes now.
+    platform::RemoveStaleTemporaries(folder);
+    return lock;
+  }
+  DebugLogF("No lock on %s: %s", folder.c_str(), lock->error().c_str());
+  if (lock->timedOut()) return nullptr;
+  return lock;
+}
+
 }  // namespace
 
 std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
@@ -111,6 +138,13 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowErrorBox(result.error);
     return result;
   }
+  auto lock = LockGameFolder(engine_->GameConfigFolder());
+  if (!lock) {
+    result.status = ApplyStatus::Failed;
+    result.error = kAnotherKestrune;
+    dialogs_.ShowErrorBox(result.error);
+    return result;
+  }
   SaveSettings();
   engine_->ResetSwallowedWrites();
   try {
@@ -127,6 +161,7 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     return result;
   }
   LoadHistory();
+  lock.reset();  // the question may stay open for long: the files are done
   int answer = dialogs_.ShowMessageBox(kGameTitle, ApplyQuestionText(result.skipped),
                                        result.skipped.empty() ? kIconQuestion : kIconError,
                                        kButtonsOkCancel);
@@ -209,9 +244,15 @@ void TOptiFrame::LoadHistory() {
 bool TOptiFrame::btnRestoreClick() {
   int index = historyList_.ItemIndex;
   if (history_.empty() || index < 0 || index >= static_cast<int>(history_.size())) return false;
+  auto lock = LockGameFolder(engine_->GameConfigFolder());
+  if (!lock) {
+    dialogs_.ShowErrorBox(kAnotherKestrune);
+    return false;
+  }
   Note("RestoreBackup", index);
   engine_->RestoreBackup(history_[index].Folder);
   Sync();
+  lock.reset();
   dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
   return true;
 }
@@ -219,6 +260,11 @@ bool TOptiFrame::btnRestoreClick() {
 bool TOptiFrame::Label4Click() {
   // Clearing used to leave no way back: keep the files in a backup first,
   // so the history can restore them.
+  auto lock = LockGameFolder(engine_->GameConfigFolder());
+  if (!lock) {
+    dialogs_.ShowErrorBox(kAnotherKestrune);
+    return false;
+  }
   try {
     Note("BackupConfigFiles");
     engine_->BackupConfigFiles();
@@ -232,6 +278,7 @@ bool TOptiFrame::Label4Click() {
   engine_->ClearGameConfig(engine_->GameConfigFolder());
   Sync();
   LoadHistory();
+  lock.reset();
   dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
   return true;
 }

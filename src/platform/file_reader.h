@@ -15,9 +15,10 @@ class FileReader {
   FileReader(const FileReader&) = delete;
   FileReader& operator=(const FileReader&) = delete;
 
-  // Opens a regular file for reading; false (and `error`) otherwise.
+  // Opens a regular file for reading; false (and `error`) otherwise. A FIFO
+  // or device is refused without blocking on it.
   bool Open(const std::string& path, std::string* error = nullptr);
-  bool IsOpen() const { return handle_ >= 0; }
+  bool IsOpen() const { return handle_ != -1; }
   uint64_t Size() const { return size_; }
 
   // Exactly `length` bytes at `offset` into `out`; false when the file is
@@ -25,7 +26,7 @@ class FileReader {
   bool ReadAt(uint64_t offset, size_t length, std::string* out) const;
 
  private:
-  int handle_ = -1;
+  intptr_t handle_ = -1;  // the system's handle; -1 when none
   uint64_t size_ = 0;
 };
 

@@ -2,7 +2,10 @@
 // atomic replacement, copies, listings and the durability barrier.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrune::platform {
@@ -15,15 +18,28 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-enum class ReadStatus { kOk, kNotFound, kIsDirectory, kError };
+// kNotRegular: a FIFO, a device, a socket (or a link to one): never read, so
+// a FIFO cannot block and /dev/zero cannot fill the memory. kTooLarge: a
+// regular file above the caller's cap.
+enum class ReadStatus { kOk, kNotFound, kIsDirectory, kNotRegular, kTooLarge, kError };
+
+// Cap of a whole-file read: far above any game or settings file.
+inline constexpr uint64_t kMaxReadBytes = 64u << 20;
 
 struct ReadResult {
   ReadStatus status = ReadStatus::kError;
   std::string data;
   std::string error;  // the system's reason when status is not kOk
+  // When status is kOk: the file's permission bits, and whether the user
+  // may not write it (the rule of IsWritable), taken from the same open
+  // handle so a read-modify-replace needs no second look at the file.
+  uint32_t permissions = 0;
+  bool readOnly = false;
 };
 
-ReadResult ReadWholeFile(const std::string& path);
+// Opens without blocking, checks the open handle is a regular file, reads at
+// most `maxBytes` (more is kTooLarge, nothing returned).
+ReadResult ReadWholeFile(const std::string& path, uint64_t maxBytes = kMaxReadBytes);
 
 bool FileExists(const std::string& path);  // a regular file (or a link to one)
 bool DirectoryExists(const std::string& path);
@@ -38,6 +54,19 @@ bool IsWritable(const std::string& path, std::string* error = nullptr);
 // file behind; on failure the target is unchanged and `error` says why.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data,
                            std::string* error = nullptr);
+// The same, for a caller that has just read the file: `permissions` are its
+// ReadResult::permissions (nullopt when it did not exist), so they are not
+// looked up again.
+bool ReplaceFileAtomically(const std::string& path, std::string_view data,
+                           std::optional<uint32_t> permissions, std::string* error);
+
+// A writer killed between creating its temporary file and the rename leaves
+// that file behind. This removes such files in `folder`; a temporary file
+// whose writer still runs is kept, in whatever process or pid namespace the
+// writer lives (each writer holds a lock on its temporary file). A process
+// scans a folder the first time it replaces a file there; a flow (Apply,
+// restore, clear) scans the game's folder again at its start.
+void RemoveStaleTemporaries(const std::string& folder);
 
 // Copies `from` over `to` atomically (same rules as above).
 bool CopyFileReplacing(const std::string& from, const std::string& to,

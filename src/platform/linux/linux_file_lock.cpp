@@ -11,12 +11,51 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <thread>
 
+#include "platform/linux/linux_held_locks.h"
+
 namespace kestrune::platform {
+namespace linux_internal {
+namespace {
+
+std::mutex gHeldMutex;
+std::map<std::string, int>& Held() {
+  static std::map<std::string, int> held;
+  return held;
+}
+
+}  // namespace
+
+std::string NormalisedFolder(const std::string& path) {
+  std::string folder = path;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder.empty() ? "." : folder;
+}
+
+void NoteLockHeld(const std::string& path) {
+  std::lock_guard<std::mutex> hold(gHeldMutex);
+  ++Held()[NormalisedFolder(path)];
+}
+
+void NoteLockReleased(const std::string& path) {
+  std::lock_guard<std::mutex> hold(gHeldMutex);
+  auto it = Held().find(NormalisedFolder(path));
+  if (it != Held().end() && --it->second <= 0) Held().erase(it);
+}
+
+bool HoldsLockOn(const std::string& folder) {
+  std::lock_guard<std::mutex> hold(gHeldMutex);
+  return Held().count(NormalisedFolder(folder)) != 0;
+}
+
+}  // namespace linux_internal
 
 ScopedFileLock::ScopedFileLock(const std::string& path, int timeoutMs) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: the path may name a FIFO, whose open would wait for a writer.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error_ = std::strerror(errno);
     return;
@@ -26,6 +65,8 @@ ScopedFileLock::ScopedFileLock(const std::string& path, int timeoutMs) {
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       handle_ = fd;
+      path_ = path;
+      linux_internal::NoteLockHeld(path_);
       return;
     }
     int err = errno;
@@ -34,6 +75,7 @@ ScopedFileLock::ScopedFileLock(const std::string& path, int timeoutMs) {
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
+      timedOut_ = true;
       error_ = "timed out waiting for the lock";
       break;
     }
@@ -44,9 +86,11 @@ ScopedFileLock::ScopedFileLock(const std::string& path, int timeoutMs) {
 }
 
 ScopedFileLock::~ScopedFileLock() {
-  if (handle_ >= 0) {
-    ::flock(handle_, LOCK_UN);
-    ::close(handle_);
+  if (handle_ != -1) {
+    linux_internal::NoteLockReleased(path_);
+    int fd = static_cast<int>(handle_);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
   }
 }
 

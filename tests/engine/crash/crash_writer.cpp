@@ -3,6 +3,8 @@
 // the durability barrier) on a game folder, deterministically.
 //
 //   crash_writer run <base>                 just do the work
+//   crash_writer recover <base>             the next run after a crash: a
+//       backup and one write to each game file
 //   crash_writer record <base> <events> [--stop-on-failure]
 //       also record every change to the tree under <base> (each completed
 //       rename, mkdir and unlink, with the bytes that landed) in <events>;
@@ -78,6 +80,15 @@ int main(int argc, char** argv) {
   const bool stopOnFailure = argc > 4 && std::string(argv[4]) == "--stop-on-failure";
   const std::string base = argv[2];
   crash::EventLog log;
+  if (mode == "recover") {
+    TPUBGLib lib(base);
+    lib.SetClock([] { return crash::FixedMoment(); });
+    lib.BackupConfigFiles();
+    lib.WriteIniKey(lib.EngineIniPath, "/script/engine.renderersettings", "r.Probe", "1");
+    lib.WriteIniKey(lib.GameUserSettingsPath, "ScalabilityGroups", "sg.Probe", "1");
+    lib.WriteIniKey(lib.ScalabilityIniPath, "ScalabilitySettings", "Probe", "1");
+    return 0;
+  }
   if (mode == "record") {
     if (argc < 4) return 2;
     gRecorder = &log;
