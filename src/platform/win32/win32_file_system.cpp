@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 
 #include <atomic>
+#include <mutex>
 #include <set>
 
 #include "platform/win32/win32_text.h"
@@ -90,20 +91,6 @@ bool ProcessRuns(DWORD pid) {
   return running;
 }
 
-// A writer killed between creating its temporary file and the swap leaves
-// that file behind; the next write into the folder removes the files of
-// writers that no longer run. A live writer keeps its file open without
-// delete sharing, so even a reused process id cannot lose it its file.
-void RemoveStaleTemporaries(const std::string& folder) {
-  const DWORD self = ::GetCurrentProcessId();
-  for (const DirEntry& e : ListDirectory(folder.empty() ? "." : folder)) {
-    if (e.isDirectory) continue;
-    DWORD owner = TempOwner(e.name);
-    if (owner == 0 || owner == self || ProcessRuns(owner)) continue;
-    ::DeleteFileW(FilePath(JoinPath(folder, e.name)).c_str());
-  }
-}
-
 bool WriteAll(HANDLE file, std::string_view data) {
   while (!data.empty()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 24));
@@ -125,9 +112,34 @@ DWORD HeldByAnotherProgram(const std::wstring& target) {
   return win32::IsTransientSharingError(err) ? err : 0;
 }
 
+// Each process scans a folder for orphans the first time it replaces a file
+// there; a flow scans its folder again when it starts.
+void RemoveStaleTemporariesOnce(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> scanned;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!scanned.insert(folder).second) return;
+  }
+  RemoveStaleTemporaries(folder);
+}
+
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path) {
+// A writer killed between creating its temporary file and the swap leaves
+// that file behind; this removes the files of writers that no longer run. A live writer keeps its
+// file open without delete sharing, so even a reused process id cannot lose it its file.
+void RemoveStaleTemporaries(const std::string& folder) {
+  const DWORD self = ::GetCurrentProcessId();
+  for (const DirEntry& e : ListDirectory(folder.empty() ? "." : folder)) {
+    if (e.isDirectory) continue;
+    DWORD owner = TempOwner(e.name);
+    if (owner == 0 || owner == self || ProcessRuns(owner)) continue;
+    ::DeleteFileW(FilePath(JoinPath(folder, e.name)).c_str());
+  }
+}
+
+ReadResult ReadWholeFile(const std::string& path, uint64_t maxBytes) {
   ReadResult result;
   const std::wstring wide = FilePath(path);
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
@@ -159,9 +171,20 @@ ReadResult ReadWholeFile(const std::string& path) {
     result.error = ErrorText(err);
     return result;
   }
+  // Only files on a disk are read: a named pipe or a device (NUL, CON, a
+  // serial port) could block or never end.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    result.status = ReadStatus::kNotRegular;
+    result.error = "not a regular file";
+    return result;
+  }
   LARGE_INTEGER size{};
-  if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0)
-    result.data.reserve(static_cast<size_t>(size.QuadPart));
+  if (::GetFileSizeEx(file.get(), &size) && static_cast<uint64_t>(size.QuadPart) > maxBytes) {
+    result.status = ReadStatus::kTooLarge;
+    result.error = "file too large (" + std::to_string(size.QuadPart) + " bytes)";
+    return result;
+  }
+  if (size.QuadPart > 0) result.data.reserve(static_cast<size_t>(size.QuadPart));
   char buffer[65536];
   for (;;) {
     DWORD n = 0;
@@ -172,9 +195,16 @@ ReadResult ReadWholeFile(const std::string& path) {
       return result;
     }
     if (n == 0) break;
+    if (result.data.size() + n > maxBytes) {  // grew while we read
+      result.status = ReadStatus::kTooLarge;
+      result.error = "file too large";
+      result.data.clear();
+      return result;
+    }
     result.data.append(buffer, n);
   }
   result.status = ReadStatus::kOk;
+  result.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
   return result;
 }
 
@@ -219,7 +249,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
     SetError(error, "file is read-only");
     return false;
   }
-  RemoveStaleTemporaries(ParentFolder(path));
+  RemoveStaleTemporariesOnce(ParentFolder(path));
   const std::wstring temp = FilePath(TempNameFor(path));
   Handle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -265,6 +295,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
     return false;
   }
   return true;
+}
+
+// Windows keeps no permission bits to carry over: the swap keeps the
+// target's attributes and security itself.
+bool ReplaceFileAtomically(const std::string& path, std::string_view data,
+                           std::optional<uint32_t> /*permissions*/, std::string* error) {
+  return ReplaceFileAtomically(path, data, error);
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
