@@ -61,7 +61,7 @@ commands:
 options: --verbose (-v) shows the diagnostic lines on stderr.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
-4 applied but some files could not be changed, 5 confirmation declined.
+4 done in part: some files could not be changed, 5 confirmation declined.
 )";
 
 void Error(const std::string& text) {
@@ -349,7 +349,11 @@ int CmdSet(Session& session, const Options& options) {
       page.SetEditText(static_cast<EditId>(target.id), value);
     }
   }
-  page.SaveSettings();
+  if (!page.SaveSettings()) {
+    Error("could not save the settings to " + ConfigFilePath() +
+          " (too large, read-only or not a file? --verbose shows why)");
+    return kExitFailed;
+  }
   std::printf("Saved to %s\n", ConfigFilePath().c_str());
   PrintSelections(page);
   return kExitOk;
@@ -425,7 +429,11 @@ int CmdRestore(Session& session, const Options& options) {
     return kExitUsage;
   }
   page.SetHistoryIndex(index);
-  return page.btnRestoreClick() ? kExitOk : kExitFailed;
+  if (page.btnRestoreClick()) return kExitOk;
+  // The error line is out; name each file that was not restored.
+  const opti::FlowReport& report = page.LastReport();
+  ReportSkipped(report.failed);
+  return report.changed ? kExitSkippedWrites : kExitFailed;
 }
 
 int CmdClear(Session& session, const Options& options) {
@@ -442,12 +450,17 @@ int CmdClear(Session& session, const Options& options) {
       return kExitDeclined;
     }
   }
-  if (!page.Label4Click()) return kExitFailed;
+  bool done = page.Label4Click();
+  const opti::FlowReport& report = page.LastReport();
+  // Without a whole backup nothing was deleted: there is nothing to undo.
+  if (!done && report.failed.empty()) return kExitFailed;
   if (!page.History().empty())
     std::printf("Backup taken first: [%zu] %s (kestrune-cli restore %zu undoes the clear)\n",
                 page.History().size() - 1, page.HistoryList().Items.back().c_str(),
                 page.History().size() - 1);
-  return kExitOk;
+  if (done) return kExitOk;
+  ReportSkipped(report.failed);
+  return report.changed ? kExitSkippedWrites : kExitFailed;
 }
 
 int CmdStart(Session& session) {

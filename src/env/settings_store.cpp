@@ -159,8 +159,8 @@ std::string ReadConfig(const std::string& key) {
   return value ? LimitValue(std::move(*value)) : std::string();
 }
 
-void WriteConfig(const std::string& key, const std::string& value) {
-  WriteKey(ConfigFilePath(), kConfigSection, key, value);
+bool WriteConfig(const std::string& key, const std::string& value) {
+  return WriteKey(ConfigFilePath(), kConfigSection, key, value);
 }
 
 int ReadConfigInt(const std::string& key, int fallback) {

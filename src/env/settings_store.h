@@ -23,8 +23,9 @@ inline constexpr const char* kConfigSection = "general";
 // A value is read back up to 2047 bytes, blanks around it removed.
 std::string ReadConfig(const std::string& key);
 
-// Writes general/key = value to Config.dat; failures are absorbed (one debug line).
-void WriteConfig(const std::string& key, const std::string& value);
+// Writes general/key = value to Config.dat; a failure costs one debug line
+// and gives false.
+bool WriteConfig(const std::string& key, const std::string& value);
 
 // Integer and flag readers with the store's parsing rules: text that is not
 // an integer gives `fallback`; a flag is set only when its value is exactly 1.

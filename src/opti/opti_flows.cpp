@@ -65,20 +65,23 @@ const SwitchWriter kLaterSwitches[] = {
 
 }  // namespace
 
-std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
-  if (skipped.empty()) return std::string(kApplyDoneQuestion);
-  // The dialog shows one line: name every file and its reason, then ask.
-  std::string text = "以下文件无法修改：";
-  for (size_t i = 0; i < skipped.size(); ++i) {
+std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files) {
+  // The dialogs show one line: name every file and its reason.
+  std::string text(lead);
+  for (size_t i = 0; i < files.size(); ++i) {
     if (i > 0) text += "；";
-    text += platform::FileName(skipped[i].Path);
+    text += platform::FileName(files[i].Path);
     text += "（";
-    text += skipped[i].Reason.empty() ? "拒绝写入" : skipped[i].Reason;
+    text += files[i].Reason.empty() ? "拒绝写入" : files[i].Reason;
     text += "）";
   }
   text += "。";
-  text += kStartQuestion;
   return text;
+}
+
+std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
+  if (skipped.empty()) return std::string(kApplyDoneQuestion);
+  return FailedFilesText("以下文件无法修改：", skipped) + std::string(kStartQuestion);
 }
 
 std::string HistoryLine(std::string_view folder) {
@@ -201,31 +204,66 @@ void TOptiFrame::LoadHistory() {
 }
 
 bool TOptiFrame::btnRestoreClick() {
+  report_ = FlowReport{};
   int index = historyList_.ItemIndex;
   if (history_.empty() || index < 0 || index >= static_cast<int>(history_.size())) return false;
   Note("RestoreBackup", index);
-  engine_->RestoreBackup(history_[index].Folder);
+  engine_->ResetSwallowedWrites();
+  int restored = 0;
+  try {
+    restored = engine_->RestoreBackup(history_[index].Folder);
+  } catch (const std::exception& error) {
+    // A folder outside the backups, or one that is gone: nothing copied.
+    report_.error = error.what();
+    DebugLogF("Restore refused: %s", error.what());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   Sync();
+  report_.changed = restored > 0;
+  report_.failed = engine_->SwallowedWrites();
+  // "All files restored" only when it is so.
+  if (!report_.failed.empty())
+    report_.error = FailedFilesText("还原未完成，以下文件出错：", report_.failed);
+  else if (restored == 0)
+    report_.error = "还原失败：所选备份中没有配置文件，什么也没有还原。";
+  if (!report_.error.empty()) {
+    DebugLogF("Restore incomplete: %s", report_.error.c_str());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
   return true;
 }
 
 bool TOptiFrame::Label4Click() {
+  report_ = FlowReport{};
+  engine_->ResetSwallowedWrites();
   // Clearing used to leave no way back: keep the files in a backup first,
-  // so the history can restore them.
+  // so the history can restore them. A backup that is not whole deletes
+  // nothing.
   try {
     Note("BackupConfigFiles");
     engine_->BackupConfigFiles();
   } catch (const std::exception& error) {
     Sync();
+    report_.error = error.what();
     DebugLogF("Clear stopped before deleting anything: %s", error.what());
-    dialogs_.ShowErrorBox(error.what());
+    dialogs_.ShowErrorBox(report_.error);
     return false;
   }
   Note("ClearGameConfig");
-  engine_->ClearGameConfig(engine_->GameConfigFolder());
+  int deleted = engine_->ClearGameConfig(engine_->GameConfigFolder());
   Sync();
   LoadHistory();
+  report_.changed = deleted > 0;
+  report_.failed = engine_->SwallowedWrites();
+  if (!report_.failed.empty()) {
+    report_.error = FailedFilesText("删除未完成，以下文件出错：", report_.failed);
+    DebugLogF("Clear incomplete: %s", report_.error.c_str());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
   return true;
 }

@@ -10,8 +10,8 @@ std::string ConfigDatSettings::Read(const std::string& key) {
   return ReadConfig(key);
 }
 
-void ConfigDatSettings::Write(const std::string& key, const std::string& value) {
-  WriteConfig(key, value);
+bool ConfigDatSettings::Write(const std::string& key, const std::string& value) {
+  return WriteConfig(key, value);
 }
 
 std::string OverlaySettings::Read(const std::string& key) {
@@ -20,13 +20,14 @@ std::string OverlaySettings::Read(const std::string& key) {
   return base_.Read(key);
 }
 
-void OverlaySettings::Write(const std::string& key, const std::string& value) {
+bool OverlaySettings::Write(const std::string& key, const std::string& value) {
   for (auto& [name, old] : written_)
     if (name == key) {
       old = value;
-      return;
+      return true;
     }
   written_.emplace_back(key, value);
+  return true;
 }
 
 std::string TrimBlanks(std::string_view text) {
