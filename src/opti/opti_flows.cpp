@@ -85,8 +85,15 @@ std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
 }
 
 std::string HistoryLine(std::string_view folder) {
+  // One match per line: its groups have fixed widths, so they are cut from
+  // the whole match instead of matching again for each (a long history
+  // lists thousands of lines after every Apply).
+  std::string stamp = RegexGroup(folder, kHistoryPattern, 0);
   std::string g[6];
-  for (int i = 0; i < 6; ++i) g[i] = RegexGroup(folder, kHistoryPattern, i + 2);
+  if (stamp.size() == 18) {
+    const size_t at[6][2] = {{4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}, {15, 3}};
+    for (int i = 0; i < 6; ++i) g[i] = stamp.substr(at[i][0], at[i][1]);
+  }
   std::string line = g[0] + "月" + g[1] + "日 " + g[2] + "时" + g[3] + "分" + g[4] + "秒 " + g[5];
   return line;
 }
