@@ -115,7 +115,9 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowGameRunningNotice([this] { game_.TerminateGameProcesses(); });
     return result;
   }
-  SaveSettings();
+  // The game files are what Apply is for: a Config.dat that cannot be
+  // written does not stop it (the CLI's set reports it).
+  if (!SaveSettings()) DebugLog("Apply: some choices could not be saved to Config.dat");
   engine_->ResetSwallowedWrites();
   try {
     RunApplySteps(result);
