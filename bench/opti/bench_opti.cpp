@@ -3,6 +3,7 @@
 // barrier, history), and kestrune-cli's whole-process time for a dry run.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -116,6 +117,55 @@ void BM_ApplyAgain(benchmark::State& state) {
   SetDebugLogSink(nullptr);
 }
 BENCHMARK(BM_ApplyAgain)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+
+// One Apply with a long restore history (range(0) entries in the backup
+// index): the index is renumbered and the history list rebuilt each time, so
+// this shows whether either grows faster than the history.
+void BM_ApplyWithLongHistory(benchmark::State& state) {
+  SetDebugLogSink([](std::string_view) {});
+  World world("player");
+  SetConfigFilePathForTesting((world.root / "bin/Config.dat").string());
+  THareWareInfo hardware;
+  hardware.LogicalProcessors = 8;
+  opti::ConfigDatSettings settings;
+  QuietDialogs dialogs;
+  opti::SystemGameControl game;
+  auto engine = std::make_unique<TPUBGLib>(world.Local().string(), hardware);
+  const std::string root = engine->BackupRoot;
+  std::string index = "[Backup]\r\n";
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "2019%02d%02d_%09lld", static_cast<int>(i % 12 + 1),
+                  static_cast<int>(i % 28 + 1), static_cast<long long>(i));
+    index += "ID" + std::to_string(i) + "=" + root + stamp + "\r\n";
+  }
+  opti::TOptiFrame page(hardware, settings, dialogs, game, std::move(engine));
+  for (auto _ : state) {
+    state.PauseTiming();
+    world.Reset();
+    fs::create_directories(root);
+    std::FILE* out = std::fopen((root + "config.dat").c_str(), "wb");
+    if (out) {
+      std::fwrite(index.data(), 1, index.size(), out);
+      std::fclose(out);
+    }
+    state.ResumeTiming();
+    if (page.BtnApplyClick().status != opti::ApplyStatus::Done) {
+      state.SkipWithError("Apply did not complete (is a game process running?)");
+      break;
+    }
+  }
+  state.counters["history"] = static_cast<double>(state.range(0));
+  SetConfigFilePathForTesting("");
+  SetDebugLogSink(nullptr);
+}
+BENCHMARK(BM_ApplyWithLongHistory)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 // kestrune-cli apply --dry-run as a user runs it: a fresh process each time.
 void BM_CliDryRunWholeProcess(benchmark::State& state) {

@@ -66,7 +66,7 @@ options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
 prints the version.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
-4 applied but some files could not be changed, 5 confirmation declined.
+4 done in part: some files could not be changed, 5 confirmation declined.
 )";
 
 void Error(const std::string& text) {
@@ -359,7 +359,11 @@ int CmdSet(Session& session, const Options& options) {
     Error(page.LoadError());
     return kExitFailed;
   }
-  page.SaveSettings();
+  if (!page.SaveSettings()) {
+    Error("could not save the settings to " + ConfigFilePath() +
+          " (too large, read-only or not a file? --verbose shows why)");
+    return kExitFailed;
+  }
   Print("Saved to %s\n", ConfigFilePath().c_str());
   PrintSelections(page);
   return kExitOk;
@@ -435,7 +439,11 @@ int CmdRestore(Session& session, const Options& options) {
     return kExitUsage;
   }
   page.SetHistoryIndex(index);
-  return page.btnRestoreClick() ? kExitOk : kExitFailed;
+  if (page.btnRestoreClick()) return kExitOk;
+  // The error line is out; name each file that was not restored.
+  const opti::FlowReport& report = page.LastReport();
+  ReportSkipped(report.failed);
+  return report.changed ? kExitSkippedWrites : kExitFailed;
 }
 
 int CmdClear(Session& session, const Options& options) {
@@ -452,12 +460,17 @@ int CmdClear(Session& session, const Options& options) {
       return kExitDeclined;
     }
   }
-  if (!page.Label4Click()) return kExitFailed;
+  bool done = page.Label4Click();
+  const opti::FlowReport& report = page.LastReport();
+  // Without a whole backup nothing was deleted: there is nothing to undo.
+  if (!done && report.failed.empty()) return kExitFailed;
   if (!page.History().empty())
     Print("Backup taken first: [%zu] %s (kestrune-cli restore %zu undoes the clear)\n",
           page.History().size() - 1, page.HistoryList().Items.back().c_str(),
           page.History().size() - 1);
-  return kExitOk;
+  if (done) return kExitOk;
+  ReportSkipped(report.failed);
+  return report.changed ? kExitSkippedWrites : kExitFailed;
 }
 
 int CmdStart(Session& session) {
@@ -486,7 +499,7 @@ int RunCli(const std::vector<std::string>& args) {
   } else {
     // Debug lines quote what servers sent (addresses, headers): escaped.
     SetDebugLogSink([](std::string_view line) {
-      std::fprintf(stderr, "[kestrune] %s\n", EscapeControls(line).c_str());
+      PrintError("[kestrune] %s\n", EscapeControls(line).c_str());
     });
   }
   if (command == "help" || options.help) {
@@ -500,7 +513,7 @@ int RunCli(const std::vector<std::string>& args) {
       Error("this executable carries no version resource");
       return kExitFailed;
     }
-    std::printf("kestrune-cli %s\n", version.c_str());
+    Print("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
   const bool takesWords = command == "set" || command == "restore";

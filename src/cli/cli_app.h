@@ -13,7 +13,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;         // a flow stopped with an error
 inline constexpr int kExitUsage = 2;          // bad command line
 inline constexpr int kExitGameRunning = 3;    // refused: the game runs
-inline constexpr int kExitSkippedWrites = 4;  // applied, but some files could not be changed
+inline constexpr int kExitSkippedWrites = 4;  // done in part: some files could not be changed
 inline constexpr int kExitDeclined = 5;       // a confirmation was declined
 
 // Runs one command line (without the program name); prints to stdout/stderr.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <unordered_set>
 
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
@@ -152,6 +153,23 @@ long long IndexNumber(const std::string& key) {
   return negative ? -value : value;
 }
 
+// A backup folder's name: "YYYYMMDD_HHMMSSZZZ".
+bool IsStampName(const std::string& name) {
+  if (name.size() != 18 || name[8] != '_') return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    if (i != 8 && (name[i] < '0' || name[i] > '9')) return false;
+  return true;
+}
+
+// The temporary file of an atomic write: ".<name>.kst<digits>-<digits>.tmp".
+bool IsTemporaryName(const std::string& name) {
+  static constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() < 10 || name[0] != '.' ||
+      name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+    return false;
+  return name.rfind(".kst") != std::string::npos && name.rfind(".kst") > 0;
+}
+
 bool EndsWithIni(const std::string& name) {
   if (name.size() < 4) return false;
   return AsciiEqualsNoCase(std::string_view(name).substr(name.size() - 4), ".ini");
@@ -163,6 +181,9 @@ bool EndsWithIni(const std::string& name) {
 
 EIndexWriteError::EIndexWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path), path_(path) {}
+
+EBackupError::EBackupError(const std::string& message, const std::string& path)
+    : std::runtime_error(message), path_(path) {}
 
 EFileOpenError::EFileOpenError(const std::string& path, const std::string& reason)
     : std::runtime_error("Cannot open file \"" + path + "\". " + reason),
@@ -225,30 +246,11 @@ void TPUBGLib::SetClock(TClock clock) {
 }
 
 void TPUBGLib::BackupConfigFiles() {
-  std::chrono::system_clock::time_point now = clock_ ? clock_() : std::chrono::system_clock::now();
-  std::string folder = BackupRoot + BackupStamp(now);
-  if (platform::CreateDirectories(folder))
-    NoteChanged(folder);
-  else
-    DebugLogF("BackupConfigFiles: cannot create %s", folder.c_str());
-
-  for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath}) {
-    if (!platform::FileExists(*game)) continue;
-    std::string target = folder + kSep + platform::FileName(*game);
-    std::string error;
-    if (platform::CopyFileReplacing(*game, target, &error)) {
-      NoteChanged(target);
-    } else {
-      DebugLogF("BackupConfigFiles: copy %s to %s failed: %s", game->c_str(), target.c_str(),
-                error.c_str());
-      NoteSwallowed(target, error);
-    }
-  }
-
-  // The whole renumbered index is built in memory and replaced in one step,
-  // so a crash half way never leaves an index that lost entries. Every
-  // "Backup" section is gathered (a hand-edited index may repeat it) and
-  // each key keeps its own value, duplicates included.
+  // The index is read first: its entries tell the leftovers of killed
+  // backups from the history, and an index that cannot be read stops the
+  // backup before anything is copied. Every "Backup" section is gathered (a
+  // hand-edited index may repeat it) and each key keeps its own value,
+  // duplicates included.
   std::string indexPath = BackupRoot + kIndexFileName;
   platform::ReadResult current = platform::ReadWholeFile(indexPath);
   std::string text;
@@ -272,12 +274,70 @@ void TPUBGLib::BackupConfigFiles() {
       entries.push_back({IndexNumber(key), std::move(value)});
     text = ini::EraseSection(text, kIndexSection);
   }
+  std::vector<std::string> indexed;
+  indexed.reserve(entries.size());
+  for (const Entry& entry : entries) indexed.push_back(entry.folder);
+  RemoveBackupLeftovers(indexed);
+
+  std::chrono::system_clock::time_point now = clock_ ? clock_() : std::chrono::system_clock::now();
+  std::string folder = BackupRoot + BackupStamp(now);
+  // Two backups in one millisecond share the folder; the earlier one is
+  // history and is never removed here.
+  const bool existed = platform::DirectoryExists(folder);
+  if (!platform::CreateDirectories(folder)) {
+    DebugLogF("BackupConfigFiles: cannot create %s", folder.c_str());
+    throw EBackupError(
+        "Backup incomplete, so nothing was changed: cannot create the folder " + folder, folder);
+  }
+  if (!existed) NoteChanged(folder);
+
+  auto fail = [&](const std::string& path, const std::string& reason) {
+    DebugLogF("BackupConfigFiles: %s: %s", path.c_str(), reason.c_str());
+    if (!existed) RemoveBackupFolder(folder);
+    throw EBackupError(
+        "Backup incomplete, so nothing was changed: cannot back up " + path + " (" + reason + ")",
+        path);
+  };
+  // A backup counts only when every game file that exists is in it: copied,
+  // on the disk, and reading back as the original's bytes.
+  std::vector<std::string> copies;
+  std::vector<std::string> originals;
+  for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath}) {
+    if (!platform::FileExists(*game)) continue;  // missing, or a link to nothing
+    platform::ReadResult source = platform::ReadWholeFile(*game);
+    if (source.status == platform::ReadStatus::kNotFound) continue;
+    if (source.status != platform::ReadStatus::kOk) fail(*game, source.error);
+    std::string target = folder + kSep + platform::FileName(*game);
+    std::string error;
+    if (!platform::ReplaceFileAtomically(target, source.data, &error)) fail(*game, error);
+    copies.push_back(std::move(target));
+    originals.push_back(std::move(source.data));
+  }
+  if (!copies.empty()) {
+    std::vector<platform::SyncFailure> unflushed = platform::SyncFilesNamingFailures(copies);
+    if (!unflushed.empty())
+      fail(unflushed.front().path, "not flushed to disk: " + unflushed.front().error);
+  }
+  for (size_t i = 0; i < copies.size(); ++i) {
+    platform::ReadResult back = platform::ReadWholeFile(copies[i]);
+    if (back.status != platform::ReadStatus::kOk)
+      fail(copies[i], "cannot read the copy back: " + back.error);
+    if (back.data != originals[i]) fail(copies[i], "the copy differs from the original");
+  }
+
+  // The whole renumbered index is built in memory and replaced in one step,
+  // so a crash half way never leaves an index that lost entries. The
+  // section is rebuilt at the end of the text in one pass: long histories
+  // must not cost a rescan per entry.
   std::stable_sort(entries.begin(), entries.end(),
                    [](const Entry& a, const Entry& b) { return a.number < b.number; });
   size_t id = 0;
-  for (const Entry& entry : entries)
-    text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id++), entry.folder);
-  text = ini::SetKey(text, kIndexSection, "ID" + std::to_string(id), folder);
+  text = ini::SetKey(text, kIndexSection, "ID0", entries.empty() ? folder : entries[0].folder);
+  for (const Entry& entry : entries) {
+    if (id++ == 0) continue;
+    text += "ID" + std::to_string(id - 1) + "=" + entry.folder + "\r\n";
+  }
+  if (!entries.empty()) text += "ID" + std::to_string(id) + "=" + folder + "\r\n";
 
   std::string error;
   if (!platform::IsWritable(indexPath, &error) ||
@@ -288,6 +348,44 @@ void TPUBGLib::BackupConfigFiles() {
   NoteChanged(indexPath);
 }
 
+void TPUBGLib::RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders) {
+  // A stamped folder the index does not name is what a killed or failed
+  // backup left (copies, a temporary file): nothing shows or restores it.
+  std::unordered_set<std::string> named;
+  for (std::string folder : indexedFolders) {
+    while (!folder.empty() && folder.back() == kSep) folder.pop_back();
+    named.insert(platform::FileName(folder));
+  }
+  std::string root = BackupRoot;
+  while (root.size() > 1 && root.back() == kSep) root.pop_back();
+  for (const platform::DirEntry& entry : platform::ListDirectory(root)) {
+    if (!entry.isDirectory || !IsStampName(entry.name) || named.count(entry.name)) continue;
+    std::string path = BackupRoot + entry.name;
+    if (platform::IsSymbolicLink(path)) continue;  // not one we made
+    DebugLogF("BackupConfigFiles: removing the unrecorded backup folder %s", path.c_str());
+    RemoveBackupFolder(path);
+  }
+}
+
+void TPUBGLib::RemoveBackupFolder(const std::string& folder) {
+  // Only what a backup puts there: the game files' copies and the temporary
+  // files of their atomic writes. Anything else keeps the folder.
+  for (const platform::DirEntry& entry : platform::ListDirectory(folder)) {
+    bool ours = IsTemporaryName(entry.name);
+    for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath})
+      ours = ours || entry.name == platform::FileName(*game);
+    if (!ours || entry.isDirectory) continue;
+    std::string error;
+    std::string path = folder + kSep + entry.name;
+    if (!platform::RemoveFile(path, &error))
+      DebugLogF("BackupConfigFiles: cannot remove %s: %s", path.c_str(), error.c_str());
+  }
+  std::string error;
+  if (!platform::RemoveEmptyFolder(folder, &error))
+    DebugLogF("BackupConfigFiles: cannot remove %s: %s", folder.c_str(), error.c_str());
+  NoteChanged(folder);
+}
+
 void TPUBGLib::ListBackups(std::vector<TBackupEntry>& list) const {
   platform::ReadResult index = platform::ReadWholeFile(BackupRoot + kIndexFileName);
   if (index.status != platform::ReadStatus::kOk) return;
@@ -295,24 +393,46 @@ void TPUBGLib::ListBackups(std::vector<TBackupEntry>& list) const {
     list.push_back(TBackupEntry{key, value});
 }
 
-void TPUBGLib::RestoreBackup(const std::string& folder) {
-  std::string from = WithSeparator(folder);
+int TPUBGLib::RestoreBackup(const std::string& folder) {
+  // The index is a file anyone can edit: restore only from a real folder
+  // directly inside the backup root, never through a link or "..".
+  std::string trimmed = folder;
+  while (trimmed.size() > 1 && trimmed.back() == kSep) trimmed.pop_back();
+  std::string name = platform::FileName(trimmed);
+  std::string root = platform::CanonicalPath(BackupRoot);
+  bool inside = !name.empty() && name != "." && name != ".." && !root.empty() &&
+                platform::CanonicalPath(platform::ParentFolder(trimmed)) == root;
+  if (!inside || platform::IsSymbolicLink(trimmed)) {
+    DebugLogF("RestoreBackup: %s is not a backup folder", folder.c_str());
+    throw EBackupError("Not a backup folder of " + BackupRoot + ": " + folder, folder);
+  }
+  if (!platform::DirectoryExists(trimmed)) {
+    DebugLogF("RestoreBackup: %s is gone", folder.c_str());
+    throw EBackupError("The backup folder is gone: " + folder, folder);
+  }
+  std::string from = WithSeparator(trimmed);
+  int restored = 0;
   for (const std::string* game : {&EngineIniPath, &GameUserSettingsPath, &ScalabilityIniPath}) {
     std::string source = from + platform::FileName(*game);
-    if (!platform::FileExists(source)) continue;
+    if (!platform::PathExists(source)) continue;
     std::string error;
-    if (!platform::IsWritable(*game, &error) ||
-        !platform::CopyFileReplacing(source, *game, &error)) {
-      DebugLogF("RestoreBackup: %s to %s failed: %s", source.c_str(), game->c_str(), error.c_str());
-      NoteSwallowed(*game, error);
+    if (platform::IsSymbolicLink(source) || !platform::FileExists(source)) {
+      error = "the backup's copy is not a regular file";
+    } else if (platform::IsWritable(*game, &error) &&
+               platform::CopyFileReplacing(source, *game, &error)) {
+      NoteChanged(*game);
+      ++restored;
       continue;
     }
-    NoteChanged(*game);
+    DebugLogF("RestoreBackup: %s to %s failed: %s", source.c_str(), game->c_str(), error.c_str());
+    NoteSwallowed(*game, error);
   }
+  return restored;
 }
 
-void TPUBGLib::ClearGameConfig(const std::string& folder) {
+int TPUBGLib::ClearGameConfig(const std::string& folder) {
   std::string from = WithSeparator(folder);
+  int deleted = 0;
   for (const platform::DirEntry& entry : platform::ListDirectory(folder)) {
     if (entry.isDirectory || !EndsWithIni(entry.name)) continue;
     std::string path = from + entry.name;
@@ -325,7 +445,9 @@ void TPUBGLib::ClearGameConfig(const std::string& folder) {
       continue;
     }
     NoteChanged(path);
+    ++deleted;
   }
+  return deleted;
 }
 
 // ---- Templates ----
@@ -336,7 +458,9 @@ void TPUBGLib::EnsureDefaultConfigFiles() {
 }
 
 void TPUBGLib::WriteDefaultGameUserSettings() {
-  if (platform::PathExists(GameUserSettingsPath)) {
+  // A link to nothing holds no settings: it counts as missing.
+  if (platform::PathExists(GameUserSettingsPath) &&
+      !platform::IsDanglingLink(GameUserSettingsPath)) {
     if (!platform::FileExists(GameUserSettingsPath))
       DebugLogF("WriteDefaultGameUserSettings: %s is not a regular file; left alone",
                 GameUserSettingsPath.c_str());
@@ -346,7 +470,7 @@ void TPUBGLib::WriteDefaultGameUserSettings() {
 }
 
 void TPUBGLib::WriteDefaultEngineIni() {
-  if (platform::PathExists(EngineIniPath)) {
+  if (platform::PathExists(EngineIniPath) && !platform::IsDanglingLink(EngineIniPath)) {
     if (!platform::FileExists(EngineIniPath))
       DebugLogF("WriteDefaultEngineIni: %s is not a regular file; left alone",
                 EngineIniPath.c_str());
@@ -434,10 +558,13 @@ std::vector<std::string> TPUBGLib::ChangedFiles() const {
 }
 
 bool TPUBGLib::SyncChangedFiles() {
-  bool ok = platform::SyncFiles(changed_);
-  if (!ok) DebugLog("SyncChangedFiles: the system reported a flush failure");
+  std::vector<platform::SyncFailure> failures = platform::SyncFilesNamingFailures(changed_);
+  for (const platform::SyncFailure& f : failures) {
+    DebugLogF("SyncChangedFiles: cannot flush %s: %s", f.path.c_str(), f.error.c_str());
+    NoteSwallowed(f.path, "not flushed to disk: " + f.error);
+  }
   changed_.clear();
-  return ok;
+  return failures.empty();
 }
 
 }  // namespace kestrune

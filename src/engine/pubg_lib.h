@@ -4,10 +4,10 @@
 // into game keys. Every operation works directly on disk; nothing is cached.
 //
 // Failures are absorbed where they happen (a refused write is skipped and
-// counted, see SwallowedWrites), except the two that must stop an Apply:
-// EIndexWriteError from BackupConfigFiles and EFileOpenError from
-// ApplyBigJumpBinding. Each key operation replaces its file atomically; a
-// flow calls SyncChangedFiles at its end to make its changes durable.
+// counted, see SwallowedWrites), except those that must stop a flow:
+// EBackupError and EIndexWriteError from BackupConfigFiles, EBackupError from
+// RestoreBackup, and EFileOpenError from ApplyBigJumpBinding. Each key operation replaces its file
+// atomically; a flow calls SyncChangedFiles at its end to make its changes durable.
 //
 // Hardware facts: the engine keeps a pointer to the caller's THareWareInfo
 // (given at construction; it must outlive the engine) and reads it at the
@@ -57,6 +57,18 @@ class EFileOpenError : public std::runtime_error {
   std::string reason_;
 };
 
+// A backup could not be taken whole (a game file not copied, flushed and
+// verified, or no folder for it), or a folder given to restore is not one of
+// the backups. Nothing was recorded or restored.
+class EBackupError : public std::runtime_error {
+ public:
+  EBackupError(const std::string& message, const std::string& path);
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // Writes the engine had to skip, per file: how many and the last reason.
 struct TSwallowedWrite {
   std::string Path;
@@ -93,18 +105,28 @@ class TPUBGLib {
   std::string GameConfigFolder() const;
 
   // New stamped folder under BackupRoot with copies of the game files that
-  // exist, recorded in the index (renumbered ID0..IDn, newest last).
-  // Throws EIndexWriteError when the index cannot be written.
+  // exist, recorded in the index (renumbered ID0..IDn, newest last). Each
+  // copy is flushed and read back before it counts. Throws EBackupError when
+  // a copy fails (the new folder is removed, the index untouched) and
+  // EIndexWriteError when the index cannot be written. First removes what
+  // killed backups left: temporary files in backup folders and stamped
+  // folders the index does not name.
   void BackupConfigFiles();
 
   // Appends one entry per index key, in file order.
   void ListBackups(std::vector<TBackupEntry>& list) const;
 
-  // Copies the game files present in `folder` back over the game's files.
-  void RestoreBackup(const std::string& folder);
+  // Copies the game files present in `folder` back over the game's files and
+  // returns how many were restored; a copy that fails is a swallowed write.
+  // Throws EBackupError (nothing copied) unless `folder` is a folder directly
+  // inside BackupRoot, itself no link; a backup file that is not a regular
+  // file (a link, a folder) is refused as a swallowed write.
+  int RestoreBackup(const std::string& folder);
 
-  // Deletes every "*.ini" file (not folders, not recursive) in `folder`.
-  void ClearGameConfig(const std::string& folder);
+  // Deletes every "*.ini" file (not folders, not recursive) in `folder` and
+  // returns how many; a file that stays (read-only, refused) is a swallowed
+  // write.
+  int ClearGameConfig(const std::string& folder);
 
   // WriteDefaultGameUserSettings, then WriteDefaultEngineIni.
   void EnsureDefaultConfigFiles();
@@ -137,8 +159,8 @@ class TPUBGLib {
 
   // Files this engine created, changed or deleted since the last barrier.
   std::vector<std::string> ChangedFiles() const;
-  // Flushes those files and their folders (platform::SyncFiles) and forgets
-  // them. False when the platform reported a failure.
+  // Flushes those files and their folders and forgets them. False when a
+  // flush failed; each path that failed is then a swallowed write.
   bool SyncChangedFiles();
 
   // ---- Graphics quality writers (level 0 = nothing chosen) ----
@@ -196,6 +218,8 @@ class TPUBGLib {
   void NoteSwallowed(const std::string& path, const std::string& reason);
   void NoteChanged(const std::string& path);
   bool SaveWholeFile(const std::string& path, const std::vector<std::string>& lines);
+  void RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders);
+  void RemoveBackupFolder(const std::string& folder);
 
   std::string base_;
   const THareWareInfo* hardware_ = nullptr;

@@ -154,8 +154,8 @@ ConfigRead ReadConfigChecked(const std::string& key) {
   return read;
 }
 
-void WriteConfig(const std::string& key, const std::string& value) {
-  WriteKey(ConfigFilePath(), kConfigSection, key, value);
+bool WriteConfig(const std::string& key, const std::string& value) {
+  return WriteKey(ConfigFilePath(), kConfigSection, key, value);
 }
 
 int ReadConfigInt(const std::string& key, int fallback) {

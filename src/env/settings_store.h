@@ -35,8 +35,9 @@ struct ConfigRead {
 };
 ConfigRead ReadConfigChecked(const std::string& key);
 
-// Writes general/key = value to Config.dat; failures are absorbed (one debug line).
-void WriteConfig(const std::string& key, const std::string& value);
+// Writes general/key = value to Config.dat; a failure costs one debug line
+// and gives false.
+bool WriteConfig(const std::string& key, const std::string& value);
 
 // Integer and flag readers with the store's parsing rules: text that is not
 // an integer gives `fallback`; a flag is set only when its value is exactly 1.

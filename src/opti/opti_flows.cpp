@@ -92,25 +92,35 @@ std::unique_ptr<platform::ScopedFileLock> LockGameFolder(const std::string& fold
 
 }  // namespace
 
-std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
-  if (skipped.empty()) return std::string(kApplyDoneQuestion);
-  // The dialog shows one line: name every file and its reason, then ask.
-  std::string text = "以下文件无法修改：";
-  for (size_t i = 0; i < skipped.size(); ++i) {
+std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files) {
+  // The dialogs show one line: name every file and its reason.
+  std::string text(lead);
+  for (size_t i = 0; i < files.size(); ++i) {
     if (i > 0) text += "；";
-    text += platform::FileName(skipped[i].Path);
+    text += platform::FileName(files[i].Path);
     text += "（";
-    text += skipped[i].Reason.empty() ? "拒绝写入" : skipped[i].Reason;
+    text += files[i].Reason.empty() ? "拒绝写入" : files[i].Reason;
     text += "）";
   }
   text += "。";
-  text += kStartQuestion;
   return text;
 }
 
+std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
+  if (skipped.empty()) return std::string(kApplyDoneQuestion);
+  return FailedFilesText("以下文件无法修改：", skipped) + std::string(kStartQuestion);
+}
+
 std::string HistoryLine(std::string_view folder) {
+  // One match per line: its groups have fixed widths, so they are cut from
+  // the whole match instead of matching again for each (a long history
+  // lists thousands of lines after every Apply).
+  std::string stamp = RegexGroup(folder, kHistoryPattern, 0);
   std::string g[6];
-  for (int i = 0; i < 6; ++i) g[i] = RegexGroup(folder, kHistoryPattern, i + 2);
+  if (stamp.size() == 18) {
+    const size_t at[6][2] = {{4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}, {15, 3}};
+    for (int i = 0; i < 6; ++i) g[i] = stamp.substr(at[i][0], at[i][1]);
+  }
   std::string line = g[0] + "月" + g[1] + "日 " + g[2] + "时" + g[3] + "分" + g[4] + "秒 " + g[5];
   return line;
 }
@@ -145,7 +155,9 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowErrorBox(result.error);
     return result;
   }
-  SaveSettings();
+  // The game files are what Apply is for: a Config.dat that cannot be
+  // written does not stop it (the CLI's set reports it).
+  if (!SaveSettings()) DebugLog("Apply: some choices could not be saved to Config.dat");
   engine_->ResetSwallowedWrites();
   try {
     RunApplySteps(result);
@@ -242,6 +254,7 @@ void TOptiFrame::LoadHistory() {
 }
 
 bool TOptiFrame::btnRestoreClick() {
+  report_ = FlowReport{};
   int index = historyList_.ItemIndex;
   if (history_.empty() || index < 0 || index >= static_cast<int>(history_.size())) return false;
   auto lock = LockGameFolder(engine_->GameConfigFolder());
@@ -250,16 +263,41 @@ bool TOptiFrame::btnRestoreClick() {
     return false;
   }
   Note("RestoreBackup", index);
-  engine_->RestoreBackup(history_[index].Folder);
+  engine_->ResetSwallowedWrites();
+  int restored = 0;
+  try {
+    restored = engine_->RestoreBackup(history_[index].Folder);
+  } catch (const std::exception& error) {
+    // A folder outside the backups, or one that is gone: nothing copied.
+    report_.error = error.what();
+    DebugLogF("Restore refused: %s", error.what());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   Sync();
   lock.reset();
+  report_.changed = restored > 0;
+  report_.failed = engine_->SwallowedWrites();
+  // "All files restored" only when it is so.
+  if (!report_.failed.empty())
+    report_.error = FailedFilesText("还原未完成，以下文件出错：", report_.failed);
+  else if (restored == 0)
+    report_.error = "还原失败：所选备份中没有配置文件，什么也没有还原。";
+  if (!report_.error.empty()) {
+    DebugLogF("Restore incomplete: %s", report_.error.c_str());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
   return true;
 }
 
 bool TOptiFrame::Label4Click() {
+  report_ = FlowReport{};
+  engine_->ResetSwallowedWrites();
   // Clearing used to leave no way back: keep the files in a backup first,
-  // so the history can restore them.
+  // so the history can restore them. A backup that is not whole deletes
+  // nothing.
   auto lock = LockGameFolder(engine_->GameConfigFolder());
   if (!lock) {
     dialogs_.ShowErrorBox(kAnotherKestrune);
@@ -270,15 +308,24 @@ bool TOptiFrame::Label4Click() {
     engine_->BackupConfigFiles();
   } catch (const std::exception& error) {
     Sync();
+    report_.error = error.what();
     DebugLogF("Clear stopped before deleting anything: %s", error.what());
-    dialogs_.ShowErrorBox(error.what());
+    dialogs_.ShowErrorBox(report_.error);
     return false;
   }
   Note("ClearGameConfig");
-  engine_->ClearGameConfig(engine_->GameConfigFolder());
+  int deleted = engine_->ClearGameConfig(engine_->GameConfigFolder());
   Sync();
   LoadHistory();
   lock.reset();
+  report_.changed = deleted > 0;
+  report_.failed = engine_->SwallowedWrites();
+  if (!report_.failed.empty()) {
+    report_.error = FailedFilesText("删除未完成，以下文件出错：", report_.failed);
+    DebugLogF("Clear incomplete: %s", report_.error.c_str());
+    dialogs_.ShowErrorBox(report_.error);
+    return false;
+  }
   dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
   return true;
 }

@@ -51,6 +51,17 @@ struct ApplyResult {
   bool gameStarted = false;              // the final question was answered OK
 };
 
+// What the last restore or clear did not do.
+struct FlowReport {
+  bool changed = false;                 // some game file was restored or deleted
+  std::string error;                    // the error box's text; empty when all was done
+  std::vector<TSwallowedWrite> failed;  // files it could not change, with the reason
+};
+
+// A message naming each file and its reason: `lead`, then "name（reason）"
+// separated by "；", then "。".
+std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files);
+
 // The text of the final question after Apply: "优化完成！..." when every write
 // held, otherwise which files could not be changed and why, then the question.
 std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped);
@@ -108,8 +119,9 @@ class TOptiFrame {
   void InitControls();
   void ShowHardwareInfo();
   void LoadSettings();
-  // Does nothing when the last LoadSettings found Config.dat unreadable.
-  void SaveSettings();
+  // False when some value could not be saved to Config.dat, and when the last
+  // LoadSettings found Config.dat unreadable (nothing is saved then).
+  bool SaveSettings();
   // Why the last LoadSettings could not read Config.dat (the file is there
   // but a read failed); empty when every value was read or was absent. Apply
   // and any save stop while it is set.
@@ -119,10 +131,14 @@ class TOptiFrame {
 
   ApplyResult BtnApplyClick();
   void LoadHistory();
-  // False when there was nothing to restore (empty history, no selection).
+  // False when there was nothing to restore (empty history, no selection),
+  // or when the restore was refused or not complete (an error box said why;
+  // see LastReport).
   bool btnRestoreClick();
-  // False when the safety backup could not be recorded (nothing deleted).
+  // False when the safety backup could not be taken whole (nothing
+  // deleted), or when some file could not be deleted (see LastReport).
   bool Label4Click();
+  const FlowReport& LastReport() const { return report_; }
   // True when the game was started.
   bool BtnStartPUBGClick();
 
@@ -146,6 +162,7 @@ class TOptiFrame {
   HardwareSummary summary_;
   std::vector<TBackupEntry> history_;
   TComboModel historyList_;
+  FlowReport report_;
 };
 
 }  // namespace kestrune::opti

@@ -85,16 +85,18 @@ void TOptiFrame::LoadSettings() {
   }
 }
 
-void TOptiFrame::SaveSettings() {
-  if (!loadError_.empty()) return;  // defaults in place of unread values
+bool TOptiFrame::SaveSettings() {
+  if (!loadError_.empty()) return false;  // defaults in place of unread values
+  bool saved = true;
   for (const ListDesc& desc : Lists())
-    settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id)));
+    saved = settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id))) && saved;
   for (const EditDesc& desc : Edits()) {
     int value = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.fallback);
-    settings_.Write(std::string(desc.key), std::to_string(value));
+    saved = settings_.Write(std::string(desc.key), std::to_string(value)) && saved;
   }
   for (const CheckDesc& desc : Checks())
-    settings_.Write(std::string(desc.key), Checked(desc.id) ? "1" : "0");
+    saved = settings_.Write(std::string(desc.key), Checked(desc.id) ? "1" : "0") && saved;
+  return saved;
 }
 
 void TOptiFrame::CBConfigModelChange() {

@@ -15,8 +15,8 @@ SettingRead ConfigDatSettings::ReadChecked(const std::string& key) {
   return {std::move(read.value), std::move(read.error)};
 }
 
-void ConfigDatSettings::Write(const std::string& key, const std::string& value) {
-  WriteConfig(key, value);
+bool ConfigDatSettings::Write(const std::string& key, const std::string& value) {
+  return WriteConfig(key, value);
 }
 
 std::string OverlaySettings::Read(const std::string& key) {
@@ -31,13 +31,14 @@ SettingRead OverlaySettings::ReadChecked(const std::string& key) {
   return base_.ReadChecked(key);
 }
 
-void OverlaySettings::Write(const std::string& key, const std::string& value) {
+bool OverlaySettings::Write(const std::string& key, const std::string& value) {
   for (auto& [name, old] : written_)
     if (name == key) {
       old = value;
-      return;
+      return true;
     }
   written_.emplace_back(key, value);
+  return true;
 }
 
 std::string TrimBlanks(std::string_view text) {

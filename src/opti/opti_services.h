@@ -57,7 +57,8 @@ class OptiSettings {
  public:
   virtual ~OptiSettings() = default;
   virtual std::string Read(const std::string& key) = 0;  // empty when absent
-  virtual void Write(const std::string& key, const std::string& value) = 0;
+  // False when the value could not be saved.
+  virtual bool Write(const std::string& key, const std::string& value) = 0;
   // Read, telling an absent key from a store that could not be read. A store
   // that cannot fail that way keeps this default.
   virtual SettingRead ReadChecked(const std::string& key) { return {Read(key), {}}; }
@@ -68,7 +69,7 @@ class ConfigDatSettings final : public OptiSettings {
  public:
   std::string Read(const std::string& key) override;
   SettingRead ReadChecked(const std::string& key) override;
-  void Write(const std::string& key, const std::string& value) override;
+  bool Write(const std::string& key, const std::string& value) override;
 };
 
 // Reads fall through to another store; writes stay in memory. A dry run
@@ -78,7 +79,7 @@ class OverlaySettings final : public OptiSettings {
   explicit OverlaySettings(OptiSettings& base) : base_(base) {}
   std::string Read(const std::string& key) override;
   SettingRead ReadChecked(const std::string& key) override;
-  void Write(const std::string& key, const std::string& value) override;
+  bool Write(const std::string& key, const std::string& value) override;
   // Keys written, in the order first written, with their last value.
   const std::vector<std::pair<std::string, std::string>>& Written() const { return written_; }
 

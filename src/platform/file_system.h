@@ -92,3 +92,28 @@ std::string FileName(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 }  // namespace kestrune::platform
+
+namespace kestrune::platform {
+
+// ---- Backup checks: flush with names, links, folders ----
+
+struct SyncFailure {
+  std::string path;
+  std::string error;
+};
+// The durability barrier of SyncFiles, naming every file or folder whose
+// flush failed. A path that no longer exists is no failure (a deleted file:
+// its folder is flushed).
+std::vector<SyncFailure> SyncFilesNamingFailures(const std::vector<std::string>& paths);
+
+// The path itself is a symbolic link (not followed).
+bool IsSymbolicLink(const std::string& path);
+// A symbolic link whose target does not exist.
+bool IsDanglingLink(const std::string& path);
+// Absolute path with every link, "." and ".." resolved; empty when the path
+// cannot be resolved (missing, no permission).
+std::string CanonicalPath(const std::string& path);
+// Removes an empty folder.
+bool RemoveEmptyFolder(const std::string& path, std::string* error = nullptr);
+
+}  // namespace kestrune::platform

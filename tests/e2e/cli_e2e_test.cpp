@@ -10,6 +10,7 @@
 // The expected files and texts are the same for both systems.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,7 +18,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -199,12 +202,21 @@ class CliE2E : public ::testing::Test {
     for (auto& e : fs::directory_iterator(built))
       if (e.path().extension() == libraryExtension)
         fs::copy_file(e.path(), Bin() + "/" + e.path().filename().string());
+    MakeWorld();
+  }
+
+  // The player's game files and the program's Config.dat; a second call
+  // starts over (no backups, no index).
+  void MakeWorld() {
+    std::error_code ec;
+    fs::remove_all(temp.Path("home"), ec);
     fs::create_directories(GameFolder());
     for (const char* name : kGameFiles) {
       fs::copy_file(Fixture(name), GameFile(name));
       fs::permissions(GameFile(name), fs::perms::owner_write, fs::perm_options::add);
     }
     // The adapter facts the GUI's survey cached.
+    fs::remove_all(ConfigDat(), ec);
     WriteFile(ConfigDat(),
               "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
               "VideoMemorySize=4096\r\n");
@@ -240,22 +252,26 @@ class CliE2E : public ::testing::Test {
     return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
   }
 
-  // The program with `args` in its clean environment, as a shell command.
-  std::string CliCommand(const std::vector<std::string>& args) {
+  // The program with `args` in its clean environment, as a shell command;
+  // `prefix` runs before the program (strace and its options).
+  std::string CliCommand(const std::vector<std::string>& args,
+                         const std::vector<std::string>& prefix = {}) {
     std::string command = "cd " + Quote(temp.path()) +
                           " && env -i HOME=" + Quote(temp.Path("home")) +
                           " XDG_DATA_HOME=" + Quote(temp.Path("home/.local/share")) +
                           " XDG_CONFIG_HOME=" + Quote(temp.Path("home/.config")) +
                           " PATH=/usr/bin:/bin LANG=C.UTF-8 " + wrapper;
+    for (const std::string& p : prefix) command += Quote(p) + " ";
     if (Wine().on) command += WineCommand() + " ";
     command += Quote(Bin() + "/" + CliName());
     for (const std::string& a : args) command += " " + Quote(a);
     return command;
   }
 
-  CliRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+  CliRun Run(const std::vector<std::string>& args, const std::string& input = "",
+             const std::vector<std::string>& prefix = {}) {
     WriteFile(temp.Path("stdin"), input);
-    std::string command = CliCommand(args) + " <" + Quote(temp.Path("stdin")) + " >" +
+    std::string command = CliCommand(args, prefix) + " <" + Quote(temp.Path("stdin")) + " >" +
                           Quote(temp.Path("stdout")) + " 2>" + Quote(temp.Path("stderr"));
     int raw = std::system(command.c_str());
     CliRun run;
@@ -605,6 +621,424 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
   EXPECT_EQ(start.status, 3);
   EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
   EXPECT_TRUE(platform::ProcessIsAlive(pid));
+}
+
+// ---- Faults: a failure never reads as success ----
+
+constexpr const char* kStrace = "/usr/bin/strace";
+
+// One traced system call of the program's own process.
+struct TracedCall {
+  std::string name;
+  int occurrence = 0;  // 1-based among the calls of this name (strace's when=)
+  std::string path;    // the path or the descriptor's file it works on
+  int onPath = 0;      // 1-based among the calls of this name on this path
+};
+
+// Parses "strace -f -y" lines ("<pid> name(args) = result") of the first
+// process; helper processes count their calls apart.
+std::vector<TracedCall> ParseTrace(const std::string& log) {
+  std::vector<TracedCall> calls;
+  std::map<std::string, int> seen;
+  std::map<std::pair<std::string, std::string>, int> seenOnPath;
+  std::string mainPid;
+  std::istringstream in(log);
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t space = line.find(' ');
+    size_t paren = line.find('(');
+    if (space == std::string::npos || paren == std::string::npos || paren < space) continue;
+    std::string pid = line.substr(0, space);
+    if (mainPid.empty()) mainPid = pid;
+    if (pid != mainPid) continue;
+    size_t nameAt = line.find_first_not_of(' ', space);
+    TracedCall c;
+    c.name = line.substr(nameAt, paren - nameAt);
+    if (c.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos)
+      continue;
+    size_t argsAt = paren;
+    if (line.compare(paren + 1, 9, "AT_FDCWD<") == 0) argsAt = line.find('>', paren);
+    size_t lt = line.find('<', argsAt);
+    size_t quote = line.find('"', argsAt);
+    if (lt != std::string::npos && (quote == std::string::npos || lt < quote)) {
+      size_t gt = line.find('>', lt);
+      if (gt != std::string::npos) c.path = line.substr(lt + 1, gt - lt - 1);
+    } else if (quote != std::string::npos) {
+      size_t end = line.find('"', quote + 1);
+      if (end != std::string::npos) c.path = line.substr(quote + 1, end - quote - 1);
+    }
+    c.occurrence = ++seen[c.name];
+    c.onPath = ++seenOnPath[{c.name, c.path}];
+    calls.push_back(c);
+  }
+  return calls;
+}
+
+bool InBackupFolder(const std::string& path) {
+  return std::regex_search(path, std::regex("/BackupFiles/[0-9]{8}_[0-9]{9}(/|$)"));
+}
+
+class CliFaultE2E : public CliE2E {
+ protected:
+  void SetUp() override {
+    CliE2E::SetUp();
+    if (Wine().on) GTEST_SKIP() << "faults are injected into the Linux program's system calls";
+    if (::access(kStrace, X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+    if (Run({"help"}, "", {kStrace, "-qq", "-o", "/dev/null"}).status != 0)
+      GTEST_SKIP() << "strace may not trace here";
+  }
+
+  // The calls one run makes, traced on the current world; the world is then
+  // made anew, so the faulty run meets the same one.
+  std::vector<TracedCall> Trace(const std::vector<std::string>& args) {
+    std::string log = temp.Path("trace.log");
+    Run(args, "",
+        {kStrace, "-f", "-qq", "-y", "-o", log, "-e",
+         "trace=openat,mkdir,write,rename,fsync,unlink"});
+    return ParseTrace(ReadFile(log));
+  }
+
+  // The run again with `error` (an errno name, or "KILL") at one call.
+  // Opens are counted on their path alone: the look for a running game
+  // opens a file per process, and their number changes from run to run.
+  CliRun Inject(const std::vector<std::string>& args, const TracedCall& at,
+                const std::string& error) {
+    std::string what = error == "KILL" ? "signal=KILL" : "error=" + error;
+    std::vector<std::string> strace = {kStrace, "-f", "-qq", "-o", "/dev/null"};
+    int when = at.occurrence;
+    if (at.name == "openat") {
+      strace.insert(strace.end(), {"-P", at.path});
+      when = at.onPath;
+    }
+    strace.insert(strace.end(),
+                  {"-e", "trace=" + at.name, "-e",
+                   "inject=" + at.name + ":" + what + ":when=" + std::to_string(when)});
+    return Run(args, "", strace);
+  }
+
+  // Compared without printing the files: a player's files run to hundreds of kilobytes.
+  void ExpectGameFilesAsThePlayerLeftThem() {
+    for (const char* name : kGameFiles)
+      EXPECT_TRUE(ReadFile(GameFile(name)) == ReadFile(Fixture(name))) << name << " changed";
+  }
+};
+
+// Picks a call from a trace; names what it looked for when none matches.
+template <typename Pred>
+std::optional<TracedCall> Find(const std::vector<TracedCall>& calls, Pred pred, bool last = false) {
+  std::optional<TracedCall> found;
+  for (const TracedCall& c : calls) {
+    if (!pred(c)) continue;
+    found = c;
+    if (!last) break;
+  }
+  return found;
+}
+
+struct BackupFault {
+  const char* name;
+  const char* command;  // "clear" or "apply"
+  const char* call;
+  const char* error;
+  // The copy (or folder) the fault hits: a game file's name, or "" for the
+  // stamped folder itself.
+  const char* file;
+};
+
+void PrintTo(const BackupFault& f, std::ostream* os) {
+  *os << f.name;
+}
+
+const BackupFault kBackupFaults[] = {
+    {"clearFullDiskOnACopy", "clear", "write", "ENOSPC", "GameUserSettings.ini"},
+    {"clearRenameOfACopyFails", "clear", "rename", "EIO", "Scalability.ini"},
+    {"clearSourceCannotBeRead", "clear", "openat", "EACCES", "Engine.ini"},
+    {"clearNoRoomForTheFolder", "clear", "mkdir", "ENOSPC", ""},
+    {"clearCopyNotFlushed", "clear", "fsync", "EIO", "Engine.ini"},
+    {"applyFullDiskOnACopy", "apply", "write", "ENOSPC", "Scalability.ini"},
+    {"applySourceCannotBeRead", "apply", "openat", "EACCES", "GameUserSettings.ini"},
+    {"applyNoRoomForTheFolder", "apply", "mkdir", "ENOSPC", ""},
+};
+
+class BackupFaultE2E : public CliFaultE2E, public ::testing::WithParamInterface<BackupFault> {};
+
+// A backup counts only when every game file is in it. Otherwise clear deletes
+// nothing and Apply writes nothing, each says why, and the incomplete backup
+// folder is neither left nor recorded.
+TEST_P(BackupFaultE2E, AnIncompleteBackupStopsTheFlowBeforeAnyChange) {
+  const BackupFault& f = GetParam();
+  std::vector<std::string> args = {f.command};
+  if (std::string(f.command) == "clear") args.push_back("--yes");
+  std::vector<TracedCall> calls = Trace(args);
+  std::string file = f.file;
+  std::optional<TracedCall> at;
+  if (std::string(f.call) == "openat") {
+    // The backup's read of the game file: its first open after the backup
+    // folder is made.
+    std::vector<TracedCall> after;
+    bool made = false;
+    for (const TracedCall& c : calls) {
+      made = made || (c.name == "mkdir" && InBackupFolder(c.path));
+      if (made) after.push_back(c);
+    }
+    at = Find(after,
+              [&](const TracedCall& c) { return c.name == "openat" && c.path == GameFile(file); });
+  } else {
+    at = Find(calls, [&](const TracedCall& c) {
+      return c.name == f.call && InBackupFolder(c.path) &&
+             (file.empty() ? c.name == "mkdir" : c.path.find(file) != std::string::npos);
+    });
+  }
+  ASSERT_TRUE(at) << "no " << f.call << " for " << file << " in the trace";
+  MakeWorld();
+
+  CliRun run = Inject(args, *at, f.error);
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_THAT(run.err, HasSubstr("kestrune-cli: error: Backup incomplete, so nothing was changed"));
+  EXPECT_THAT(run.out, Not(HasSubstr("删除完成")));
+  EXPECT_THAT(run.out, Not(HasSubstr("undoes the clear")));
+  EXPECT_THAT(run.out, Not(HasSubstr("优化完成")));
+  ExpectGameFilesAsThePlayerLeftThem();
+  EXPECT_THAT(BackupFolders(), ::testing::IsEmpty());
+  EXPECT_FALSE(fs::exists(BackupRoot() + "/config.dat"));
+  // A flow that completes afterwards takes a backup of its own again.
+  EXPECT_EQ(Run({"backups"}).out, "No backups yet.\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BackupFaultE2E, ::testing::ValuesIn(kBackupFaults),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A real full disk under the backups: the small files fit, the large one
+// does not.
+TEST_F(CliE2E, AFullBackupDiskDeletesAndWritesNothing) {
+  if (Wine().on) GTEST_SKIP() << "mounts a small tmpfs in the Linux program's data folder";
+  fs::create_directories(BackupRoot());
+  // Room for copies of the player's Engine.ini and GameUserSettings.ini
+  // (44 KiB in pages), not for a 64 KiB Scalability.ini.
+  if (::mount("tmpfs", BackupRoot().c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here (not root?)";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{BackupRoot()};
+  std::string large =
+      ReadFile(Fixture("Scalability.ini")) + ";" + std::string(64 * 1024, '-') + "\r\n";
+  WriteFile(GameFile("Scalability.ini"), large);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"clear", "--yes"}, {"apply"}}) {
+    CliRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << args[0] << "\n" << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Backup incomplete"));
+    EXPECT_THAT(run.err, HasSubstr("Scalability.ini"));
+    EXPECT_THAT(run.out, Not(HasSubstr("删除完成")));
+    EXPECT_EQ(ReadFile(GameFile("Scalability.ini")), large);
+    for (const char* name : {"Engine.ini", "GameUserSettings.ini"})
+      EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name))) << name;
+    EXPECT_THAT(BackupFolders(), ::testing::IsEmpty());
+  }
+}
+
+TEST_F(CliE2E, RestoreSaysWhatItDidNotRestore) {
+  if (Wine().on) GTEST_SKIP() << "read-only files by Linux permission bits";
+  ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
+  std::string afterApply = ReadFile(GameFile("GameUserSettings.ini"));
+  fs::permissions(GameFile("GameUserSettings.ini"),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  CliRun run = Run({"restore", "0"});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("还原完成")));
+  EXPECT_THAT(run.err,
+              HasSubstr("还原未完成，以下文件出错：GameUserSettings.ini（file is read-only）"));
+  EXPECT_THAT(run.err, HasSubstr("could not change " + GameFile("GameUserSettings.ini")));
+  EXPECT_EQ(ReadFile(GameFile("GameUserSettings.ini")), afterApply);
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), ReadFile(Fixture("Engine.ini")));
+
+  // Every file refused: nothing restored at all.
+  for (const char* name : kGameFiles)
+    fs::permissions(GameFile(name),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  run = Run({"restore", "0"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("还原完成")));
+}
+
+// What the index names is only a hint: a restore reads from a real folder
+// directly inside the backup root, and from regular files in it.
+TEST_F(CliE2E, RestoreReadsOnlyFromTheBackupFolders) {
+  if (Wine().on) GTEST_SKIP() << "hostile folders made of Linux symbolic links";
+  const std::string root = BackupRoot();
+  const std::string elsewhere = temp.Path("elsewhere");
+  for (const char* name : kGameFiles) WriteFile(elsewhere + "/" + name, "[hostile]\r\n");
+  fs::create_directories(root + "/20190101_000000001");  // holds nothing
+  fs::create_directory_symlink(elsewhere, root + "/20190101_000000002");
+  fs::create_directories(root + "/20190101_000000003");
+  for (const char* name : kGameFiles)
+    fs::create_symlink(elsewhere + "/" + name, root + "/20190101_000000003/" + name);
+  WriteFile(root + "/config.dat", "[Backup]\r\nID0=" + root + "/20190101_000000001\r\nID1=" + root +
+                                      "/../../../../elsewhere\r\nID2=" + elsewhere +
+                                      "\r\nID3=" + root + "/20190101_000000002\r\nID4=" + root +
+                                      "/20190101_000000003\r\nID5=" + root +
+                                      "/20190101_000000009\r\n");
+  Tree before = World();
+  for (int index = 0; index <= 5; ++index) {
+    CliRun run = Run({"restore", std::to_string(index)});
+    EXPECT_EQ(run.status, 1) << index << "\n" << run.out << run.err;
+    EXPECT_THAT(run.out, Not(HasSubstr("还原完成"))) << index;
+    EXPECT_THAT(run.err, HasSubstr("kestrune-cli: error: ")) << index;
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+}
+
+TEST_F(CliE2E, ClearSaysWhichFilesItKept) {
+  if (Wine().on) GTEST_SKIP() << "read-only files by Linux permission bits";
+  WriteFile(GameFile("Input.ini"), "[/Script/Engine.InputSettings]\r\n");
+  fs::permissions(GameFile("Engine.ini"),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  CliRun run = Run({"clear", "--yes"});
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("删除完成")));
+  EXPECT_THAT(run.err, HasSubstr("删除未完成，以下文件出错：Engine.ini（file is read-only）"));
+  EXPECT_THAT(run.err, HasSubstr("could not change " + GameFile("Engine.ini")));
+  // The backup was taken whole, so the clear can still be undone.
+  EXPECT_THAT(run.out, HasSubstr("kestrune-cli restore 0 undoes the clear"));
+  EXPECT_TRUE(fs::exists(GameFile("Engine.ini")));
+  EXPECT_FALSE(fs::exists(GameFile("Input.ini")));
+
+  // Nothing deleted at all: a failure, not a partial success.
+  fs::permissions(GameFile("Engine.ini"), fs::perms::owner_write, fs::perm_options::add);
+  MakeWorld();
+  for (const char* name : kGameFiles)
+    fs::permissions(GameFile(name),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  run = Run({"clear", "--yes"});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("删除完成")));
+  for (const char* name : kGameFiles) EXPECT_TRUE(fs::exists(GameFile(name))) << name;
+}
+
+TEST_F(CliE2E, SetSaysWhenConfigDatCannotBeSaved) {
+  if (Wine().on) GTEST_SKIP() << "read-only files by Linux permission bits";
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+  };
+  const Case cases[] = {
+      {"over16MiB",
+       [](const std::string& path) {
+         WriteFile(path, "[general]\r\n;" + std::string(17u << 20, '-') + "\r\n");
+       }},
+      {"readOnly",
+       [](const std::string& path) {
+         WriteFile(path, "[general]\r\nCBMSAAIndex=3\r\n");
+         fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+       }},
+      {"aFolder", [](const std::string& path) { fs::create_directories(path + "/inside"); }},
+  };
+  for (const Case& c : cases) {
+    std::error_code ec;
+    fs::remove_all(ConfigDat(), ec);
+    c.make(ConfigDat());
+    Tree before = World();
+    CliRun run = Run({"set", "msaa", "6"});
+    EXPECT_EQ(run.status, 1) << c.name << "\n" << run.out << run.err;
+    EXPECT_THAT(run.out, Not(HasSubstr("Saved"))) << c.name;
+    EXPECT_THAT(run.err, HasSubstr("could not save the settings to " + ConfigDat())) << c.name;
+    EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << c.name;
+    fs::permissions(ConfigDat(), fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+}
+
+// A flush that fails at the end of a flow is reported for its file.
+TEST_F(CliFaultE2E, AFailedFlushIsReported) {
+  std::vector<TracedCall> calls = Trace({"apply"});
+  std::optional<TracedCall> at = Find(
+      calls,
+      [&](const TracedCall& c) { return c.name == "fsync" && c.path == GameFile("Engine.ini"); },
+      /*last=*/true);
+  ASSERT_TRUE(at) << "no flush of Engine.ini";
+  MakeWorld();
+  CliRun run = Inject({"apply"}, *at, "EIO");
+  EXPECT_EQ(run.status, 4) << run.out << run.err;
+  EXPECT_THAT(run.out,
+              HasSubstr("以下文件无法修改：Engine.ini（not flushed to disk: Input/output error）"));
+  EXPECT_THAT(run.err, HasSubstr("could not change " + GameFile("Engine.ini")));
+
+  // Restore: the file was put back but is not known to be on the disk.
+  calls = Trace({"restore", "0"});
+  at = Find(
+      calls,
+      [&](const TracedCall& c) { return c.name == "fsync" && c.path == GameFile("Engine.ini"); },
+      /*last=*/true);
+  ASSERT_TRUE(at) << "no flush of Engine.ini in the restore";
+  CliRun restore = Inject({"restore", "0"}, *at, "EIO");
+  EXPECT_EQ(restore.status, 4) << restore.out << restore.err;
+  EXPECT_THAT(restore.out, Not(HasSubstr("还原完成")));
+  EXPECT_THAT(restore.err, HasSubstr("Engine.ini（not flushed to disk"));
+}
+
+// A restore whose copy fails says so and names the file.
+TEST_F(CliFaultE2E, RestoreAfterAFailedCopy) {
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::vector<TracedCall> calls = Trace({"restore", "0"});
+  std::optional<TracedCall> at = Find(calls, [&](const TracedCall& c) {
+    return c.name == "write" && c.path.find("/WindowsNoEditor/.Engine.ini") != std::string::npos;
+  });
+  ASSERT_TRUE(at) << "no write of Engine.ini in the restore";
+  // The traced restore put the backup back: change the file again.
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::string applied = ReadFile(GameFile("Engine.ini"));
+  CliRun run = Inject({"restore", "0"}, *at, "ENOSPC");
+  EXPECT_EQ(run.status, 4) << run.out << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("还原完成")));
+  EXPECT_THAT(run.err, HasSubstr("Engine.ini（No space left on device）"));
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), applied);
+  EXPECT_EQ(ReadFile(GameFile("Scalability.ini")), ReadFile(Fixture("Scalability.ini")));
+}
+
+// A backup killed while it copies leaves a temporary file in a folder the
+// index never named; the next backup clears both away.
+TEST_F(CliFaultE2E, TheNextBackupClearsWhatAKilledOneLeft) {
+  std::vector<TracedCall> calls = Trace({"apply"});
+  std::optional<TracedCall> at = Find(calls, [&](const TracedCall& c) {
+    return c.name == "write" && InBackupFolder(c.path) &&
+           c.path.find("GameUserSettings.ini") != std::string::npos;
+  });
+  ASSERT_TRUE(at) << "no write of a backup copy";
+  MakeWorld();
+  CliRun killed = Inject({"apply"}, *at, "KILL");
+  EXPECT_NE(killed.status, 0);
+  ASSERT_EQ(BackupFolders().size(), 1u);
+  const std::string leftover = BackupFolders()[0];
+  bool temporary = false;
+  for (const auto& e : fs::directory_iterator(leftover))
+    temporary = temporary || e.path().filename().string().rfind(".GameUserSettings.ini", 0) == 0;
+  ASSERT_TRUE(temporary) << "the kill left no temporary file";
+  ExpectGameFilesAsThePlayerLeftThem();
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // another stamp
+  CliRun next = Run({"apply"});
+  ASSERT_EQ(next.status, 0) << next.err;
+  ASSERT_EQ(BackupFolders().size(), 1u);
+  EXPECT_NE(BackupFolders()[0], leftover);
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"),
+            "[Backup]\r\nID0=" + BackupFolders()[0] + "\r\n");
+  for (const char* name : kGameFiles)
+    EXPECT_EQ(ReadFile(BackupFolders()[0] + "/" + name), ReadFile(Fixture(name))) << name;
+}
+
+TEST_F(CliE2E, ADanglingLinkAsAGameFileGetsTheTemplateFirst) {
+  if (Wine().on) GTEST_SKIP() << "Linux symbolic links";
+  fs::remove(GameFile("GameUserSettings.ini"));
+  fs::create_symlink(temp.Path("gone/GameUserSettings.ini"), GameFile("GameUserSettings.ini"));
+  CliRun run = Run({"apply"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(fs::is_symlink(GameFile("GameUserSettings.ini")));
+  std::string gus = ReadFile(GameFile("GameUserSettings.ini"));
+  for (const char* key : {"bUseDesiredScreenHeight=False", "Gamma=50.000000",
+                          "LastGPUBenchmarkMultiplier=1.000000", "sg.ShadowQuality="})
+    EXPECT_THAT(gus, HasSubstr(key));
+  EXPECT_FALSE(fs::exists(temp.Path("gone")));
 }
 
 }  // namespace

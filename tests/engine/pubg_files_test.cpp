@@ -134,9 +134,10 @@ TEST_F(EngineTest, ListBackupsKeepsFileOrderAndVanishedFolders) {
   EXPECT_EQ(list[1].Folder, "/gone/a");
   EXPECT_EQ(list[2].Folder, "/dup");
 
-  // Restoring a vanished folder changes nothing.
+  // Restoring a vanished folder is refused and changes nothing.
   WriteFile(lib.EngineIniPath, "keep");
-  lib.RestoreBackup("/gone/a");
+  EXPECT_THROW(lib.RestoreBackup("/gone/a"), EBackupError);
+  EXPECT_THROW(lib.RestoreBackup(lib.BackupRoot + "20171103_214509077"), EBackupError);
   EXPECT_EQ(ReadFile(lib.EngineIniPath), "keep");
 }
 
@@ -148,7 +149,7 @@ TEST_F(EngineTest, BackupOfNothingStillRecordsAnEmptyFolder) {
   EXPECT_TRUE(fs::is_directory(list[0].Folder));
   EXPECT_TRUE(fs::is_empty(list[0].Folder));
   WriteFile(lib.EngineIniPath, "now");
-  lib.RestoreBackup(list[0].Folder);
+  EXPECT_EQ(lib.RestoreBackup(list[0].Folder), 0);
   EXPECT_EQ(ReadFile(lib.EngineIniPath), "now");
 }
 
@@ -180,12 +181,12 @@ TEST_F(EngineTest, RestoreCopiesWhatTheBackupHolds) {
   WriteFile(lib.EngineIniPath, "engine-old");
   WriteFile(lib.GameUserSettingsPath, "gus-old");
   WriteFile(lib.ScalabilityIniPath, "scal-old");
-  const std::string backup = dir.Path("b");
+  const std::string backup = lib.BackupRoot + "20171103_214509077";
   WriteFile(backup + "/Engine.ini", "engine-backup");
   WriteFile(backup + "/GameUserSettings.ini", "gus-backup");
 
   // Folder given with or without its trailing separator.
-  lib.RestoreBackup(backup + "/");
+  EXPECT_EQ(lib.RestoreBackup(backup + "/"), 2);
   EXPECT_EQ(ReadFile(lib.EngineIniPath), "engine-backup");
   EXPECT_EQ(ReadFile(lib.GameUserSettingsPath), "gus-backup");
   EXPECT_EQ(ReadFile(lib.ScalabilityIniPath), "scal-old");
@@ -195,7 +196,7 @@ TEST_F(EngineTest, RestoreCopiesWhatTheBackupHolds) {
   WriteFile(lib.EngineIniPath, "engine-mine");
   MakeReadOnly(lib.EngineIniPath);
   lib.ResetSwallowedWrites();
-  lib.RestoreBackup(backup);
+  EXPECT_EQ(lib.RestoreBackup(backup), 2);
   EXPECT_EQ(ReadFile(lib.EngineIniPath), "engine-mine");
   EXPECT_EQ(ReadFile(lib.ScalabilityIniPath), "scal-backup");
   EXPECT_EQ(lib.SwallowedWriteCount(), 1);

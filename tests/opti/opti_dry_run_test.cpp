@@ -82,7 +82,10 @@ TEST(OverlaySettingsTest, WritesStayInMemoryAndReadBack) {
   class Fixed : public OptiSettings {
    public:
     std::string Read(const std::string& key) override { return key == "a" ? "1" : ""; }
-    void Write(const std::string&, const std::string&) override { ADD_FAILURE() << "written"; }
+    bool Write(const std::string&, const std::string&) override {
+      ADD_FAILURE() << "written";
+      return false;
+    }
   } base;
   OverlaySettings overlay(base);
   EXPECT_EQ(overlay.Read("a"), "1");

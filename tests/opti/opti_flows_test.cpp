@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "engine/ini_text.h"
@@ -409,6 +410,98 @@ TEST_F(PageTest, ApplySaysWhichFilesItCouldNotChange) {
   dialogs.boxes.clear();
   EXPECT_TRUE(page->BtnApplyClick().skipped.empty());
   EXPECT_EQ(dialogs.boxes.at(0).text, "优化完成！请问是否立即启动游戏？");
+}
+
+// The folder the next backup of `page` goes to is taken by a file: the
+// backup cannot be made whole.
+void BlockTheNextBackup(TOptiFrame& page) {
+  auto moment = std::chrono::system_clock::time_point(std::chrono::milliseconds(1509745509077LL));
+  page.Engine().SetClock([moment] { return moment; });
+  WriteFile(page.Engine().BackupRoot + TPUBGLib::BackupStamp(moment), "in the way");
+}
+
+TEST_F(PageTest, AnIncompleteBackupStopsApplyBeforeTheFirstWrite) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  auto page = MakePage();
+  BlockTheNextBackup(*page);
+  calls.clear();
+  ApplyResult result = page->BtnApplyClick();
+  EXPECT_EQ(result.status, ApplyStatus::Failed);
+  EXPECT_THAT(result.error, HasSubstr("Backup incomplete, so nothing was changed"));
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0], result.error);
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_THAT(CallNames(), ElementsAre("BackupConfigFiles", "SyncChangedFiles"));
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[E]\r\ne=1\r\n");
+  EXPECT_FALSE(fs::exists(GameFile("GameUserSettings.ini")));
+}
+
+TEST_F(PageTest, ClearDeletesNothingWhenItsBackupIsIncomplete) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  auto page = MakePage();
+  BlockTheNextBackup(*page);
+  EXPECT_FALSE(page->Label4Click());
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[E]\r\ne=1\r\n");
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_THAT(dialogs.errors[0], HasSubstr("Backup incomplete"));
+  EXPECT_TRUE(dialogs.boxes.empty());
+  EXPECT_FALSE(page->LastReport().changed);
+  EXPECT_TRUE(page->History().empty());
+}
+
+TEST_F(PageTest, ClearNamesTheFilesItKeptInsteadOfSayingDone) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  WriteFile(GameFile("Input.ini"), "[I]\r\n");
+  MakeReadOnly(GameFile("Engine.ini"));
+  auto page = MakePage();
+  EXPECT_FALSE(page->Label4Click());
+  EXPECT_TRUE(fs::exists(GameFile("Engine.ini")));
+  EXPECT_FALSE(fs::exists(GameFile("Input.ini")));
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0], "删除未完成，以下文件出错：Engine.ini（file is read-only）。");
+  EXPECT_TRUE(dialogs.boxes.empty());  // no "删除完成"
+  EXPECT_TRUE(page->LastReport().changed);
+  ASSERT_EQ(page->LastReport().failed.size(), 1u);
+  EXPECT_EQ(page->LastReport().failed[0].Path, GameFile("Engine.ini"));
+  EXPECT_EQ(page->History().size(), 1u);  // the backup it took first
+}
+
+TEST_F(PageTest, RestoreNamesTheFilesItDidNotRestore) {
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  WriteFile(GameFile("Scalability.ini"), "[S]\r\ns=1\r\n");
+  auto page = MakePage();
+  page->BtnApplyClick();
+  WriteFile(GameFile("Scalability.ini"), "[S]\r\ns=2\r\n");
+  MakeReadOnly(GameFile("Engine.ini"));
+  std::string engine = ReadFile(GameFile("Engine.ini"));
+  dialogs.boxes.clear();
+  EXPECT_FALSE(page->btnRestoreClick());
+  EXPECT_EQ(ReadFile(GameFile("Scalability.ini")), "[S]\r\ns=1\r\n");
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), engine);
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0], "还原未完成，以下文件出错：Engine.ini（file is read-only）。");
+  EXPECT_TRUE(dialogs.boxes.empty());  // no "还原完成"
+  EXPECT_TRUE(page->LastReport().changed);
+}
+
+TEST_F(PageTest, RestoreOfABackupWithoutFilesOrOutsideTheBackupsIsRefused) {
+  std::string root = Base() + "/Kestrune/BackupFiles/";
+  fs::create_directories(root + "20180307_140509123");
+  WriteFile(temp.Path("elsewhere/Engine.ini"), "[hostile]\r\n");
+  WriteFile(root + "config.dat", "[Backup]\r\nID0=" + root + "20180307_140509123\r\nID1=" + root +
+                                     "../../../elsewhere\r\n");
+  WriteFile(GameFile("Engine.ini"), "[E]\r\ne=1\r\n");
+  auto page = MakePage();
+  for (int index : {0, 1}) {
+    dialogs.errors.clear();
+    page->SetHistoryIndex(index);
+    EXPECT_FALSE(page->btnRestoreClick()) << index;
+    ASSERT_EQ(dialogs.errors.size(), 1u) << index;
+    EXPECT_FALSE(page->LastReport().changed);
+    EXPECT_TRUE(dialogs.boxes.empty());
+  }
+  EXPECT_THAT(dialogs.errors[0], HasSubstr("Not a backup folder"));
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[E]\r\ne=1\r\n");
 }
 
 TEST(ApplyQuestionTextTest, NamesEachFileAndItsReason) {

@@ -60,9 +60,9 @@ class RecordingSettings : public OptiSettings {
   std::vector<std::pair<std::string, std::string>> writes;
   std::string Read(const std::string& key) override { return store_.Read(key); }
   SettingRead ReadChecked(const std::string& key) override { return store_.ReadChecked(key); }
-  void Write(const std::string& key, const std::string& value) override {
+  bool Write(const std::string& key, const std::string& value) override {
     writes.emplace_back(key, value);
-    store_.Write(key, value);
+    return store_.Write(key, value);
   }
 
  private:

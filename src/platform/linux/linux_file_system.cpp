@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -553,6 +554,57 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+}  // namespace kestrune::platform
+
+namespace kestrune::platform {
+
+std::vector<SyncFailure> SyncFilesNamingFailures(const std::vector<std::string>& paths) {
+  std::vector<SyncFailure> failures;
+  std::set<std::string> folders;
+  auto flush = [&](const std::string& path, int flags) {
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno != ENOENT && errno != ENOTDIR) failures.push_back({path, ErrnoText(errno)});
+      return;
+    }
+    if (::fsync(fd) != 0) failures.push_back({path, ErrnoText(errno)});
+    ::close(fd);
+  };
+  for (const std::string& p : paths) {
+    flush(p, O_RDONLY);
+    std::string folder = ParentFolder(p);
+    folders.insert(folder.empty() ? "." : folder);
+  }
+  for (const std::string& f : folders) flush(f, O_RDONLY | O_DIRECTORY);
+  return failures;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool IsDanglingLink(const std::string& path) {
+  struct stat st {};
+  return IsSymbolicLink(path) && ::stat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return "";
+  std::string out = resolved;
+  std::free(resolved);
+  return out;
+}
+
+bool RemoveEmptyFolder(const std::string& path, std::string* error) {
+  if (::rmdir(path.c_str()) != 0) {
+    SetError(error, ErrnoText(errno));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace kestrune::platform

@@ -117,6 +117,8 @@ inline std::string RunHeavyApply(const std::string& base, bool stopOnFailure,
       if (stopOnFailure && engine.SwallowedWriteCount() > 0) break;
     }
     if (!engine.SyncChangedFiles()) report += "sync failed\n";
+  } catch (const EBackupError& e) {
+    report += std::string("stopped backup ") + e.what() + "\n";
   } catch (const EIndexWriteError& e) {
     report += std::string("stopped index ") + e.what() + "\n";
   } catch (const EFileOpenError& e) {

@@ -443,11 +443,19 @@ TEST_F(EngineCrashTest, InjectedWriteErrorsAreCountedAndChangeNothing) {
           return {};
         }
         if (rel.find("BackupFiles/") != std::string::npos) {
-          // A backup copy that fails is skipped: absent, never torn.
-          auto found = left.entries.find(rel);
-          if (found != left.entries.end() &&
-              found->second != test::ReadFile(kFixtures + "/" + fs::path(rel).filename().string()))
-            return what + ": torn backup copy";
+          // A backup copy that fails stops the apply before any game file
+          // changes: the incomplete folder goes and the index never names it.
+          if (o.out.find("stopped backup") == std::string::npos)
+            return what + ": the failed copy did not stop the apply\n" + o.out;
+          std::string stamped = fs::path(rel).parent_path().string();
+          for (const auto& [path, data] : left.entries)
+            if (path.rfind(stamped, 0) == 0)
+              return what + ": the incomplete backup stayed: " + path;
+          if (left.entries["Kestrune/BackupFiles/config.dat"].find(fs::path(stamped).filename()) !=
+              std::string::npos)
+            return what + ": the incomplete backup was recorded";
+          if (!Difference(s.states[0], left).empty())
+            return what + ": changed " + Difference(s.states[0], left);
           return {};
         }
         // A game file: exactly one swallowed write, counted for that file.
@@ -460,11 +468,28 @@ TEST_F(EngineCrashTest, InjectedWriteErrorsAreCountedAndChangeNothing) {
       });
   for (const std::string& f : failures) ADD_FAILURE() << f;
 
-  // A failed flush is reported by the barrier, and the files stay whole.
+  // A failed flush of a backup copy stops the apply before any change to
+  // the game files; one at the barrier is reported, and the files stay whole.
   std::vector<Call> syncs;
-  for (const Call& c : s.calls)
-    if (c.inSequence && c.name == "fsync") syncs.push_back(c);
+  std::vector<Call> backupSyncs;
+  bool indexWritten = false;
+  for (const Call& c : s.calls) {
+    if (!c.inSequence) continue;
+    if (c.name == "rename" && c.fdPath.find("config.dat") != std::string::npos) indexWritten = true;
+    if (c.name == "fsync") (indexWritten ? syncs : backupSyncs).push_back(c);
+  }
   std::string base = s.dir.Path("sync");
+  ASSERT_FALSE(backupSyncs.empty());
+  for (const Call& c : backupSyncs) {
+    MakeGame(base);
+    Outcome o =
+        Spawn({kStrace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+               "inject=fsync:error=EIO:when=" + std::to_string(c.occurrence), kWriter, "run", base},
+              s.dir.path());
+    ASSERT_TRUE(o.exited && o.code == 0) << o.err;
+    EXPECT_NE(o.out.find("stopped backup"), std::string::npos) << c.fdPath << "\n" << o.out;
+    EXPECT_EQ(Difference(s.states[0], Snapshot(base)), "") << c.fdPath;
+  }
   for (const Call& c : Spread(syncs, 2)) {
     MakeGame(base);
     Outcome o =
