@@ -362,9 +362,9 @@ class OneReadFails : public OptiSettings {
     }
     return store_.ReadChecked(key);
   }
-  void Write(const std::string& key, const std::string& value) override {
+  bool Write(const std::string& key, const std::string& value) override {
     ++writes;
-    store_.Write(key, value);
+    return store_.Write(key, value);
   }
 
  private:
