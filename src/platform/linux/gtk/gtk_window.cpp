@@ -30,7 +30,20 @@ MouseButton ButtonOf(guint button) {
 void ConnectPointer(GtkWidget* area, ControlHost* host) {
   gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                   GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
-                                  GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK);
+                                  GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_SCROLL_MASK);
+  g_signal_connect(area, "scroll-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventScroll* e, gpointer data) -> gboolean {
+                     // Notches: positive away from the user.
+                     int delta = 0;
+                     if (e->direction == GDK_SCROLL_UP) delta = 1;
+                     if (e->direction == GDK_SCROLL_DOWN) delta = -1;
+                     if (delta != 0)
+                       static_cast<ControlHost*>(data)->PointerWheel(static_cast<int>(e->x),
+                                                                     static_cast<int>(e->y), delta,
+                                                                     gtk::ShiftStateOf(e->state));
+                     return TRUE;
+                   }),
+                   host);
   g_signal_connect(area, "draw",
                    G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
                      static_cast<ControlHost*>(data)->Paint(cr);
@@ -94,7 +107,10 @@ gboolean ForwardKey(GtkWidget*, GdkEventKey* e, gpointer data) {
 
 class PopupSurface final : public HostDelegate {
  public:
-  PopupSurface(ControlHost& popup, const Rect& screenRect) : popup_(popup) {
+  // owner: the host of the window that opened the popup. Keys belong to its
+  // focused control (the opener), wherever the display delivers them.
+  PopupSurface(ControlHost& popup, ControlHost& owner, const Rect& screenRect)
+      : popup_(popup), owner_(owner) {
     window_ = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_COMBO);
     gtk_window_move(GTK_WINDOW(window_), screenRect.x, screenRect.y);
@@ -104,15 +120,28 @@ class PopupSurface final : public HostDelegate {
     gtk_widget_set_can_focus(area_, TRUE);
     gtk_container_add(GTK_CONTAINER(window_), area_);
     ConnectPointer(area_, &popup_);
-    g_signal_connect(window_, "key-press-event", G_CALLBACK(ForwardKey), &popup_);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(ForwardKey), &owner_);
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(ForwardKey), &owner_);
+    // Under the grab, presses outside every window of ours arrive at the
+    // popup's own window, outside the drawing area: they close the list.
+    gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(window_, "button-press-event", G_CALLBACK(&PopupSurface::PressOnWindow), this);
+    // The grab needs a viewable window: it is taken once the popup is mapped.
+    g_signal_connect(window_, "map-event",
+                     G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer) -> gboolean {
+                       GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+                       GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(w),
+                                                            GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
+                                                            nullptr, nullptr, nullptr, nullptr);
+                       if (status != GDK_GRAB_SUCCESS)
+                         DebugLogF("popup: pointer grab refused (%d)", static_cast<int>(status));
+                       return FALSE;
+                     }),
+                     nullptr);
     origin_ = {screenRect.x, screenRect.y};
     popup_.SetDelegate(this);
     popup_.Resize(screenRect.width, screenRect.height);
     gtk_widget_show_all(window_);
-    // Presses outside every window of ours arrive here, outside the area.
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
-                  nullptr, nullptr, nullptr, nullptr);
   }
   ~PopupSurface() override {
     gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
@@ -136,7 +165,23 @@ class PopupSurface final : public HostDelegate {
   void ClosePopup(ControlHost&) override {}
 
  private:
+  static gboolean PressOnWindow(GtkWidget*, GdkEventButton* e, gpointer data) {
+    auto* self = static_cast<PopupSurface*>(data);
+    if (e->type != GDK_BUTTON_PRESS) return TRUE;
+    int x = 0, y = 0;
+    if (GdkWindow* w = gtk_widget_get_window(self->area_)) gdk_window_get_origin(w, &x, &y);
+    Rect area{x, y, gtk_widget_get_allocated_width(self->area_),
+              gtk_widget_get_allocated_height(self->area_)};
+    if (area.Contains(static_cast<int>(e->x_root), static_cast<int>(e->y_root))) return FALSE;
+    // Closing destroys this surface (GTK keeps the widget alive through the
+    // emission); nothing of it is touched after.
+    ControlHost& popup = self->popup_;
+    if (popup.OnPressOutside) popup.OnPressOutside();
+    return TRUE;
+  }
+
   ControlHost& popup_;
+  ControlHost& owner_;
   GtkWidget* window_;
   GtkWidget* area_;
   Point origin_;
@@ -322,8 +367,9 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
                        auto* self = static_cast<GtkHostWindow*>(d);
                        FormMessage m{FormMessage::Kind::kActivate};
                        self->Notify(m);
-                       // An open popup holds the grab; it closes itself on outside presses.
-                       if (!self->popup_) self->host_.WindowFocusChanged(false);
+                       // Losing the focus closes an open list too (the popup takes no
+                       // focus of its own, so this is another window's).
+                       self->host_.WindowFocusChanged(false);
                        return FALSE;
                      }),
                      this);
@@ -379,7 +425,7 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   }
   void OpenPopup(ControlHost& popup, const Rect& screenRect) override {
     popup_.reset();
-    popup_ = std::make_unique<PopupSurface>(popup, screenRect);
+    popup_ = std::make_unique<PopupSurface>(popup, host_, screenRect);
   }
   void ClosePopup(ControlHost&) override { popup_.reset(); }
 
