@@ -12,6 +12,7 @@
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
 #include "engine/pubg_lib.h"
+#include "env/game_process.h"
 #include "env/settings_store.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
@@ -451,11 +452,15 @@ int CmdClear(Session& session, const Options& options) {
 }
 
 int CmdStart(Session& session) {
+  if (!SteamInstalled() && !IsGameRunning()) {
+    Error("Steam was not found: the game cannot be started");
+    return kExitFailed;
+  }
   if (!session.Page().BtnStartPUBGClick()) {
     Error("the game is already running");
     return kExitGameRunning;
   }
-  std::printf("Asked Steam to start the game (nothing happens when Steam is not installed).\n");
+  std::printf("Asked Steam to start the game.\n");
   return kExitOk;
 }
 

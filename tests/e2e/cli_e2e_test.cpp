@@ -486,5 +486,13 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
   EXPECT_TRUE(platform::ProcessIsAlive(pid));
 }
 
+// Without Steam the game cannot start: the command says so and fails.
+TEST_F(CliE2E, StartWithoutSteamFailsAndSaysSo) {
+  CliRun run = Run({"start"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("Steam was not found"));
+  EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Asked Steam")));
+}
+
 }  // namespace
 }  // namespace kestrune::test

@@ -432,12 +432,24 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   // Window
   ControlHost& Host() override { return host_; }
   void Show() override {
+    PutBack();
     gtk_widget_show(window_);
     gtk_window_present(GTK_WINDOW(window_));
   }
-  void Hide() override { gtk_widget_hide(window_); }
+  void Hide() override {
+    // A hidden window forgets where it was (GTK places it anew when it is
+    // mapped again): it comes back where the user left it.
+    if (gtk_widget_get_visible(window_)) {
+      int x = 0, y = 0;
+      gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
+      hiddenAt_ = {x, y};
+      hasHiddenAt_ = true;
+    }
+    gtk_widget_hide(window_);
+  }
   bool IsVisible() const override { return gtk_widget_get_visible(window_); }
   void BringToFront() override {
+    PutBack();
     gtk_window_deiconify(GTK_WINDOW(window_));
     gtk_widget_show(window_);
     gtk_window_present_with_time(GTK_WINDOW(window_), GDK_CURRENT_TIME);
@@ -464,7 +476,10 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
     return {x, y, width_, height_};
   }
-  void MoveTo(int x, int y) override { gtk_window_move(GTK_WINDOW(window_), x, y); }
+  void MoveTo(int x, int y) override {
+    hasHiddenAt_ = false;
+    gtk_window_move(GTK_WINDOW(window_), x, y);
+  }
   void BeginCaptionDrag() override {
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     int x = 0, y = 0;
@@ -523,6 +538,12 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     return ForwardKey(w, e, &self->host_);
   }
 
+  void PutBack() {
+    if (!hasHiddenAt_ || gtk_widget_get_visible(window_)) return;
+    hasHiddenAt_ = false;
+    gtk_window_move(GTK_WINDOW(window_), hiddenAt_.x, hiddenAt_.y);
+  }
+
   void Notify(const FormMessage& message) {
     if (OnFormMessage) OnFormMessage(message);
   }
@@ -538,6 +559,8 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   GMainLoop* modalLoop_ = nullptr;
   bool painted_ = false;
   int modalResult_ = 0;
+  Point hiddenAt_;
+  bool hasHiddenAt_ = false;
 };
 
 }  // namespace
