@@ -172,11 +172,20 @@ class PopupSurface final : public HostDelegate {
     if (GdkWindow* w = gtk_widget_get_window(self->area_)) gdk_window_get_origin(w, &x, &y);
     Rect area{x, y, gtk_widget_get_allocated_width(self->area_),
               gtk_widget_get_allocated_height(self->area_)};
-    if (area.Contains(static_cast<int>(e->x_root), static_cast<int>(e->y_root))) return FALSE;
+    const int px = static_cast<int>(e->x_root), py = static_cast<int>(e->y_root);
+    if (area.Contains(px, py)) return FALSE;
     // Closing destroys this surface (GTK keeps the widget alive through the
     // emission); nothing of it is touched after.
-    ControlHost& popup = self->popup_;
-    if (popup.OnPressOutside) popup.OnPressOutside();
+    ControlHost& owner = self->owner_;
+    Point o = owner.Delegate() ? owner.Delegate()->ClientOrigin() : Point{};
+    if (owner.Root().ClientRect().Contains(px - o.x, py - o.y)) {
+      // A press on the opener's window: its host closes the list and hands
+      // the press on (a tab, a button), as it would without the grab.
+      owner.PointerDown(ButtonOf(e->button), px - o.x, py - o.y, gtk::ShiftStateOf(e->state), 1);
+    } else {
+      ControlHost& popup = self->popup_;
+      if (popup.OnPressOutside) popup.OnPressOutside();
+    }
     return TRUE;
   }
 
