@@ -73,21 +73,6 @@ class WebKitBrowser final : public Browser {
     webkit_user_style_sheet_unref(sheet);
     view_ = webkit_web_view_new_with_user_content_manager(content);
     g_object_unref(content);
-    // Over the view while a page loads: a spinner and a short line, so the
-    // white before the first paint is not taken for a broken tab.
-    overlay_ = gtk_overlay_new();
-    gtk_container_add(GTK_CONTAINER(overlay_), view_);
-    loading_ = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-    gtk_widget_set_halign(loading_, GTK_ALIGN_CENTER);
-    gtk_widget_set_valign(loading_, GTK_ALIGN_CENTER);
-    gtk_widget_set_no_show_all(loading_, TRUE);
-    spinner_ = gtk_spinner_new();
-    gtk_box_pack_start(GTK_BOX(loading_), spinner_, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(loading_), gtk_label_new("正在加载…"), FALSE, FALSE, 0);
-    gtk_widget_show_all(loading_);
-    gtk_widget_hide(loading_);
-    gtk_overlay_add_overlay(GTK_OVERLAY(overlay_), loading_);
-    gtk_overlay_set_overlay_pass_through(GTK_OVERLAY(overlay_), loading_, TRUE);
     // A small pane in a frameless window: software drawing works everywhere
     // (also on displays without GL) and starts faster.
     WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_));
@@ -95,8 +80,21 @@ class WebKitBrowser final : public Browser {
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
     gtk_widget_set_size_request(view_, rect.width, rect.height);
-    gtk_widget_show(view_);
-    gtk_fixed_put(GTK_FIXED(fixed), overlay_, rect.x, rect.y);
+    gtk_fixed_put(GTK_FIXED(fixed), view_, rect.x, rect.y);
+    // Over the view while a page loads: a spinner and a short line on a band
+    // across the pane, so the white before the first paint is not taken for
+    // a broken tab. Put after the view, it is drawn above it.
+    loading_ = gtk_event_box_new();
+    gtk_widget_set_size_request(loading_, rect.width, 48);
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+    gtk_widget_set_halign(line, GTK_ALIGN_CENTER);
+    gtk_widget_set_valign(line, GTK_ALIGN_CENTER);
+    spinner_ = gtk_spinner_new();
+    gtk_box_pack_start(GTK_BOX(line), spinner_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(line), gtk_label_new("正在加载…"), FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(loading_), line);
+    gtk_widget_show_all(line);
+    gtk_fixed_put(GTK_FIXED(fixed), loading_, rect.x, rect.y + rect.height / 2 - 24);
     // No context (help) menu.
     g_signal_connect(view_, "context-menu",
                      G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
@@ -120,10 +118,12 @@ class WebKitBrowser final : public Browser {
     webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view_), url.c_str());
   }
   void SetVisible(bool visible) override {
+    visible_ = visible;
     if (visible)
-      gtk_widget_show(overlay_);
+      gtk_widget_show(view_);
     else
-      gtk_widget_hide(overlay_);
+      gtk_widget_hide(view_);
+    SetLoading(loading_on_);
   }
   std::string CurrentUrl() const override {
     const gchar* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
@@ -132,9 +132,10 @@ class WebKitBrowser final : public Browser {
 
  private:
   void SetLoading(bool loading) {
-    if (loading == (gtk_widget_get_visible(loading_) != 0)) return;
-    DebugLogF("browser: loading indicator %s", loading ? "shown" : "hidden");
-    if (loading) {
+    if (loading != loading_on_)
+      DebugLogF("browser: loading indicator %s", loading ? "shown" : "hidden");
+    loading_on_ = loading;
+    if (loading && visible_) {
       gtk_widget_show(loading_);
       gtk_spinner_start(GTK_SPINNER(spinner_));
     } else {
@@ -199,10 +200,11 @@ class WebKitBrowser final : public Browser {
   }
 
   GtkWidget* view_;
-  GtkWidget* overlay_;
   GtkWidget* loading_;
   GtkWidget* spinner_;
   bool showingNotice_ = false;
+  bool loading_on_ = false;
+  bool visible_ = false;
 };
 
 }  // namespace
