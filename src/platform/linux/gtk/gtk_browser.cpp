@@ -157,12 +157,14 @@ class WebKitBrowser final : public Browser {
                              gpointer data) {
     auto* self = static_cast<WebKitBrowser*>(data);
     self->SetLoading(false);
-    // A load replaced by another one is no failure.
-    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) return FALSE;
-    if (g_error_matches(error, WEBKIT_POLICY_ERROR,
-                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE))
-      return FALSE;
     std::string url = uri ? uri : "";
+    // A load replaced by another one, or handed elsewhere, is no failure.
+    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+        g_error_matches(error, WEBKIT_POLICY_ERROR,
+                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
+      DebugLogF("browser: load of %s ended (%s)", url.c_str(), error ? error->message : "");
+      return FALSE;
+    }
     DebugLogF("browser: load failed %s (%s); notice shown", url.c_str(),
               error ? error->message : "");
     self->showingNotice_ = true;
