@@ -124,8 +124,10 @@ class PopupSurface final : public HostDelegate {
     g_signal_connect(window_, "key-release-event", G_CALLBACK(ForwardKey), &owner_);
     // Under the grab, presses outside every window of ours arrive at the
     // popup's own window, outside the drawing area: they close the list.
-    gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK);
+    gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
     g_signal_connect(window_, "button-press-event", G_CALLBACK(&PopupSurface::PressOnWindow), this);
+    g_signal_connect(window_, "button-release-event", G_CALLBACK(&PopupSurface::ReleaseOnWindow),
+                     this);
     // The grab needs a viewable window: it is taken once the popup is mapped.
     g_signal_connect(window_, "map-event",
                      G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer) -> gboolean {
@@ -144,9 +146,21 @@ class PopupSurface final : public HostDelegate {
     gtk_widget_show_all(window_);
   }
   ~PopupSurface() override {
+    Retire();
+    gtk_widget_destroy(window_);
+  }
+
+  // Closed: the grab ends and the surface hides at once, but the window
+  // lives a moment longer, so events the display already queued for it (the
+  // release of the press that closed the list) still reach the opener's
+  // window instead of being lost.
+  void Retire() {
+    if (retired_) return;
+    retired_ = true;
     gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
     popup_.SetDelegate(nullptr);
-    gtk_widget_destroy(window_);
+    gtk_widget_set_sensitive(area_, FALSE);  // the list takes nothing more
+    gtk_widget_hide(window_);
   }
 
   void InvalidateRect(const Rect& r) override {
@@ -165,23 +179,36 @@ class PopupSurface final : public HostDelegate {
   void ClosePopup(ControlHost&) override {}
 
  private:
+  // The opener's window under a screen point, in its client coordinates.
+  bool InOwner(const GdkEventButton* e, Point* at) const {
+    Point o = owner_.Delegate() ? owner_.Delegate()->ClientOrigin() : Point{};
+    *at = {static_cast<int>(e->x_root) - o.x, static_cast<int>(e->y_root) - o.y};
+    return owner_.Root().ClientRect().Contains(at->x, at->y);
+  }
+
+  static gboolean ReleaseOnWindow(GtkWidget*, GdkEventButton* e, gpointer data) {
+    auto* self = static_cast<PopupSurface*>(data);
+    Point at;
+    if (self->retired_ && self->InOwner(e, &at))
+      self->owner_.PointerUp(ButtonOf(e->button), at.x, at.y, gtk::ShiftStateOf(e->state));
+    return TRUE;
+  }
+
   static gboolean PressOnWindow(GtkWidget*, GdkEventButton* e, gpointer data) {
     auto* self = static_cast<PopupSurface*>(data);
-    if (e->type != GDK_BUTTON_PRESS) return TRUE;
+    if (e->type != GDK_BUTTON_PRESS || self->retired_) return TRUE;
     int x = 0, y = 0;
     if (GdkWindow* w = gtk_widget_get_window(self->area_)) gdk_window_get_origin(w, &x, &y);
     Rect area{x, y, gtk_widget_get_allocated_width(self->area_),
               gtk_widget_get_allocated_height(self->area_)};
     const int px = static_cast<int>(e->x_root), py = static_cast<int>(e->y_root);
     if (area.Contains(px, py)) return FALSE;
-    // Closing destroys this surface (GTK keeps the widget alive through the
-    // emission); nothing of it is touched after.
-    ControlHost& owner = self->owner_;
-    Point o = owner.Delegate() ? owner.Delegate()->ClientOrigin() : Point{};
-    if (owner.Root().ClientRect().Contains(px - o.x, py - o.y)) {
+    // Closing retires this surface; it is freed later, never during the event.
+    Point at;
+    if (self->InOwner(e, &at)) {
       // A press on the opener's window: its host closes the list and hands
       // the press on (a tab, a button), as it would without the grab.
-      owner.PointerDown(ButtonOf(e->button), px - o.x, py - o.y, gtk::ShiftStateOf(e->state), 1);
+      self->owner_.PointerDown(ButtonOf(e->button), at.x, at.y, gtk::ShiftStateOf(e->state), 1);
     } else {
       ControlHost& popup = self->popup_;
       if (popup.OnPressOutside) popup.OnPressOutside();
@@ -194,6 +221,7 @@ class PopupSurface final : public HostDelegate {
   GtkWidget* window_;
   GtkWidget* area_;
   Point origin_;
+  bool retired_ = false;
 };
 
 // ---- Shadow surface ----
@@ -399,7 +427,9 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   }
 
   ~GtkHostWindow() override {
+    if (reaper_) g_source_remove(reaper_);
     popup_.reset();
+    retired_.clear();
     browsers_.clear();
     gtk_widget_destroy(window_);
   }
@@ -433,10 +463,24 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     return {area.x, area.y, area.width, area.height};
   }
   void OpenPopup(ControlHost& popup, const Rect& screenRect) override {
-    popup_.reset();
+    ClosePopup(popup);
     popup_ = std::make_unique<PopupSurface>(popup, host_, screenRect);
   }
-  void ClosePopup(ControlHost&) override { popup_.reset(); }
+  void ClosePopup(ControlHost&) override {
+    if (!popup_) return;
+    popup_->Retire();
+    retired_.push_back(std::move(popup_));
+    if (!reaper_)
+      reaper_ = g_timeout_add(
+          300,
+          [](gpointer d) -> gboolean {
+            auto* self = static_cast<GtkHostWindow*>(d);
+            self->retired_.clear();
+            self->reaper_ = 0;
+            return G_SOURCE_REMOVE;
+          },
+          this);
+  }
 
   // Window
   ControlHost& Host() override { return host_; }
@@ -564,6 +608,8 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   GtkWidget* fixed_ = nullptr;
   GtkWidget* area_ = nullptr;
   std::unique_ptr<PopupSurface> popup_;
+  std::vector<std::unique_ptr<PopupSurface>> retired_;  // closed, freed shortly
+  guint reaper_ = 0;
   std::vector<std::unique_ptr<Browser>> browsers_;
   GMainLoop* modalLoop_ = nullptr;
   bool painted_ = false;
