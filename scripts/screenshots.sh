@@ -54,7 +54,7 @@ start() {  # start the program, wait for its window
   APP=$!
   PIDS+=($APP)
   for _ in $(seq 100); do grep -q "first frame" "$WORLD/log" 2>/dev/null && break; sleep 0.1; done
-  WIN=$(xdotool search --onlyvisible --name '^PUBGMainForm$' | head -1)
+  wait_window Kestrune 880x600; WIN=$W
 }
 stop() {
   kill "$APP" 2>/dev/null || true
@@ -74,9 +74,12 @@ shot() {  # name window: the screen, cropped to the window with a margin
     -define png:exclude-chunks=date,time "$OUT/$1.png"
   echo "docs/screenshots/$1.png"
 }
-wait_window() {  # name
+wait_window() {  # title [WxH]: the desktop shows the program's name or a dialog's caption
+  W=
   for _ in $(seq 100); do
-    W=$(xdotool search --onlyvisible --name "^$1\$" | head -1 || true)
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true); do
+      if [ -z "${2:-}" ] || xdotool getwindowgeometry "$id" | grep -q "$2"; then W=$id; break; fi
+    done
     [ -n "$W" ] && break
     sleep 0.1
   done
@@ -85,6 +88,13 @@ wait_window() {  # name
 # Main window on each tab.
 start
 shot main-home "$WIN" 1
+# A long list opened: eight rows and its scroll bar.
+click "$WIN" 182 380
+origin "$WIN"
+import -window root -crop 320x260+$((X + 60))+$((Y + 340)) +repage \
+  -define png:exclude-chunks=date,time "$OUT/main-list-open.png"
+echo docs/screenshots/main-list-open.png
+xdotool key Escape; sleep 0.3
 click "$WIN" 139 73; shot main-video "$WIN"
 click "$WIN" 229 73; shot main-search "$WIN" 3
 click "$WIN" 319 73; shot main-skill "$WIN" 3
@@ -93,13 +103,13 @@ click "$WIN" 49 73
 
 # The general dialog (Apply's question), then the about box from the options menu.
 click "$WIN" 664 535
-wait_window TMessageForm; shot dialog-message "$W"
+wait_window "绝地求生：大逃杀"; shot dialog-message "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
 click "$WIN" 811 11
 origin "$WIN"; xdotool mousemove --sync $((X + 830)) $((Y + 82)); sleep 0.3
 import -window root -crop 900x300+$((X + 380))+$((Y - 10)) +repage "$OUT/menu-options.png"
 xdotool click 1; sleep 0.5
-wait_window TAboutForm; shot dialog-about "$W"
+wait_window Kestrune 490x246; shot dialog-about "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.3
 stop
 
@@ -109,7 +119,7 @@ cp /bin/sleep "$WORLD/TslGame.exe"
 GAME=$!
 start
 click "$WIN" 664 535
-wait_window TMessageForm3; shot dialog-game-running "$W"
+wait_window 提醒; shot dialog-game-running "$W"
 kill "$GAME" 2>/dev/null || true
 stop
 
@@ -129,7 +139,7 @@ HOLDER=$!
 PIDS+=($HOLDER)
 sleep 0.3
 start
-wait_window TMessageForm4; shot dialog-companion "$W"
+wait_window Kestrune 540x328; shot dialog-companion "$W"
 kill "$HOLDER" 2>/dev/null || true
 stop
 
@@ -137,5 +147,16 @@ stop
 printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:%s\r\nStatsHost=127.0.0.1:%s\r\n' \
   "$PORT" "$PORT" "$PORT" > "$WORLD/bin/Config.dat"
 start
-wait_window TMessageForm; shot dialog-update "$W"
+wait_window 升级; shot dialog-update "$W"
+stop
+
+# A browser tab while the partner site cannot be reached: our own notice.
+# (A free port nothing listens on; the browser refuses low ports outright.)
+DEAD=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:1\r\nStatsHost=127.0.0.1:%s\r\n' \
+  "$DEAD" "$PORT" > "$WORLD/bin/Config.dat"
+start
+click "$WIN" 229 73
+for _ in $(seq 200); do grep -q "notice shown" "$WORLD/log" && break; sleep 0.1; done
+shot main-offline "$WIN" 2
 stop

@@ -136,6 +136,11 @@ void TDialogForm::MoveByCaption(ShiftState shift) {
   if (window_ && (shift & kShiftLeft)) window_->BeginCaptionDrag();
 }
 
+std::string TDialogForm::DesktopTitle() const {
+  const std::string& caption = CaptionLabel.Caption();
+  return caption.empty() || !CaptionLabel.Visible() ? std::string(kAppTitle) : caption;
+}
+
 void TDialogForm::SetModalResult(int result) {
   modalResult_ = result;
   if (window_) window_->EndModal(result);
@@ -144,7 +149,9 @@ void TDialogForm::SetModalResult(int result) {
 int TDialogForm::ShowModal() {
   BeforeShow();
   gui::WindowOptions options;
-  options.title = title_;
+  // The desktop (task switcher, window list) shows the dialog's own caption;
+  // the class-like name stays for the log and the tests' own look-ups.
+  options.title = DesktopTitle();
   options.width = root_.Width();
   options.height = root_.Height();
   options.taskbar = false;
@@ -202,6 +209,7 @@ TMessageForm::TMessageForm() : TDialogForm(490, 200, "TMessageForm") {
   checkbox.SetCaption("下次不再提醒");
   checkbox.SetChecked(true);
   FontColour(checkbox, 0x333333);
+  LoadSkin(checkbox, "CheckBox");  // without its skin it is a bare label
 }
 
 void TMessageForm::SetCaptionText(const std::string& text) {
@@ -315,10 +323,10 @@ TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   font.color = Color::Rgb(0x3081BA);
   orvaneLabel.SetFont(font);
   orvaneLabel.SetCursor(Cursor::kHandPoint);
-  orvaneLabel.OnClick = [](Control&) { ShellOpen(MakerWebSite()); };
+  orvaneLabel.OnClick = [](Control&) { OpenOrSay(MakerWebSite()); };
   CZStandardButton1.SetBounds(373, 118, 119, 28);
   SkinStrip(CZStandardButton1, "CompanionSocial", 3);
-  CZStandardButton1.OnClick = [](Control&) { ShellOpen(MakerSocialPage()); };
+  CZStandardButton1.OnClick = [](Control&) { OpenOrSay(MakerSocialPage()); };
 }
 
 // ---- TAboutForm ----
@@ -327,7 +335,8 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
   UseTitleBackdrop();
   UiFont(root_);
   btnSysClose.SetBounds(459, 0, 27, 22);
-  FontColour(CaptionLabel, colors::kWindowText.ToRgb());
+  // White on the navy title band, as every other dialog's caption.
+  FontColour(CaptionLabel, 0xFFFFFF);
   CaptionLabel.SetCaption("Kestrune");
   CZStandImage1.SetBounds(128, 64, 52, 52);
   LoadSkin(CZStandImage1, "AboutProductLogo");
@@ -347,7 +356,7 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
   FontColour(Label3, 0xF08101);
   Label3.SetCaption(PartnerHostName());
   Label3.SetCursor(Cursor::kHandPoint);
-  Label3.OnClick = [](Control&) { ShellOpenEx(PartnerHomePage(), ""); };
+  Label3.OnClick = [](Control&) { OpenOrSay(PartnerHomePage()); };
   centred(LabelVersion, 57, 202, 200, 20);
   FontColour(LabelVersion, 0x4D4D4D);
   LabelVersion.SetCaption("版本号：V" +
@@ -359,7 +368,15 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
   FontColour(Label1, 0xF08101);
   Label1.SetCaption(MakerDomain());
   Label1.SetCursor(Cursor::kHandPoint);
-  Label1.OnClick = [](Control&) { ShellOpenEx(MakerWebSite(), ""); };
+  Label1.OnClick = [](Control&) { OpenOrSay(MakerWebSite()); };
+}
+
+// ---- Opening addresses ----
+
+bool OpenOrSay(const std::string& address) {
+  if (ShellOpenEx(address, "")) return true;
+  ShowMessageBox("Kestrune", std::string(kOpenerMissingText) + " " + address, mitError, 1);
+  return false;
 }
 
 // ---- Error handling ----

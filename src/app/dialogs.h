@@ -44,6 +44,9 @@ class TDialogForm {
   static void SetShownHook(std::function<void(TDialogForm&)> hook);
   Control& Root() { return root_; }
   const std::string& Title() const { return title_; }
+  // What the desktop shows for the dialog: its caption (the program's name
+  // when it shows none).
+  std::string DesktopTitle() const;
 
  protected:
   // Called before the window is made: final sizing of the dialog.
@@ -129,6 +132,15 @@ class TAboutForm : public TDialogForm {
   TLabel Label4{&Panel};
   TLabel Label1{&Panel};
 };
+
+// What the player is told when the game or an address cannot be opened.
+inline constexpr const char* kSteamNotFoundText = "未找到Steam，无法启动游戏。请先安装Steam。";
+inline constexpr const char* kOpenerMissingText =
+    "无法打开：系统没有可用的默认浏览器（xdg-open）。";
+
+// Opens an address (or document) with the desktop's opener; when that fails
+// the player is told in a message box. False on failure.
+bool OpenOrSay(const std::string& address);
 
 // The plain error box of the application's default error handling.
 void ShowErrorBox(std::string_view message);

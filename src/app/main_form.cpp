@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kWidth = 880;
 constexpr int kHeight = 600;
-const Rect kPanelRect{0, 120, 881, 481};
+// The panels (and the browsers over them) fill the window below the strip;
+// one pixel more would grow the window and leave a column of its background.
+const Rect kPanelRect{0, 120, kWidth, kHeight - 120};
 
 // The renderer keep-alive and conflict watch see the main window's timers
 // through this adapter.
@@ -43,7 +45,9 @@ TPUBGMainForm::TPUBGMainForm(bool hiddenStart) {
   gui::SetApplicationIcon(IconBytes());
   root_.SetBounds(0, 0, kWidth, kHeight);
   gui::WindowOptions options;
-  options.title = kMainWindowText;
+  // The desktop shows the program's name; other processes find this window
+  // by kMainWindowText on the message bus (below), not by its title.
+  options.title = kAppTitle;
   options.width = kWidth;
   options.height = kHeight;
   window_ = gui::CreateWindow(root_, options);
@@ -265,7 +269,7 @@ gui::Browser* TPUBGMainForm::BrowserFor(gui::Browser*& slot) {
     slot->OnNewWindow = [](const std::string& url) {
       // Plain http pages open in the user's browser; the rest stay with the control.
       if (url.rfind("http://", 0) != 0) return false;
-      ShellOpenEx(url, "");
+      OpenOrSay(url);
       return true;
     };
   }

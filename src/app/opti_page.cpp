@@ -32,6 +32,25 @@ void GuiOptiDialogs::ShowErrorBox(std::string_view message) {
   app::ShowErrorBox(message);
 }
 
+// ---- The game ----
+
+bool GuiGameControl::IsGameRunning() {
+  return kestrune::IsGameRunning();
+}
+
+void GuiGameControl::TerminateGameProcesses() {
+  kestrune::TerminateGameProcesses();
+}
+
+void GuiGameControl::LaunchGameViaSteam() {
+  if (!kestrune::SteamInstalled()) {
+    app::ShowMessageBox("启动游戏", kSteamNotFoundText, mitError, 1);
+    return;
+  }
+  if (!kestrune::LaunchGameViaSteam())
+    app::ShowMessageBox("启动游戏", kOpenerMissingText, mitError, 1);
+}
+
 // ---- Layout ----
 
 namespace {
@@ -139,6 +158,9 @@ void TOptiFrameView::Build() {
                                      CheckId::FPSLimit, CheckId::BigJump,
                                      CheckId::Language};
   int advanced = 0;
+  const int advancedCount = static_cast<int>(
+      std::count_if(opti::Checks().begin(), opti::Checks().end(),
+                    [](const opti::CheckDesc& d) { return d.group == "高级功能"; }));
   for (const opti::CheckDesc& desc : opti::Checks()) {
     auto box = std::make_unique<TCZCheckBox2>(&Frame);
     box->SetName(std::string(desc.control));
@@ -156,7 +178,11 @@ void TOptiFrameView::Build() {
       box->SetBounds(296, y, desc.id == CheckId::FPSLimit ? 76 : 268, 18);
     } else {
       int column = advanced % 2, row = advanced / 2;
-      box->SetBounds(column == 0 ? 564 : 713, kAdvancedTop + row * kAdvancedStep, 146, 22);
+      // A box alone on its row ("30FPS以下使用渲染延迟", the longest caption)
+      // may use the whole row instead of being clipped at the column.
+      bool alone = column == 0 && advanced + 1 == advancedCount;
+      box->SetBounds(column == 0 ? 564 : 713, kAdvancedTop + row * kAdvancedStep,
+                     alone ? 880 - 564 - 8 : 146, 22);
       ++advanced;
     }
     CheckId id = desc.id;

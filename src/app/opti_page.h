@@ -25,6 +25,15 @@ class GuiOptiDialogs final : public opti::OptiDialogs {
   void ShowErrorBox(std::string_view message) override;
 };
 
+// The game through the environment subsystem; a start that cannot happen
+// (no Steam, no desktop opener) is said in a message box.
+class GuiGameControl final : public opti::GameControl {
+ public:
+  bool IsGameRunning() override;
+  void TerminateGameProcesses() override;
+  void LaunchGameViaSteam() override;
+};
+
 class TOptiFrameView {
  public:
   TOptiFrameView(Control& parent, const THareWareInfo& hardware);
@@ -57,7 +66,7 @@ class TOptiFrameView {
 
   opti::ConfigDatSettings settings_;
   GuiOptiDialogs dialogs_;
-  opti::SystemGameControl game_;
+  GuiGameControl game_;
   std::unique_ptr<opti::TOptiFrame> model_;
   std::array<std::unique_ptr<TCZComboBox>, opti::kListCount> lists_;
   std::array<std::unique_ptr<TCZCheckBox2>, opti::kCheckCount> checks_;

@@ -13,6 +13,7 @@
 #include "cli/cli_net.h"
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
+#include "env/game_process.h"
 #include "env/settings_store.h"
 #include "net/net_cli.h"
 #include "net/usage_report.h"
@@ -474,11 +475,15 @@ int CmdClear(Session& session, const Options& options) {
 }
 
 int CmdStart(Session& session) {
+  if (!SteamInstalled() && !IsGameRunning()) {
+    Error("Steam was not found: the game cannot be started");
+    return kExitFailed;
+  }
   if (!session.Page().BtnStartPUBGClick()) {
     Error("the game is already running");
     return kExitGameRunning;
   }
-  Print("Asked Steam to start the game (nothing happens when Steam is not installed).\n");
+  Print("Asked Steam to start the game.\n");
   return kExitOk;
 }
 

@@ -15,9 +15,15 @@ constexpr Color kDisabledText = Color::Rgb(0x808080);
 constexpr Color kPlainBorder = Color::Rgb(0xA0A0A0);
 constexpr Color kListBorder = Color::Rgb(0x7A7A7A);
 constexpr int64_t kTypeAheadMs = 1000;  // typed prefix resets after this pause
+// The list's scroll bar: a flat track with a thumb in the page's greys.
+constexpr Color kScrollTrack = Color::Rgb(0xF0F0F0);
+constexpr Color kScrollThumb = Color::Rgb(0xC1C1C1);
+constexpr Color kScrollThumbActive = Color::Rgb(0x8F8F8F);
+constexpr int kMinThumb = 12;
 }  // namespace
 
-// The opened list: root control of the popup host, one row per item.
+// The opened list: root control of the popup host, one row per item, and a
+// scroll bar at the right when there are more items than rows.
 class TCZComboBox::ListControl : public Control {
  public:
   explicit ListControl(TCZComboBox& owner) : owner_(owner) {}
@@ -31,22 +37,53 @@ class TCZComboBox::ListControl : public Control {
   void Paint(Canvas& canvas) override {
     canvas.FillRect(ClientRect(), owner_.GetColor());
     const int rows = owner_.VisibleRows();
+    const int rowWidth = Width() - 2 - (owner_.HasScrollBar() ? kComboScrollBarWidth : 0);
     for (int i = 0; i < rows; ++i) {
       int index = owner_.listTop_ + i;
       if (index >= static_cast<int>(owner_.items_.size())) break;
-      Rect row{1, 1 + i * owner_.itemHeight_, Width() - 2, owner_.itemHeight_};
+      Rect row{1, 1 + i * owner_.itemHeight_, rowWidth, owner_.itemHeight_};
       unsigned state = index == owner_.listIndex_ ? (kOdsSelected | kOdsFocus) : 0u;
       owner_.DrawItem(canvas, index, row, state);
+    }
+    if (owner_.HasScrollBar()) {
+      canvas.FillRect(owner_.ScrollTrackRect(), kScrollTrack);
+      canvas.FillRect(owner_.ScrollThumbRect(), dragging_ ? kScrollThumbActive : kScrollThumb);
     }
     canvas.FrameRect(ClientRect(), kListBorder);
   }
 
-  void MouseMove(ShiftState, int, int y) override {
+  void MouseDown(MouseButton button, ShiftState, int x, int y) override {
+    if (button != MouseButton::kLeft || !owner_.HasScrollBar() ||
+        !owner_.ScrollTrackRect().Contains(x, y))
+      return;
+    Rect thumb = owner_.ScrollThumbRect();
+    if (thumb.Contains(x, y)) {
+      dragging_ = true;
+      dragOffset_ = y - thumb.y;
+      Invalidate();
+    } else {
+      // A press on the track pages towards it.
+      const int page = owner_.VisibleRows();
+      owner_.ScrollListTo(owner_.listTop_ + (y < thumb.y ? -page : page));
+    }
+  }
+  void MouseMove(ShiftState, int x, int y) override {
+    if (dragging_) {
+      owner_.ScrollListTo(owner_.TopForThumbAt(y - dragOffset_));
+      return;
+    }
+    if (owner_.HasScrollBar() && owner_.ScrollTrackRect().Contains(x, y)) return;
     int row = RowAt(y);
     if (row >= 0) owner_.MoveListIndex(row);
   }
   void MouseUp(MouseButton button, ShiftState, int x, int y) override {
+    if (dragging_) {
+      dragging_ = false;
+      Invalidate();
+      return;
+    }
     if (button != MouseButton::kLeft || !ClientRect().Contains(x, y)) return;
+    if (owner_.HasScrollBar() && owner_.ScrollTrackRect().Contains(x, y)) return;
     int row = RowAt(y);
     if (row >= 0) owner_.CommitList(row);
   }
@@ -56,6 +93,8 @@ class TCZComboBox::ListControl : public Control {
 
  private:
   TCZComboBox& owner_;
+  bool dragging_ = false;
+  int dragOffset_ = 0;
 };
 
 TCZComboBox::TCZComboBox(Control* parent) : Control(parent) {
@@ -220,6 +259,38 @@ void TCZComboBox::MouseWheel(int delta, ShiftState, int, int) {
   if (next != itemIndex_) SelectByUser(next);
 }
 
+bool TCZComboBox::HasScrollBar() const {
+  return static_cast<int>(items_.size()) > VisibleRows();
+}
+
+Rect TCZComboBox::ScrollTrackRect() const {
+  if (!HasScrollBar()) return {};
+  const int h = VisibleRows() * itemHeight_;
+  return {Width() - 1 - kComboScrollBarWidth, 1, kComboScrollBarWidth, h};
+}
+
+Rect TCZComboBox::ScrollThumbRect() const {
+  Rect track = ScrollTrackRect();
+  if (track.Empty()) return {};
+  const int count = static_cast<int>(items_.size());
+  const int rows = VisibleRows();
+  const int thumbH =
+      std::clamp(track.height * rows / count, std::min(kMinThumb, track.height), track.height);
+  const int maxTop = count - rows;
+  const int y = track.y + (track.height - thumbH) * listTop_ / std::max(1, maxTop);
+  return {track.x + 2, y, track.width - 4, thumbH};
+}
+
+int TCZComboBox::TopForThumbAt(int thumbY) const {
+  Rect track = ScrollTrackRect();
+  Rect thumb = ScrollThumbRect();
+  const int travel = track.height - thumb.height;
+  if (travel <= 0) return 0;
+  const int maxTop = static_cast<int>(items_.size()) - VisibleRows();
+  // Rounded to the nearest row so the thumb follows the pointer evenly.
+  return ((thumbY - track.y) * maxTop * 2 + travel) / (travel * 2);
+}
+
 int TCZComboBox::VisibleRows() const {
   int n = static_cast<int>(items_.size());
   return std::max(1, std::min(n, std::max(1, dropDownCount_)));
@@ -320,30 +391,36 @@ int TCZComboBox::FindByPrefix(const std::u32string& prefix, int start) const {
 
 void TCZComboBox::KeyDown(int& key, ShiftState shift) {
   Control::KeyDown(key, shift);
-  if (key == 0 || items_.empty()) return;
-  const int last = static_cast<int>(items_.size()) - 1;
-  const int current = dropped_ ? listIndex_ : itemIndex_;
-  const int page = std::max(1, VisibleRows() - 1);
-  int next = -2;
-  if ((key == vk::kDown || key == vk::kUp) && (shift & kShiftAlt)) {
+  if (key == 0) return;
+  // Opening and closing work on an empty list too: an open list must always
+  // be closable from the keyboard.
+  const bool toggle =
+      key == vk::kF4 || ((key == vk::kDown || key == vk::kUp) && (shift & kShiftAlt));
+  if (dropped_ && key == vk::kEscape) {
+    SetDroppedDown(false);
+    key = 0;
+    return;
+  }
+  if (toggle) {
     dropped_ ? CommitList(listIndex_) : SetDroppedDown(true);
     key = 0;
     return;
   }
-  switch (key) {
-    case vk::kF4:
-      dropped_ ? CommitList(listIndex_) : SetDroppedDown(true);
+  if (items_.empty()) {
+    if (dropped_ && key == vk::kReturn) {
+      SetDroppedDown(false);
       key = 0;
-      return;
+    }
+    return;
+  }
+  const int last = static_cast<int>(items_.size()) - 1;
+  const int current = dropped_ ? listIndex_ : itemIndex_;
+  const int page = std::max(1, VisibleRows() - 1);
+  int next = -2;
+  switch (key) {
     case vk::kReturn:
       if (dropped_) {
         CommitList(listIndex_);
-        key = 0;
-      }
-      return;
-    case vk::kEscape:
-      if (dropped_) {
-        SetDroppedDown(false);
         key = 0;
       }
       return;

@@ -25,6 +25,9 @@ enum OwnerDrawState : unsigned {
 
 enum class TBiDiMode { bdLeftToRight, bdRightToLeft };
 
+// Width of the opened list's scroll bar (inside its border).
+inline constexpr int kComboScrollBarWidth = 12;
+
 class TCZComboBox : public Control {
  public:
   explicit TCZComboBox(Control* parent = nullptr);
@@ -63,6 +66,13 @@ class TCZComboBox : public Control {
   // Highlighted row of the opened list.
   int ListIndex() const { return listIndex_; }
   int ListTopIndex() const { return listTop_; }
+  // Rows the opened list shows (at least one, at most DropDownCount).
+  int VisibleRows() const;
+  // The opened list scrolls with a bar at its right when it has more items
+  // than rows; its track and thumb in the list's own coordinates.
+  bool HasScrollBar() const;
+  Rect ScrollTrackRect() const;
+  Rect ScrollThumbRect() const;
   ControlHost& PopupHost() { return *popupHost_; }
   // Where the list opens, in screen coordinates (below, or above when the
   // screen has no room below).
@@ -92,7 +102,7 @@ class TCZComboBox : public Control {
   void MoveListIndex(int index);
   void CommitList(int index);
   void ScrollListTo(int index);
-  int VisibleRows() const;
+  int TopForThumbAt(int thumbY) const;
   int FindByPrefix(const std::u32string& prefix, int start) const;
 
   TCZComboBoxState state_ = TCZComboBoxState::cbsNormal;

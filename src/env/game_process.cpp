@@ -54,16 +54,20 @@ std::string SteamExecutableFromCommand(const std::string& value,
   return path;
 }
 
-void LaunchGameViaSteam() {
-  std::string steam = SteamExecutableFromCommand(
-      platform::SteamRegistrationCommand(),
-      [](const std::string& path) { return platform::FileExists(path); });
-  if (steam.empty()) {
+bool SteamInstalled() {
+  return !SteamExecutableFromCommand(
+              platform::SteamRegistrationCommand(),
+              [](const std::string& path) { return platform::FileExists(path); })
+              .empty();
+}
+
+bool LaunchGameViaSteam() {
+  if (!SteamInstalled()) {
     DebugLog("LaunchGameViaSteam: Steam is not installed");
-    return;
+    return false;
   }
   // Steam itself is not run: the address goes to the desktop, which hands it on.
-  platform::OpenAddressThroughDesktop(kSteamGameAddress);
+  return platform::OpenAddressThroughDesktop(kSteamGameAddress);
 }
 
 ProcessHandle StartProcess(const std::string& commandLine) {
@@ -74,18 +78,18 @@ ProcessHandle StartProcess(const std::string& commandLine) {
   return handle;
 }
 
-void ShellOpen(const std::string& target) {
-  platform::ShellOpenTarget(target, {});
+bool ShellOpen(const std::string& target) {
+  return platform::ShellOpenTarget(target, {});
 }
 
-void ShellOpenEx(const std::string& target, const std::string& parameters) {
+bool ShellOpenEx(const std::string& target, const std::string& parameters) {
   std::vector<std::string> args;
   if (!parameters.empty()) {
     // The parameters are a command line's tail: split them after a dummy name.
     args = SplitWindowsCommandLine("x " + parameters);
     args.erase(args.begin());
   }
-  platform::ShellOpenTarget(target, args);
+  return platform::ShellOpenTarget(target, args);
 }
 
 }  // namespace kestrune

@@ -30,8 +30,12 @@ void TerminateGameProcesses();
 std::string SteamExecutableFromCommand(const std::string& value,
                                        const std::function<bool(const std::string&)>& fileExists);
 
-// Starts the game through Steam when Steam is installed; otherwise nothing.
-void LaunchGameViaSteam();
+// Whether the Steam client is installed (its registered launcher exists).
+bool SteamInstalled();
+
+// Starts the game through Steam when Steam is installed; false when Steam
+// was not found or its address could not be handed to the desktop.
+bool LaunchGameViaSteam();
 
 // Process handle of StartProcess: non-zero for a started process.
 using ProcessHandle = int64_t;
@@ -40,10 +44,11 @@ using ProcessHandle = int64_t;
 // 0 when starting fails.
 ProcessHandle StartProcess(const std::string& commandLine);
 
-// "open" on a document, folder or address (or a program, which is started).
-void ShellOpen(const std::string& target);
+// "open" on a document, folder or address (or a program, which is started);
+// false when nothing could be started (no desktop opener, say).
+bool ShellOpen(const std::string& target);
 
 // The same with parameters (empty when none) for a program target.
-void ShellOpenEx(const std::string& target, const std::string& parameters);
+bool ShellOpenEx(const std::string& target, const std::string& parameters);
 
 }  // namespace kestrune

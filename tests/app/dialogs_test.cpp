@@ -66,6 +66,21 @@ TEST(MessageForm, ButtonResults) {
   EXPECT_EQ(form.CaptionLabel.Caption(), "更新");
   EXPECT_EQ(form.checkbox.Caption(), "下次不再提醒");
   EXPECT_TRUE(form.checkbox.Checked());
+  // The "do not remind me" option is a check box with its box, not a bare label.
+  EXPECT_TRUE(form.checkbox.Picture().IsPng());
+}
+
+// What the desktop shows for a dialog is its caption.
+TEST(Dialogs, DesktopTitleIsTheCaption) {
+  TMessageForm message;
+  message.SetCaptionText("升级");
+  EXPECT_EQ(message.DesktopTitle(), "升级");
+  TMessageForm3 running(nullptr);
+  EXPECT_EQ(running.DesktopTitle(), "提醒");
+  TMessageForm4 companion;  // shows no caption: the program's name
+  EXPECT_EQ(companion.DesktopTitle(), "Kestrune");
+  TAboutForm about;
+  EXPECT_EQ(about.DesktopTitle(), "Kestrune");
 }
 
 TEST(OtherDialogs, GameRunningCompanionAndAbout) {
@@ -88,6 +103,9 @@ TEST(OtherDialogs, GameRunningCompanionAndAbout) {
   EXPECT_EQ(companion.orvaneLabel.Caption(), "Orvane官网");
 
   TAboutForm about;
+  // The caption sits on the navy title band: white, as on every dialog.
+  EXPECT_EQ(about.CaptionLabel.GetFont().color, colors::kWhite);
+  EXPECT_EQ(about.CaptionLabel.GetFont().color, running.CaptionLabel.GetFont().color);
   EXPECT_EQ(about.LabelVersion.Caption().rfind("版本号：V", 0), 0u);
   EXPECT_EQ(about.Label2.Caption(), "Kestrune");
   EXPECT_EQ(about.Label4.Caption(), "Orvane");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "controls/recording_canvas.h"
 #include "controls/test_host.h"
 #include "controls/test_pictures.h"
@@ -275,6 +277,117 @@ TEST_F(Combo, LosingWindowFocusClosesTheList) {
   w.host.WindowFocusChanged(false);
   EXPECT_FALSE(combo.DroppedDown());
   EXPECT_EQ(w.delegate.closed, 1);
+}
+
+// Every way of closing an opened list works whether the list has items or
+// not (an empty list once stayed open until a press landed inside it).
+TEST_F(Combo, AnOpenListClosesOnEveryRouteEmptyOrNot) {
+  Control other(&w.root);
+  other.SetBounds(10, 10, 40, 20);
+  struct Route {
+    const char* name;
+    std::function<void()> close;
+  };
+  const Route routes[] = {
+      {"Escape", [&] { Key(vk::kEscape); }},
+      {"F4", [&] { Key(vk::kF4); }},
+      {"Alt+Up", [&] { Key(vk::kUp, kShiftAlt); }},
+      {"press outside the list",
+       [&] { combo.PopupHost().PointerDown(MouseButton::kLeft, -50, -50, kShiftLeft); }},
+      {"press on another control", [&] { w.ClickAt(20, 20); }},
+      {"press on the window background", [&] { w.ClickAt(600, 500); }},
+      {"window focus lost", [&] { w.host.WindowFocusChanged(false); }},
+  };
+  for (bool empty : {true, false}) {
+    if (empty) combo.SetItems({});
+    for (const Route& route : routes) {
+      w.ClickAt(110, 190);
+      ASSERT_TRUE(combo.DroppedDown()) << route.name;
+      route.close();
+      EXPECT_FALSE(combo.DroppedDown()) << route.name << (empty ? " (empty)" : "");
+      EXPECT_EQ(w.delegate.openPopup, nullptr) << route.name;
+      w.host.WindowFocusChanged(true);
+    }
+  }
+  EXPECT_EQ(changes, 0);
+}
+
+// Lists longer than DropDownCount rows scroll: a bar at the right, the wheel,
+// the keyboard, and the selection brought into view when the list opens.
+TEST_F(Combo, ALongListHasAScrollBarAndScrolls) {
+  combo.SetItemIndex(10);
+  w.ClickAt(110, 190);
+  ASSERT_TRUE(combo.DroppedDown());
+  EXPECT_EQ(combo.VisibleRows(), 8);
+  EXPECT_TRUE(combo.HasScrollBar());
+  EXPECT_EQ(combo.ListTopIndex(), 3);  // the selected last entry is in view
+  EXPECT_EQ(combo.ScrollTrackRect(),
+            (Rect{164 - 1 - kComboScrollBarWidth, 1, kComboScrollBarWidth, 160}));
+  Rect bottomThumb = combo.ScrollThumbRect();
+  EXPECT_EQ(bottomThumb.Bottom(), 161);
+
+  // Rows leave the bar free, and the bar is painted.
+  RecordingCanvas canvas;
+  combo.PopupHost().PaintTo(canvas);
+  auto texts = canvas.CallsOf(CanvasCall::Kind::kText);
+  ASSERT_EQ(texts.size(), 8u);
+  EXPECT_EQ(texts[0].text, "超级Orvane 高");
+  EXPECT_EQ(texts[0].dst.width, 162 - kComboScrollBarWidth);
+  bool thumbPainted = false;
+  for (const auto& fill : canvas.CallsOf(CanvasCall::Kind::kFill))
+    thumbPainted = thumbPainted || fill.dst == bottomThumb;
+  EXPECT_TRUE(thumbPainted);
+
+  ControlHost& popup = combo.PopupHost();
+  popup.PointerWheel(20, 50, 2, 0);  // two notches up
+  EXPECT_EQ(combo.ListTopIndex(), 1);
+  popup.PointerWheel(20, 50, 5, 0);
+  EXPECT_EQ(combo.ListTopIndex(), 0);
+  EXPECT_EQ(combo.ScrollThumbRect().y, 1);
+  popup.PointerWheel(20, 50, -1, 0);
+  EXPECT_EQ(combo.ListTopIndex(), 1);
+
+  // A press on the track below the thumb pages down; dragging the thumb to
+  // the top scrolls back.
+  Rect track = combo.ScrollTrackRect();
+  popup.PointerMove(track.x + 4, 155, 0);
+  popup.PointerDown(MouseButton::kLeft, track.x + 4, 155, kShiftLeft);
+  popup.PointerUp(MouseButton::kLeft, track.x + 4, 155, 0);
+  EXPECT_EQ(combo.ListTopIndex(), 3);
+  EXPECT_TRUE(combo.DroppedDown());  // the bar chooses nothing
+  Rect thumb = combo.ScrollThumbRect();
+  popup.PointerMove(track.x + 4, thumb.y + 2, 0);
+  popup.PointerDown(MouseButton::kLeft, track.x + 4, thumb.y + 2, kShiftLeft);
+  popup.PointerMove(track.x + 4, 3, kShiftLeft);
+  EXPECT_EQ(combo.ListTopIndex(), 0);
+  popup.PointerUp(MouseButton::kLeft, track.x + 4, 3, 0);
+  EXPECT_EQ(combo.ItemIndex(), 10);
+  EXPECT_EQ(changes, 0);
+
+  // Page Down, End, Page Up, Home move the highlight and keep it in view.
+  Key(vk::kHome);
+  EXPECT_EQ(combo.ListIndex(), 0);
+  Key(vk::kNext);
+  EXPECT_EQ(combo.ListIndex(), 7);
+  Key(vk::kNext);
+  EXPECT_EQ(combo.ListIndex(), 10);
+  EXPECT_EQ(combo.ListTopIndex(), 3);
+  Key(vk::kPrior);
+  EXPECT_EQ(combo.ListIndex(), 3);
+  Key(vk::kHome);
+  EXPECT_EQ(combo.ListTopIndex(), 0);
+  Key(vk::kEnd);
+  EXPECT_EQ(combo.ListTopIndex(), 3);
+  Key(vk::kEscape);
+
+  // Eight entries or fewer: no bar, rows over the whole width.
+  combo.SetItems({"a", "b", "c", "d", "e", "f", "g", "h"});
+  w.ClickAt(110, 190);
+  EXPECT_FALSE(combo.HasScrollBar());
+  EXPECT_TRUE(combo.ScrollTrackRect().Empty());
+  RecordingCanvas plain;
+  combo.PopupHost().PaintTo(plain);
+  EXPECT_EQ(plain.CallsOf(CanvasCall::Kind::kText)[0].dst.width, 162);
 }
 
 }  // namespace

@@ -1148,6 +1148,12 @@ TEST_F(CliE2E, UpdateCheckShowsServerTextEscapedAndFailsOnABadRedirect) {
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << r.shown;
     EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << r.shown;
   }
+// Without Steam the game cannot start: the command says so and fails.
+TEST_F(CliE2E, StartWithoutSteamFailsAndSaysSo) {
+  CliRun run = Run({"start"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("Steam was not found"));
+  EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Asked Steam")));
 }
 
 }  // namespace

@@ -169,7 +169,7 @@ class ShellTest : public ::testing::Test {
 };
 
 TEST_F(ShellTest, ShellOpenHandsTheAddressToTheDesktop) {
-  ShellOpen("https://example.com/zs/search?q=a b");
+  EXPECT_TRUE(ShellOpen("https://example.com/zs/search?q=a b"));
   ASSERT_TRUE(WaitFor([&] { return !Opened().empty(); }));
   EXPECT_EQ(Opened(), "1|https://example.com/zs/search?q=a b\n");
 }
@@ -191,7 +191,8 @@ TEST_F(ShellTest, ShellOpenExStartsAProgramWithItsParameters) {
 
 TEST_F(ShellTest, LaunchGameWithSteamInstalled) {
   WriteScript(dir_.Path("bin/steam"), "exit 0\n");
-  LaunchGameViaSteam();
+  EXPECT_TRUE(SteamInstalled());
+  EXPECT_TRUE(LaunchGameViaSteam());
   ASSERT_TRUE(WaitFor([&] { return !Opened().empty(); }));
   EXPECT_EQ(Opened(), "1|steam://rungameid/578080\n");
 }
@@ -203,18 +204,20 @@ TEST_F(ShellTest, LaunchGameWithSteamInHomeFolder) {
   EXPECT_EQ(Opened(), "1|steam://rungameid/578080\n");
 }
 
-TEST_F(ShellTest, LaunchGameWithoutSteamDoesNothing) {
-  LaunchGameViaSteam();
+TEST_F(ShellTest, LaunchGameWithoutSteamDoesNothingAndSaysSo) {
+  EXPECT_FALSE(SteamInstalled());
+  EXPECT_FALSE(LaunchGameViaSteam());
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(fs::exists(LogPath()));
 }
 
-TEST_F(ShellTest, MissingOpenerIsAbsorbed) {
+TEST_F(ShellTest, MissingOpenerIsReportedToTheCaller) {
   fs::remove(dir_.Path("bin/xdg-open"));
   ScopedEnv onlyOurs("PATH", dir_.Path("bin"));
-  ShellOpen("https://example.com/");
-  ShellOpenEx("https://example.com/", "");
-  SUCCEED();
+  EXPECT_FALSE(ShellOpen("https://example.com/"));
+  EXPECT_FALSE(ShellOpenEx("https://example.com/", ""));
+  WriteScript(dir_.Path("bin/steam"), "exit 0\n");
+  EXPECT_FALSE(LaunchGameViaSteam());  // Steam is there, the opener is not
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 // The program started for real under the test's X display and session bus,
 // driven with xdotool and over the message bus.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include <gmock/gmock.h>
@@ -26,6 +31,7 @@ using ::testing::HasSubstr;
 struct Spot {
   int x, y;
 };
+constexpr Spot kHistoryList{624, 217}, kTextureList{182, 380}, kStartGame{816, 535};
 constexpr Spot kHomeTab{49, 73}, kVideoTab{139, 73}, kSearchTab{229, 73}, kSkillTab{319, 73},
     kTVTab{409, 73}, kSysClose{866, 11}, kApply{664, 535}, kEdit1{340, 409}, kEdit2{340, 485},
     kLabel5{80, 528};
@@ -46,6 +52,52 @@ class GuiE2E : public ::testing::Test {
   }
 
   void Click(const std::string& window, Spot spot) { world.Click(window, spot.x, spot.y); }
+
+  // The opened list of a combo box: a popup window of the list's size.
+  std::string OpenList(const std::string& size) { return world.VisibleWindow("Kestrune", size); }
+
+  // A desktop opener that records what it is asked to open, alone on PATH.
+  void RecordingOpener() {
+    fs::create_directories(world.Path("tools"));
+    std::string script = world.Path("tools/xdg-open");
+    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + world.Path("opened") + "'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    world.SetPath(world.Path("tools"));
+  }
+
+  // Points the partner host at a loopback port where nothing listens.
+  void PartnerOffline() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(s);
+    deadHost = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    std::string host = "127.0.0.1:" + std::to_string(site.Port());
+    WriteFile(world.ConfigDat(), "[general]\r\nPartnerHost=" + deadHost + "\r\nUpdateHost=" + host +
+                                     "\r\nStatsHost=" + host + "\r\n");
+  }
+
+  // Calls the tray item's "Activate" (what a click on the icon sends) on
+  // every session-bus connection of the program.
+  void ActivateTrayIcon() {
+    Shell(
+        "for n in $(gdbus call --session --dest org.freedesktop.DBus --object-path "
+        "/org/freedesktop/DBus --method org.freedesktop.DBus.ListNames | grep -o \"':[0-9.]*'\" "
+        "| tr -d \"'\"); do p=$(gdbus call --session --dest org.freedesktop.DBus "
+        "--object-path /org/freedesktop/DBus --method "
+        "org.freedesktop.DBus.GetConnectionUnixProcessID $n 2>/dev/null | sed -E "
+        "'s/.*uint32 ([0-9]+).*/\\1/'); [ \"$p\" = " +
+        std::to_string(pid) +
+        " ] && timeout 3 gdbus call --session --dest $n --object-path "
+        "/org/ayatana/NotificationItem/kestrune --method org.kde.StatusNotifierItem.Activate "
+        "0 0 >/dev/null 2>&1; done; true");
+  }
+
+  std::string deadHost;
 
   LoopbackSite site;
   GuiWorld world;
@@ -190,7 +242,8 @@ TEST_F(GuiE2E, ApplyFromThePageWritesTheGameFilesLikeTheCli) {
   ASSERT_FALSE(window.empty());
   Click(window, kApply);
   ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
-  std::string dialog = world.WaitVisibleWindow("TMessageForm");
+  // The desktop shows the dialog's caption.
+  std::string dialog = world.WaitVisibleWindow("绝地求生：大逃杀");
   ASSERT_FALSE(dialog.empty());
   // A short message gives the smallest dialog, centred on the main window.
   EXPECT_THAT(Shell("xdotool getwindowgeometry " + dialog), HasSubstr("400x168"));
@@ -232,16 +285,16 @@ TEST_F(GuiE2E, ApplyWhileTheGameRunsShowsOnlyTheNotice) {
   std::string before = ReadFile(world.ConfigDat());
   Click(window, kApply);
   ASSERT_TRUE(world.WaitLog("dialog: game running notice")) << world.Log();
-  std::string notice = world.WaitVisibleWindow("TMessageForm3");
+  std::string notice = world.WaitVisibleWindow("提醒");
   ASSERT_FALSE(notice.empty());
   EXPECT_EQ(ReadFile(world.ConfigDat()), before);  // nothing saved
   EXPECT_FALSE(fs::exists(world.GameFolder() + "/Engine.ini"));
   // "一键关闭游戏" ends the game and leaves the notice open.
   world.Click(notice, 24 + 51, 160 + 16);
   EXPECT_TRUE(Eventually([&] { return ::waitpid(gamePid, nullptr, WNOHANG) == gamePid; }, 5000));
-  EXPECT_FALSE(world.VisibleWindow("TMessageForm3").empty());
+  EXPECT_FALSE(world.VisibleWindow("提醒").empty());
   world.Click(notice, 346 + 41, 159 + 16);  // 确定
-  EXPECT_TRUE(world.WaitHidden("TMessageForm3"));
+  EXPECT_TRUE(world.WaitHidden("提醒"));
   EXPECT_FALSE(world.VisibleWindow().empty());
 }
 
@@ -252,7 +305,7 @@ TEST_F(GuiE2E, CompanionProgramPromptIsShownOnceAndKeepingThisProgramStartsTheRe
   ASSERT_TRUE(companion);
   ASSERT_FALSE(StartShown().empty());
   ASSERT_TRUE(world.WaitLog("dialog: companion program", 9000)) << world.Log();
-  std::string dialog = world.WaitVisibleWindow("TMessageForm4");
+  std::string dialog = world.WaitVisibleWindow("Kestrune", 8000, "540x328");
   ASSERT_FALSE(dialog.empty());
   // While the prompt is open the watch asks nothing more, and no renderer starts.
   std::this_thread::sleep_for(std::chrono::milliseconds(5500));
@@ -271,7 +324,7 @@ TEST_F(GuiE2E, ChoosingTheCompanionProgramEndsThisOne) {
   auto held = platform::AcquireNamedMutex("orvaneOrvaneRunningMutex");
   ASSERT_EQ(held.status, platform::MutexOpen::kAcquired);
   ASSERT_FALSE(StartShown().empty());
-  std::string dialog = world.WaitVisibleWindow("TMessageForm4", 9000);
+  std::string dialog = world.WaitVisibleWindow("Kestrune", 9000, "540x328");
   ASSERT_FALSE(dialog.empty()) << world.Log();
   world.Click(dialog, 312 + 86, 257 + 23);  // BtnOrvane
   EXPECT_EQ(world.WaitExit(pid), 0);
@@ -279,6 +332,7 @@ TEST_F(GuiE2E, ChoosingTheCompanionProgramEndsThisOne) {
 
 TEST_F(GuiE2E, APageAskingForANewHttpWindowOpensItOutsideAndGetsNone) {
   std::string outside = "http://127.0.0.1:" + std::to_string(site.Port()) + "/outside";
+  RecordingOpener();
   site.SetBody("/zs/live", "<html><body style='margin:0'><a href='" + outside +
                                "' target='_blank' style='display:block;width:880px;height:480px'>"
                                "out</a></body></html>");
@@ -290,7 +344,9 @@ TEST_F(GuiE2E, APageAskingForANewHttpWindowOpensItOutsideAndGetsNone) {
   world.Click(window, 400, 300);
   EXPECT_TRUE(world.WaitLog("browser: new window " + outside, 8000)) << world.Log();
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  // The browser itself never went there and opened no window of its own.
+  // The desktop's opener got it; the browser itself never went there and
+  // opened no window of its own.
+  EXPECT_TRUE(Eventually([&] { return ReadFile(world.Path("opened")) == outside + "\n"; }, 5000));
   EXPECT_EQ(site.Count("/outside"), 0);
   std::string windows =
       Shell("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null | wc -l");
@@ -301,7 +357,7 @@ TEST_F(GuiE2E, ANewerVersionShowsTheUpgradeNoticeAndEndsTheProgram) {
   site.SetBody("/sa.cab", "<version = \"99.0.0.0\" ><url=\"http://127.0.0.1:1/setup.exe\">");
   ASSERT_FALSE(StartShown().empty());
   ASSERT_TRUE(world.WaitLog("dialog: 升级", 8000)) << world.Log();
-  std::string notice = world.WaitVisibleWindow("TMessageForm");
+  std::string notice = world.WaitVisibleWindow("升级");
   ASSERT_FALSE(notice.empty());
   world.Keys(notice, "alt+F4");
   EXPECT_EQ(world.WaitExit(pid), 0);
@@ -314,6 +370,160 @@ TEST_F(GuiE2E, AManifestAddressThatIsNotHttpIsNeverOpenedNorAnnounced) {
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_THAT(world.Log(), ::testing::Not(HasSubstr("dialog: 升级")));
   EXPECT_TRUE(world.Alive(pid));
+}
+
+// An opened list, empty (a fresh history) or not, closes on Escape, on a
+// click elsewhere on the page, on a click outside every window of ours and
+// on a tab change.
+TEST_F(GuiE2E, AnOpenListClosesOnEscapeClicksElsewhereAndTabChanges) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  struct Route {
+    const char* name;
+    std::function<void()> close;
+  };
+  const Route routes[] = {
+      {"Escape", [&] { world.Keys(window, "Escape"); }},
+      {"click on the page",
+       [&] {
+         Click(window, {300, 300});
+       }},
+      {"click outside the window", [&] { Shell("xdotool mousemove --sync 3 3 click 1"); }},
+      {"tab change", [&] { Click(window, kVideoTab); }},
+  };
+  for (const Route& route : routes) {
+    Click(window, kHistoryList);
+    ASSERT_TRUE(Eventually([&] { return !OpenList("234x22").empty(); }, 4000)) << route.name;
+    route.close();
+    EXPECT_TRUE(Eventually([&] { return OpenList("234x22").empty(); }, 4000)) << route.name;
+  }
+  EXPECT_TRUE(world.WaitLog("tab VideoTab"));
+}
+
+// A list longer than eight rows scrolls with the wheel (the last entries
+// come into view) and draws its scroll bar.
+TEST_F(GuiE2E, ALongListScrollsWithTheWheel) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  Click(window, kTextureList);
+  std::string list = world.WaitVisibleWindow("Kestrune", 4000, "164x162");
+  ASSERT_FALSE(list.empty()) << world.Log();
+  auto [lx, ly] = world.Origin(list);
+  std::string before = world.Path("list-before.png"), after = world.Path("list-after.png");
+  Shell("import -window root -crop 164x162+" + std::to_string(lx) + "+" + std::to_string(ly) +
+        " +repage " + before);
+  Shell("xdotool mousemove --sync " + std::to_string(lx + 60) + " " + std::to_string(ly + 80) +
+        " click 5 click 5 click 5");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Shell("import -window root -crop 164x162+" + std::to_string(lx) + "+" + std::to_string(ly) +
+        " +repage " + after);
+  std::string differing = Shell("compare -metric AE " + before + " " + after + " null: 2>&1");
+  EXPECT_GT(std::atoi(differing.c_str()), 100) << "the list did not scroll";
+  // The scroll bar's track runs down the right edge (inside the border).
+  std::string track = Shell("convert " + after + " -format '%[pixel:p{152,40}]' info:");
+  EXPECT_EQ(track, "srgb(240,240,240)") << "no scroll bar track";
+  world.Keys(window, "Escape");
+  EXPECT_TRUE(Eventually([&] { return OpenList("164x162").empty(); }, 4000));
+}
+
+// What the desktop shows is the program's name; the hand-over still finds
+// the first instance by its bus endpoint.
+TEST_F(GuiE2E, TheDesktopShowsKestruneNotTheFormName) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  std::string props = Shell("xprop -id " + window + " WM_NAME _NET_WM_NAME WM_CLASS");
+  EXPECT_THAT(props, HasSubstr("WM_NAME(STRING) = \"Kestrune\""));
+  EXPECT_THAT(props, HasSubstr("_NET_WM_NAME(UTF8_STRING) = \"Kestrune\""));
+  EXPECT_THAT(props, HasSubstr("\"Kestrune\""));
+  EXPECT_THAT(props, ::testing::Not(HasSubstr("PUBGMainForm")));
+  EXPECT_EQ(Shell("xdotool search --name PUBGMainForm 2>/dev/null"), "");
+  EXPECT_TRUE(platform::WindowExists(platform::WindowKey::kText, "PUBGMainForm"));
+}
+
+// A click on the tray icon brings the window back, and it comes back where
+// it was, as it does for a second start.
+TEST_F(GuiE2E, TrayClickAndSecondStartRestoreTheWindowWhereItWas) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  Shell("xdotool windowmove --sync " + window + " 100 150");
+  ASSERT_TRUE(Eventually([&] { return world.Origin(window) == std::make_pair(100, 150); }, 3000));
+  world.Keys(window, "alt+F4");
+  ASSERT_TRUE(world.WaitHidden()) << world.Log();
+
+  ActivateTrayIcon();
+  EXPECT_TRUE(world.WaitLog("tray: icon activated")) << world.Log();
+  window = world.WaitVisibleWindow();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  EXPECT_EQ(world.Origin(window), std::make_pair(100, 150));
+  ActivateTrayIcon();  // the second click of a double click changes nothing
+  EXPECT_TRUE(Eventually([&] { return world.CountLog("tray: icon activated") == 2; }, 4000));
+  EXPECT_EQ(world.Origin(window), std::make_pair(100, 150));
+
+  world.Keys(window, "alt+F4");
+  ASSERT_TRUE(world.WaitHidden());
+  int second = world.Start({}, "second");
+  EXPECT_EQ(world.WaitExit(second), 0);
+  window = world.WaitVisibleWindow();
+  ASSERT_FALSE(window.empty());
+  EXPECT_EQ(world.Origin(window), std::make_pair(100, 150));
+}
+
+// "启动游戏" without Steam says so instead of doing nothing.
+TEST_F(GuiE2E, StartingTheGameWithoutSteamSaysSteamWasNotFound) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  Click(window, kStartGame);
+  EXPECT_TRUE(world.WaitLog("dialog: 启动游戏 | 未找到Steam")) << world.Log();
+  std::string box = world.WaitVisibleWindow("启动游戏");
+  ASSERT_FALSE(box.empty());
+  world.Keys(box, "alt+F4");
+  EXPECT_TRUE(world.WaitHidden("启动游戏"));
+}
+
+// Offline, a browser tab shows a loading indicator, then our own notice
+// (not the browser's error page); its link opens the address outside, and
+// the window keeps its size.
+TEST_F(GuiE2E, AnOfflineBrowserTabShowsOurNoticeWithALinkOutside) {
+  PartnerOffline();
+  RecordingOpener();
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  Click(window, kSearchTab);
+  std::string page = "http://" + deadHost + "/zs/search";
+  EXPECT_TRUE(world.WaitLog("browser: loading indicator shown", 15000)) << world.Log();
+  ASSERT_TRUE(world.WaitLog("browser: load failed " + page, 15000)) << world.Log();
+  EXPECT_TRUE(world.WaitLog("browser: loading indicator hidden")) << world.Log();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the notice is drawn
+  EXPECT_THAT(Shell("xdotool getwindowgeometry " + window), HasSubstr("880x600"));
+  world.Click(window, 240 + 216 + 60, 120 + 150 + 110 + 16);  // "在浏览器中打开"
+  EXPECT_TRUE(world.WaitLog("browser: new window " + page)) << world.Log();
+  EXPECT_TRUE(Eventually([&] { return ReadFile(world.Path("opened")) == page + "\n"; }, 5000))
+      << world.Log();
+}
+
+// When the address cannot be handed to the desktop (no opener), the player
+// is told so.
+TEST_F(GuiE2E, AnAddressThatCannotBeOpenedIsReported) {
+  PartnerOffline();
+  fs::create_directories(world.Path("tools"));
+  world.SetPath(world.Path("tools"));  // no xdg-open anywhere
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  Click(window, kSearchTab);
+  ASSERT_TRUE(world.WaitLog("browser: load failed", 15000)) << world.Log();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  world.Click(window, 240 + 216 + 60, 120 + 150 + 110 + 16);
+  EXPECT_TRUE(world.WaitLog("dialog: Kestrune | 无法打开", 8000)) << world.Log();
+}
+
+// After a browser tab the window is still 880 x 600.
+TEST_F(GuiE2E, ABrowserTabKeepsTheWindowSize) {
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  Click(window, kSkillTab);
+  ASSERT_TRUE(Eventually([&] { return site.Count("/zs/skill") == 1; }, 15000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_THAT(Shell("xdotool getwindowgeometry " + window), HasSubstr("880x600"));
 }
 
 }  // namespace

@@ -158,6 +158,7 @@ int GuiWorld::Start(const std::vector<std::string>& args, const std::string& log
     ::setenv("XDG_DATA_HOME", (Home() + "/.local/share").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", temp_.Path("run").c_str(), 1);
     ::setenv("LANG", "C.UTF-8", 1);
+    if (!path_.empty()) ::setenv("PATH", path_.c_str(), 1);
     ::unsetenv("XDG_CURRENT_DESKTOP");
     int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     ::dup2(fd, 1);
@@ -201,25 +202,35 @@ bool GuiWorld::Alive(int pid) const {
   return ::waitpid(pid, nullptr, WNOHANG) == 0;
 }
 
-std::string GuiWorld::VisibleWindow(const std::string& name) {
+std::string GuiWorld::VisibleWindow(const std::string& name, const std::string& size) {
+  std::string want = size.empty() && name == kMainTitle ? "880x600" : size;
   std::string ids = Shell("xdotool search --onlyvisible --name '^" + name + "$' 2>/dev/null");
-  size_t nl = ids.find('\n');
-  return nl == std::string::npos ? ids : ids.substr(0, nl);
+  size_t at = 0;
+  while (at < ids.size()) {
+    size_t nl = ids.find('\n', at);
+    std::string id = ids.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
+    at = nl == std::string::npos ? ids.size() : nl + 1;
+    if (id.empty()) continue;
+    if (want.empty() || Shell("xdotool getwindowgeometry " + id).find(want) != std::string::npos)
+      return id;
+  }
+  return "";
 }
 
-std::string GuiWorld::WaitVisibleWindow(const std::string& name, int timeoutMs) {
+std::string GuiWorld::WaitVisibleWindow(const std::string& name, int timeoutMs,
+                                        const std::string& size) {
   std::string id;
   Eventually(
       [&] {
-        id = VisibleWindow(name);
+        id = VisibleWindow(name, size);
         return !id.empty();
       },
       timeoutMs);
   return id;
 }
 
-bool GuiWorld::WaitHidden(const std::string& name, int timeoutMs) {
-  return Eventually([&] { return VisibleWindow(name).empty(); }, timeoutMs);
+bool GuiWorld::WaitHidden(const std::string& name, int timeoutMs, const std::string& size) {
+  return Eventually([&] { return VisibleWindow(name, size).empty(); }, timeoutMs);
 }
 
 std::pair<int, int> GuiWorld::Origin(const std::string& window) {

@@ -54,6 +54,8 @@ class GuiWorld {
   std::string GameFolder() const;
   std::string Path(const std::string& name) const { return temp_.Path(name); }
 
+  // PATH for the programs started from now on (empty: the test's own).
+  void SetPath(const std::string& path) { path_ = path; }
   // Starts bin/kestrune with these arguments; returns its pid.
   int Start(const std::vector<std::string>& args = {}, const std::string& logName = "log");
   // Waits until the log holds `text` (the debug output of the program and
@@ -65,10 +67,15 @@ class GuiWorld {
   int WaitExit(int pid, int timeoutMs = 8000);
   bool Alive(int pid) const;
 
-  // The visible main window's id, 0 when none is visible.
-  std::string VisibleWindow(const std::string& name = "PUBGMainForm");
-  std::string WaitVisibleWindow(const std::string& name = "PUBGMainForm", int timeoutMs = 8000);
-  bool WaitHidden(const std::string& name = "PUBGMainForm", int timeoutMs = 5000);
+  // A visible window by its title (the main window by default: "Kestrune",
+  // 880 x 600; a dialog of the same title is told apart by its size), empty
+  // when none is visible. `size` ("WxH") narrows the match.
+  std::string VisibleWindow(const std::string& name = kMainTitle, const std::string& size = "");
+  std::string WaitVisibleWindow(const std::string& name = kMainTitle, int timeoutMs = 8000,
+                                const std::string& size = "");
+  bool WaitHidden(const std::string& name = kMainTitle, int timeoutMs = 5000,
+                  const std::string& size = "");
+  static constexpr const char* kMainTitle = "Kestrune";
   // Click at client coordinates of a window.
   void Click(const std::string& window, int x, int y);
   void Keys(const std::string& window, const std::string& keys);
@@ -83,6 +90,7 @@ class GuiWorld {
  private:
   TempDir temp_;
   std::string savedHome_;
+  std::string path_;
   std::vector<int> started_;
 };
 

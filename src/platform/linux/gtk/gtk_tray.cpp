@@ -5,7 +5,10 @@
 #include <libayatana-appindicator/app-indicator.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/debug_log.h"
@@ -32,9 +35,54 @@ std::string WriteIconFolder(const std::string& id, const std::vector<uint8_t>& p
   return folder;
 }
 
+// A click on the icon reaches the item as the StatusNotifierItem method
+// "Activate", which the indicator library does not answer (it only knows the
+// middle click). A filter on the session connection takes the call, answers
+// it and runs OnActivate on the UI thread.
+struct ActivateHook {
+  std::atomic<bool> alive{true};
+  std::function<void()>* onActivate = nullptr;
+};
+
+GDBusMessage* FilterActivate(GDBusConnection* connection, GDBusMessage* message, gboolean incoming,
+                             gpointer data) {
+  if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL)
+    return message;
+  const char* iface = g_dbus_message_get_interface(message);
+  const char* member = g_dbus_message_get_member(message);
+  if (!iface || !member || std::strcmp(iface, "org.kde.StatusNotifierItem") != 0 ||
+      std::strcmp(member, "Activate") != 0)
+    return message;
+  // This runs on the bus worker thread: the UI thread does the work.
+  auto* hook = static_cast<std::shared_ptr<ActivateHook>*>(data);
+  auto* held = new std::shared_ptr<ActivateHook>(*hook);
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer p) -> gboolean {
+        auto& h = *static_cast<std::shared_ptr<ActivateHook>*>(p);
+        DebugLog("tray: icon activated");
+        if (h->alive && h->onActivate && *h->onActivate) (*h->onActivate)();
+        return G_SOURCE_REMOVE;
+      },
+      held, [](gpointer p) { delete static_cast<std::shared_ptr<ActivateHook>*>(p); });
+  GDBusMessage* reply = g_dbus_message_new_method_reply(message);
+  g_dbus_connection_send_message(connection, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr,
+                                 nullptr);
+  g_object_unref(reply);
+  g_object_unref(message);
+  return nullptr;
+}
+
 class AppIndicatorTray final : public TrayIcon {
  public:
   AppIndicatorTray(const std::string& id, const std::vector<uint8_t>& png) : id_(id) {
+    hook_ = new std::shared_ptr<ActivateHook>(std::make_shared<ActivateHook>());
+    (*hook_)->onActivate = &OnActivate;
+    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (bus_)
+      filter_ = g_dbus_connection_add_filter(bus_, &FilterActivate, hook_, [](gpointer p) {
+        delete static_cast<std::shared_ptr<ActivateHook>*>(p);
+      });
     folder_ = WriteIconFolder(id, png);
     indicator_ = app_indicator_new_with_path(
         id.c_str(), id.c_str(), APP_INDICATOR_CATEGORY_APPLICATION_STATUS, folder_.c_str());
@@ -47,6 +95,13 @@ class AppIndicatorTray final : public TrayIcon {
     DebugLog("tray: icon added");
   }
   ~AppIndicatorTray() override {
+    (*hook_)->alive = false;
+    if (bus_) {
+      g_dbus_connection_remove_filter(bus_, filter_);  // frees hook_
+      g_object_unref(bus_);
+    } else {
+      delete hook_;
+    }
     app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
     g_object_unref(indicator_);
     std::remove((folder_ + "/" + id_ + ".png").c_str());
@@ -70,6 +125,9 @@ class AppIndicatorTray final : public TrayIcon {
   std::string id_;
   std::string folder_;
   AppIndicator* indicator_ = nullptr;
+  GDBusConnection* bus_ = nullptr;
+  guint filter_ = 0;
+  std::shared_ptr<ActivateHook>* hook_ = nullptr;
 };
 
 }  // namespace

@@ -30,7 +30,20 @@ MouseButton ButtonOf(guint button) {
 void ConnectPointer(GtkWidget* area, ControlHost* host) {
   gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                   GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
-                                  GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK);
+                                  GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_SCROLL_MASK);
+  g_signal_connect(area, "scroll-event",
+                   G_CALLBACK(+[](GtkWidget*, GdkEventScroll* e, gpointer data) -> gboolean {
+                     // Notches: positive away from the user.
+                     int delta = 0;
+                     if (e->direction == GDK_SCROLL_UP) delta = 1;
+                     if (e->direction == GDK_SCROLL_DOWN) delta = -1;
+                     if (delta != 0)
+                       static_cast<ControlHost*>(data)->PointerWheel(static_cast<int>(e->x),
+                                                                     static_cast<int>(e->y), delta,
+                                                                     gtk::ShiftStateOf(e->state));
+                     return TRUE;
+                   }),
+                   host);
   g_signal_connect(area, "draw",
                    G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
                      static_cast<ControlHost*>(data)->Paint(cr);
@@ -94,7 +107,10 @@ gboolean ForwardKey(GtkWidget*, GdkEventKey* e, gpointer data) {
 
 class PopupSurface final : public HostDelegate {
  public:
-  PopupSurface(ControlHost& popup, const Rect& screenRect) : popup_(popup) {
+  // owner: the host of the window that opened the popup. Keys belong to its
+  // focused control (the opener), wherever the display delivers them.
+  PopupSurface(ControlHost& popup, ControlHost& owner, const Rect& screenRect)
+      : popup_(popup), owner_(owner) {
     window_ = gtk_window_new(GTK_WINDOW_POPUP);
     gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_COMBO);
     gtk_window_move(GTK_WINDOW(window_), screenRect.x, screenRect.y);
@@ -104,20 +120,47 @@ class PopupSurface final : public HostDelegate {
     gtk_widget_set_can_focus(area_, TRUE);
     gtk_container_add(GTK_CONTAINER(window_), area_);
     ConnectPointer(area_, &popup_);
-    g_signal_connect(window_, "key-press-event", G_CALLBACK(ForwardKey), &popup_);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(ForwardKey), &owner_);
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(ForwardKey), &owner_);
+    // Under the grab, presses outside every window of ours arrive at the
+    // popup's own window, outside the drawing area: they close the list.
+    gtk_widget_add_events(window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+    g_signal_connect(window_, "button-press-event", G_CALLBACK(&PopupSurface::PressOnWindow), this);
+    g_signal_connect(window_, "button-release-event", G_CALLBACK(&PopupSurface::ReleaseOnWindow),
+                     this);
+    // The grab needs a viewable window: it is taken once the popup is mapped.
+    g_signal_connect(window_, "map-event",
+                     G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer) -> gboolean {
+                       GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+                       GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(w),
+                                                            GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
+                                                            nullptr, nullptr, nullptr, nullptr);
+                       if (status != GDK_GRAB_SUCCESS)
+                         DebugLogF("popup: pointer grab refused (%d)", static_cast<int>(status));
+                       return FALSE;
+                     }),
+                     nullptr);
     origin_ = {screenRect.x, screenRect.y};
     popup_.SetDelegate(this);
     popup_.Resize(screenRect.width, screenRect.height);
     gtk_widget_show_all(window_);
-    // Presses outside every window of ours arrive here, outside the area.
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_seat_grab(seat, gtk_widget_get_window(window_), GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE,
-                  nullptr, nullptr, nullptr, nullptr);
   }
   ~PopupSurface() override {
+    Retire();
+    gtk_widget_destroy(window_);
+  }
+
+  // Closed: the grab ends and the surface hides at once, but the window
+  // lives a moment longer, so events the display already queued for it (the
+  // release of the press that closed the list) still reach the opener's
+  // window instead of being lost.
+  void Retire() {
+    if (retired_) return;
+    retired_ = true;
     gdk_seat_ungrab(gdk_display_get_default_seat(gdk_display_get_default()));
     popup_.SetDelegate(nullptr);
-    gtk_widget_destroy(window_);
+    gtk_widget_set_sensitive(area_, FALSE);  // the list takes nothing more
+    gtk_widget_hide(window_);
   }
 
   void InvalidateRect(const Rect& r) override {
@@ -136,10 +179,49 @@ class PopupSurface final : public HostDelegate {
   void ClosePopup(ControlHost&) override {}
 
  private:
+  // The opener's window under a screen point, in its client coordinates.
+  bool InOwner(const GdkEventButton* e, Point* at) const {
+    Point o = owner_.Delegate() ? owner_.Delegate()->ClientOrigin() : Point{};
+    *at = {static_cast<int>(e->x_root) - o.x, static_cast<int>(e->y_root) - o.y};
+    return owner_.Root().ClientRect().Contains(at->x, at->y);
+  }
+
+  static gboolean ReleaseOnWindow(GtkWidget*, GdkEventButton* e, gpointer data) {
+    auto* self = static_cast<PopupSurface*>(data);
+    Point at;
+    if (self->retired_ && self->InOwner(e, &at))
+      self->owner_.PointerUp(ButtonOf(e->button), at.x, at.y, gtk::ShiftStateOf(e->state));
+    return TRUE;
+  }
+
+  static gboolean PressOnWindow(GtkWidget*, GdkEventButton* e, gpointer data) {
+    auto* self = static_cast<PopupSurface*>(data);
+    if (e->type != GDK_BUTTON_PRESS || self->retired_) return TRUE;
+    int x = 0, y = 0;
+    if (GdkWindow* w = gtk_widget_get_window(self->area_)) gdk_window_get_origin(w, &x, &y);
+    Rect area{x, y, gtk_widget_get_allocated_width(self->area_),
+              gtk_widget_get_allocated_height(self->area_)};
+    const int px = static_cast<int>(e->x_root), py = static_cast<int>(e->y_root);
+    if (area.Contains(px, py)) return FALSE;
+    // Closing retires this surface; it is freed later, never during the event.
+    Point at;
+    if (self->InOwner(e, &at)) {
+      // A press on the opener's window: its host closes the list and hands
+      // the press on (a tab, a button), as it would without the grab.
+      self->owner_.PointerDown(ButtonOf(e->button), at.x, at.y, gtk::ShiftStateOf(e->state), 1);
+    } else {
+      ControlHost& popup = self->popup_;
+      if (popup.OnPressOutside) popup.OnPressOutside();
+    }
+    return TRUE;
+  }
+
   ControlHost& popup_;
+  ControlHost& owner_;
   GtkWidget* window_;
   GtkWidget* area_;
   Point origin_;
+  bool retired_ = false;
 };
 
 // ---- Shadow surface ----
@@ -322,8 +404,9 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
                        auto* self = static_cast<GtkHostWindow*>(d);
                        FormMessage m{FormMessage::Kind::kActivate};
                        self->Notify(m);
-                       // An open popup holds the grab; it closes itself on outside presses.
-                       if (!self->popup_) self->host_.WindowFocusChanged(false);
+                       // Losing the focus closes an open list too (the popup takes no
+                       // focus of its own, so this is another window's).
+                       self->host_.WindowFocusChanged(false);
                        return FALSE;
                      }),
                      this);
@@ -344,7 +427,9 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   }
 
   ~GtkHostWindow() override {
+    if (reaper_) g_source_remove(reaper_);
     popup_.reset();
+    retired_.clear();
     browsers_.clear();
     gtk_widget_destroy(window_);
   }
@@ -378,20 +463,46 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     return {area.x, area.y, area.width, area.height};
   }
   void OpenPopup(ControlHost& popup, const Rect& screenRect) override {
-    popup_.reset();
-    popup_ = std::make_unique<PopupSurface>(popup, screenRect);
+    ClosePopup(popup);
+    popup_ = std::make_unique<PopupSurface>(popup, host_, screenRect);
   }
-  void ClosePopup(ControlHost&) override { popup_.reset(); }
+  void ClosePopup(ControlHost&) override {
+    if (!popup_) return;
+    popup_->Retire();
+    retired_.push_back(std::move(popup_));
+    if (!reaper_)
+      reaper_ = g_timeout_add(
+          300,
+          [](gpointer d) -> gboolean {
+            auto* self = static_cast<GtkHostWindow*>(d);
+            self->retired_.clear();
+            self->reaper_ = 0;
+            return G_SOURCE_REMOVE;
+          },
+          this);
+  }
 
   // Window
   ControlHost& Host() override { return host_; }
   void Show() override {
+    PutBack();
     gtk_widget_show(window_);
     gtk_window_present(GTK_WINDOW(window_));
   }
-  void Hide() override { gtk_widget_hide(window_); }
+  void Hide() override {
+    // A hidden window forgets where it was (GTK places it anew when it is
+    // mapped again): it comes back where the user left it.
+    if (gtk_widget_get_visible(window_)) {
+      int x = 0, y = 0;
+      gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
+      hiddenAt_ = {x, y};
+      hasHiddenAt_ = true;
+    }
+    gtk_widget_hide(window_);
+  }
   bool IsVisible() const override { return gtk_widget_get_visible(window_); }
   void BringToFront() override {
+    PutBack();
     gtk_window_deiconify(GTK_WINDOW(window_));
     gtk_widget_show(window_);
     gtk_window_present_with_time(GTK_WINDOW(window_), GDK_CURRENT_TIME);
@@ -418,7 +529,10 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
     return {x, y, width_, height_};
   }
-  void MoveTo(int x, int y) override { gtk_window_move(GTK_WINDOW(window_), x, y); }
+  void MoveTo(int x, int y) override {
+    hasHiddenAt_ = false;
+    gtk_window_move(GTK_WINDOW(window_), x, y);
+  }
   void BeginCaptionDrag() override {
     GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
     int x = 0, y = 0;
@@ -477,6 +591,12 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
     return ForwardKey(w, e, &self->host_);
   }
 
+  void PutBack() {
+    if (!hasHiddenAt_ || gtk_widget_get_visible(window_)) return;
+    hasHiddenAt_ = false;
+    gtk_window_move(GTK_WINDOW(window_), hiddenAt_.x, hiddenAt_.y);
+  }
+
   void Notify(const FormMessage& message) {
     if (OnFormMessage) OnFormMessage(message);
   }
@@ -488,10 +608,14 @@ class GtkHostWindow final : public Window, public ShadowOwnerForm {
   GtkWidget* fixed_ = nullptr;
   GtkWidget* area_ = nullptr;
   std::unique_ptr<PopupSurface> popup_;
+  std::vector<std::unique_ptr<PopupSurface>> retired_;  // closed, freed shortly
+  guint reaper_ = 0;
   std::vector<std::unique_ptr<Browser>> browsers_;
   GMainLoop* modalLoop_ = nullptr;
   bool painted_ = false;
   int modalResult_ = 0;
+  Point hiddenAt_;
+  bool hasHiddenAt_ = false;
 };
 
 }  // namespace
