@@ -115,6 +115,11 @@ TEST(FileSystemTest, AFileLargerThanItsStatedSizeIsReadWhole) {
   ReadResult r = ReadWholeFile("/proc/self/status");
   ASSERT_EQ(r.status, ReadStatus::kOk) << r.error;
   EXPECT_NE(r.data.find("Umask:"), std::string::npos);
+  // One that spans several pages, which the kernel hands out a page a read.
+  ReadResult maps = ReadWholeFile("/proc/self/maps");
+  ASSERT_EQ(maps.status, ReadStatus::kOk) << maps.error;
+  EXPECT_GT(maps.data.size(), 4096u);
+  EXPECT_NE(maps.data.find("[stack]"), std::string::npos);
 }
 
 TEST(FileSystemTest, TheReadTellsPermissionsAndReadOnly) {
