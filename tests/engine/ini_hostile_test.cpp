@@ -2,8 +2,10 @@
 // tens of megabytes, CR-only and mixed line endings, byte-order marks. Each
 // edit must succeed or fail cleanly, keep every byte it does not own, and
 // read back what it wrote.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,9 +202,11 @@ TEST(HostileWholeFileTest, RefusesUnsafeLinesAndKeepsTheFile) {
   EXPECT_EQ(CountEntries(dir.path()), 1u);
 }
 
-// A writer killed before its rename leaves its temporary file; the next write
-// into the folder removes it once that process is gone, and leaves alone the
-// files of live writers and anything not named like ours.
+// A writer killed before its rename leaves its temporary file; a process's
+// first write into the folder removes it, and leaves alone the files of live
+// writers (a live writer holds a lock on its file) and anything not named
+// like ours. A pid in the name counts for nothing: pids mean nothing across
+// pid namespaces, and a running process may have that pid by chance.
 TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
   test::TempDir dir;
   pid_t dead = 0;
@@ -212,15 +216,24 @@ TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
   int status = 0;
   ASSERT_EQ(::waitpid(dead, &status, 0), dead);
   const std::string deadTemp = ".Engine.ini.kst" + std::to_string(dead) + "-7.tmp";
-  const std::string liveTemp = ".Engine.ini.kst" + std::to_string(::getppid()) + "-7.tmp";
-  const std::string other[] = {".Engine.ini.kstabc-1.tmp", "Engine.ini.kst1-1.tmp.ini",
+  const std::string unlockedTemp = ".Engine.ini.kst" + std::to_string(::getppid()) + "-7.tmp";
+  const std::string liveTemp = ".Engine.ini.kst0123456789abcdef-3.tmp";
+  const std::string other[] = {".Engine.ini.kstxyz-1.tmp", "Engine.ini.kst1-1.tmp.ini",
                                ".notes.kst" + std::to_string(dead) + "-x.tmp"};
-  for (const std::string& name : {deadTemp, liveTemp}) test::WriteFile(dir.Path(name), "half");
+  for (const std::string& name : {deadTemp, unlockedTemp, liveTemp})
+    test::WriteFile(dir.Path(name), "half");
   for (const std::string& name : other) test::WriteFile(dir.Path(name), "keep");
   test::WriteFile(dir.Path("Engine.ini"), "[S]\r\n");
+  // The live writer's lock (a handle of its own: flock excludes other
+  // handles in this process too).
+  int live = ::open(dir.Path(liveTemp).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
 
   ASSERT_TRUE(WriteKeyToFile(dir.Path("Engine.ini"), "S", "k", "1").ok);
+  ::close(live);
   EXPECT_FALSE(std::filesystem::exists(dir.Path(deadTemp)));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path(unlockedTemp)));
   EXPECT_TRUE(std::filesystem::exists(dir.Path(liveTemp)));
   for (const std::string& name : other)
     EXPECT_TRUE(std::filesystem::exists(dir.Path(name))) << name;
