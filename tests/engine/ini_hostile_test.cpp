@@ -19,7 +19,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
@@ -207,9 +209,12 @@ TEST(HostileWholeFileTest, RefusesUnsafeLinesAndKeepsTheFile) {
   EXPECT_EQ(CountEntries(dir.path()), 1u);
 }
 
-// A writer killed before its rename leaves its temporary file; the next write
-// into the folder removes it once that process is gone, and leaves alone the
-// files of live writers and anything not named like ours.
+// A writer killed before its rename leaves its temporary file; a process's
+// first write into the folder removes it, and leaves alone the files of live
+// writers and anything not named like ours. On Linux a live writer holds a
+// lock on its file, and a pid in the name counts for nothing (pids mean
+// nothing across pid namespaces); on Windows a live writer keeps its file
+// open without delete sharing, and the name's process id must have ended.
 TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
   test::TempDir dir;
 #ifdef _WIN32
@@ -220,15 +225,6 @@ TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_FALSE(platform::ProcessIsAlive(dead));
   const int64_t live = ::GetCurrentProcessId();
-#else
-  pid_t dead = 0;
-  char arg0[] = "true";
-  char* argv[] = {arg0, nullptr};
-  ASSERT_EQ(::posix_spawnp(&dead, "true", nullptr, nullptr, argv, environ), 0);
-  int status = 0;
-  ASSERT_EQ(::waitpid(dead, &status, 0), dead);
-  const int64_t live = ::getppid();
-#endif
   const std::string deadTemp = ".Engine.ini.kst" + std::to_string(dead) + "-7.tmp";
   const std::string liveTemp = ".Engine.ini.kst" + std::to_string(live) + "-7.tmp";
   const std::string other[] = {".Engine.ini.kstabc-1.tmp", "Engine.ini.kst1-1.tmp.ini",
@@ -243,6 +239,37 @@ TEST(StaleTemporaryTest, NextWriteRemovesLeftoversOfDeadWriters) {
   for (const std::string& name : other)
     EXPECT_TRUE(std::filesystem::exists(dir.Path(name))) << name;
   EXPECT_EQ(test::ReadFile(dir.Path("Engine.ini")), "[S]\r\nk=1\r\n");
+#else
+  pid_t dead = 0;
+  char arg0[] = "true";
+  char* argv[] = {arg0, nullptr};
+  ASSERT_EQ(::posix_spawnp(&dead, "true", nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(dead, &status, 0), dead);
+  const std::string deadTemp = ".Engine.ini.kst" + std::to_string(dead) + "-7.tmp";
+  const std::string unlockedTemp = ".Engine.ini.kst" + std::to_string(::getppid()) + "-7.tmp";
+  const std::string liveTemp = ".Engine.ini.kst0123456789abcdef-3.tmp";
+  const std::string other[] = {".Engine.ini.kstxyz-1.tmp", "Engine.ini.kst1-1.tmp.ini",
+                               ".notes.kst" + std::to_string(dead) + "-x.tmp"};
+  for (const std::string& name : {deadTemp, unlockedTemp, liveTemp})
+    test::WriteFile(dir.Path(name), "half");
+  for (const std::string& name : other) test::WriteFile(dir.Path(name), "keep");
+  test::WriteFile(dir.Path("Engine.ini"), "[S]\r\n");
+  // The live writer's lock (a handle of its own: flock excludes other
+  // handles in this process too).
+  int live = ::open(dir.Path(liveTemp).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(live, 0);
+  ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+  ASSERT_TRUE(WriteKeyToFile(dir.Path("Engine.ini"), "S", "k", "1").ok);
+  ::close(live);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path(deadTemp)));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path(unlockedTemp)));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path(liveTemp)));
+  for (const std::string& name : other)
+    EXPECT_TRUE(std::filesystem::exists(dir.Path(name))) << name;
+  EXPECT_EQ(test::ReadFile(dir.Path("Engine.ini")), "[S]\r\nk=1\r\n");
+#endif
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "engine/ini_text.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_test_support.h"
+#include "platform/file_lock.h"
 
 namespace kestrune::opti::test {
 namespace {
@@ -521,6 +522,37 @@ TEST_F(PageTest, StartButtonStartsTheGameOnlyWhenItIsNotRunning) {
   EXPECT_FALSE(page->BtnStartPUBGClick());
   EXPECT_EQ(game.launched, 1);
   EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// While another Kestrune changes the game's files (it holds their folder),
+// Apply, restore and clear wait for it, then say so in the error box and
+// change nothing; once it is done they go through.
+TEST_F(PageTest, FlowsGiveUpWhileAnotherKestruneChangesTheFiles) {
+  WriteFile(GameFile("Engine.ini"), "[A]\r\nk=original\r\n");
+  auto page = MakePage();
+  ASSERT_EQ(page->BtnApplyClick().status, ApplyStatus::Done);  // a backup to restore
+  const std::string applied = ReadFile(GameFile("Engine.ini"));
+  dialogs.boxes.clear();
+  calls.clear();
+  {
+    platform::ScopedFileLock other(page->Engine().GameConfigFolder());
+    ASSERT_TRUE(other.held());
+    ApplyResult result = page->BtnApplyClick();
+    EXPECT_EQ(result.status, ApplyStatus::Failed);
+    page->SetHistoryIndex(0);
+    EXPECT_FALSE(page->btnRestoreClick());
+    EXPECT_FALSE(page->Label4Click());
+    ASSERT_EQ(dialogs.errors.size(), 3u);
+    for (const std::string& error : dialogs.errors)
+      EXPECT_THAT(error, HasSubstr("Another Kestrune is changing the game's configuration files"));
+    EXPECT_EQ(result.error, dialogs.errors[0]);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(calls.empty());  // no engine step ran
+    EXPECT_EQ(ReadFile(GameFile("Engine.ini")), applied);
+  }
+  page->SetHistoryIndex(0);
+  EXPECT_TRUE(page->btnRestoreClick());
+  EXPECT_EQ(ReadFile(GameFile("Engine.ini")), "[A]\r\nk=original\r\n");
 }
 
 }  // namespace

@@ -256,8 +256,11 @@ bool ReadRegularFile(int fd, const std::string& path, const struct stat& st, uin
   };
   if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) return tooLarge();
   // One read normally does it: ask for a byte more than the size, so a
-  // short count is the end of the file.
-  size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  // short count is the end of the file. A file that states no size (the
+  // kernel's /proc files) is read in pages until the read returns nothing.
+  const bool sized = st.st_size > 0;
+  size_t capacity = static_cast<size_t>(
+      std::min<uint64_t>(maxBytes + 1, std::max<uint64_t>(uint64_t(st.st_size) + 1, 4096)));
   size_t used = 0;
   result.data.resize(capacity);
   bool cleared = false;
@@ -287,7 +290,7 @@ bool ReadRegularFile(int fd, const std::string& path, const struct stat& st, uin
     }
     if (n == 0) break;
     used += static_cast<size_t>(n);
-    if (used < capacity && static_cast<uint64_t>(used) >= static_cast<uint64_t>(st.st_size)) break;
+    if (sized && used < capacity && static_cast<uint64_t>(used) >= uint64_t(st.st_size)) break;
   }
   if (used > maxBytes) return tooLarge();
   result.data.resize(used);
