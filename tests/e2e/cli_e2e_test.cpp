@@ -1148,6 +1148,8 @@ TEST_F(CliE2E, UpdateCheckShowsServerTextEscapedAndFailsOnABadRedirect) {
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << r.shown;
     EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << r.shown;
   }
+}
+
 // Without Steam the game cannot start: the command says so and fails.
 TEST_F(CliE2E, StartWithoutSteamFailsAndSaysSo) {
   CliRun run = Run({"start"});
