@@ -1041,7 +1041,6 @@ TEST_F(CliE2E, ADanglingLinkAsAGameFileGetsTheTemplateFirst) {
   EXPECT_FALSE(fs::exists(temp.Path("gone")));
 }
 
-}  // namespace
 // One failed open of Config.dat while the page loads its settings (root is
 // not stopped by permissions, so strace makes that one openat fail): the
 // setting must not be shown as its default and saved back. The flow stops,
