@@ -157,6 +157,7 @@ ReadResult ReadWholeFile(const std::string& path) {
                         ? ReadStatus::kNotFound
                         : ReadStatus::kError;
     result.error = ErrorText(err);
+    if (win32::IsTransientSharingError(err)) result.error += "; another program holds the file";
     return result;
   }
   LARGE_INTEGER size{};
