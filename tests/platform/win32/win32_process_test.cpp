@@ -30,7 +30,8 @@ struct EndAtExit {
 };
 
 bool WaitUntil(const std::function<bool()>& condition) {
-  for (int i = 0; i < 500; ++i) {
+  // Generous: a loaded machine under Wine may take seconds to start a process.
+  for (int i = 0; i < 2000; ++i) {
     if (condition()) return true;
     ::Sleep(10);
   }
@@ -113,8 +114,14 @@ TEST(Win32Mutex, HolderThatEndsReleasesTheName) {
   EndAtExit holder;
   holder.id = SpawnDetached({HelperPath(), "hold-mutex", name, "60000"}, &error);
   ASSERT_NE(holder.id, 0) << error;
-  EXPECT_TRUE(
-      WaitUntil([&] { return AcquireNamedMutex(name).status == MutexOpen::kAlreadyExists; }));
+  // Looked at without creating it: taking the name here, even for a moment,
+  // would make the starting holder find it taken.
+  EXPECT_TRUE(WaitUntil([&] {
+    HANDLE existing = ::OpenMutexW(SYNCHRONIZE, FALSE, Wide(name).c_str());
+    if (existing) ::CloseHandle(existing);
+    return existing != nullptr;
+  }));
+  EXPECT_EQ(AcquireNamedMutex(name).status, MutexOpen::kAlreadyExists);
   ASSERT_TRUE(TerminateProcessById(holder.id));
   EXPECT_TRUE(WaitUntil([&] { return AcquireNamedMutex(name).status == MutexOpen::kAcquired; }));
 }
