@@ -125,8 +125,10 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+// A folder that already ends in a separator gets no second one ('/' counts on
+// Windows too, which accepts both).
 std::string WithSeparator(std::string folder) {
-  if (!folder.empty() && folder.back() != kSep) folder.push_back(kSep);
+  if (!folder.empty() && folder.back() != kSep && folder.back() != '/') folder.push_back(kSep);
   return folder;
 }
 

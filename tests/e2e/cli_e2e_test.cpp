@@ -237,8 +237,8 @@ class CliE2E : public ::testing::Test {
     return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
   }
 
-  CliRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-    WriteFile(temp.Path("stdin"), input);
+  // The program with `args` in its clean environment, as a shell command.
+  std::string CliCommand(const std::vector<std::string>& args) {
     std::string command = "cd " + Quote(temp.path()) +
                           " && env -i HOME=" + Quote(temp.Path("home")) +
                           " XDG_DATA_HOME=" + Quote(temp.Path("home/.local/share")) +
@@ -247,8 +247,13 @@ class CliE2E : public ::testing::Test {
     if (Wine().on) command += WineCommand() + " ";
     command += Quote(Bin() + "/" + CliName());
     for (const std::string& a : args) command += " " + Quote(a);
-    command += " <" + Quote(temp.Path("stdin")) + " >" + Quote(temp.Path("stdout")) + " 2>" +
-               Quote(temp.Path("stderr"));
+    return command;
+  }
+
+  CliRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+    WriteFile(temp.Path("stdin"), input);
+    std::string command = CliCommand(args) + " <" + Quote(temp.Path("stdin")) + " >" +
+                          Quote(temp.Path("stdout")) + " 2>" + Quote(temp.Path("stderr"));
     int raw = std::system(command.c_str());
     CliRun run;
     run.status = raw == -1 ? -1 : (raw >> 8) & 0xff;
@@ -262,7 +267,7 @@ class CliE2E : public ::testing::Test {
     Tree home = Snapshot(temp.Path("home"));
     if (Wine().on) {
       for (const char* folder : {"TslGame", "Kestrune"})
-        for (auto& [k, v] : Snapshot(Local() + "/" + folder)) home["local/" + folder + "/" + k] = v;
+        for (auto& [k, v] : Snapshot(Local() + "/" + folder)) home[std::string("local/") + folder + "/" + k] = v;
     }
     Tree bin = Snapshot(Bin());
     for (auto& [k, v] : bin) home["bin/" + k] = v;
@@ -370,6 +375,19 @@ TEST_F(CliE2E, StatusShowsMachineSelectionsAndADryRunWithoutTouchingAnything) {
   EXPECT_THAT(run.out, HasSubstr("network    CBNetWork          5  官方"));
   EXPECT_THAT(run.out, HasSubstr("Dry run of Apply"));
   EXPECT_THAT(run.out, HasSubstr("[x] chinese"));
+}
+
+// On a terminal (a console under Wine, whose code page is not UTF-8 there)
+// the Chinese texts come out as characters, not as bytes read in the
+// console's code page.
+TEST_F(CliE2E, ChineseTextShowsOnATerminal) {
+  std::string command = "script -qec " + Quote(CliCommand({"show"})) + " /dev/null </dev/null >" +
+                        Quote(temp.Path("terminal"));
+  int raw = std::system(command.c_str());
+  ASSERT_EQ(raw == -1 ? -1 : (raw >> 8) & 0xff, 0) << ReadFile(temp.Path("terminal"));
+  std::string shown = ReadFile(temp.Path("terminal"));
+  EXPECT_THAT(shown, HasSubstr("渲染数量   1280"));
+  EXPECT_THAT(shown, HasSubstr("scheme     CBConfigModel      1  超级Orvane 自动优化"));
 }
 
 TEST_F(CliE2E, ShowListsSelectionsAndFiles) {

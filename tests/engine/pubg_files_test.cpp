@@ -21,9 +21,11 @@ std::chrono::system_clock::time_point FixedMoment() {
 }
 
 TEST_F(EngineTest, PathsHangOffTheBaseAndFoldersAreCreated) {
-  const std::string base = dir.path() + "/";
-  const std::string config = base + "TslGame/Saved/Config/WindowsNoEditor/";
-  EXPECT_EQ(lib.BackupRoot, base + "Kestrune/BackupFiles/");
+  const std::string sep(1, platform::kPathSeparator);
+  const std::string base = dir.path() + sep;
+  const std::string config =
+      base + "TslGame" + sep + "Saved" + sep + "Config" + sep + "WindowsNoEditor" + sep;
+  EXPECT_EQ(lib.BackupRoot, base + "Kestrune" + sep + "BackupFiles" + sep);
   EXPECT_EQ(lib.EngineIniPath, config + "Engine.ini");
   EXPECT_EQ(lib.GameUserSettingsPath, config + "GameUserSettings.ini");
   EXPECT_EQ(lib.ScalabilityIniPath, config + "Scalability.ini");
@@ -31,9 +33,13 @@ TEST_F(EngineTest, PathsHangOffTheBaseAndFoldersAreCreated) {
   EXPECT_TRUE(fs::is_directory(config));
   EXPECT_TRUE(fs::is_directory(lib.BackupRoot));
 
-  // A base given with its separator gets no second one.
+  // A base given with its separator gets no second one ('/' is one on
+  // Windows too).
   TPUBGLib again(base);
   EXPECT_EQ(again.EngineIniPath, lib.EngineIniPath);
+  TPUBGLib slashed(dir.path() + "/");
+  EXPECT_EQ(slashed.EngineIniPath, dir.path() + "/TslGame" + sep + "Saved" + sep + "Config" + sep +
+                                       "WindowsNoEditor" + sep + "Engine.ini");
 }
 
 TEST(BackupStampTest, LocalDateTimeWithMilliseconds) {

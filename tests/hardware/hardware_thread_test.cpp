@@ -54,8 +54,6 @@ class DetectHardwareTest : public ::testing::Test {
   void SetUp() override {
     SetConfigFilePathForTesting(dir_.Path("Config.dat"));
     kestrune::test::SetEnv("XDG_CONFIG_HOME", dir_.Path("config").c_str());
-    // On Windows the mark lives in the user's registry, which every case shares.
-    SetFirstRun(0);
     kestrune::test::SetEnv("KESTRUNE_FAKE_GAUGE3",
                            "Intel UHD 630|8086|192|1024;GeForce GTX 1060|10DE|1280|6144");
     SetDebugLogSink([](std::string_view) {});

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -103,6 +104,18 @@ void SpinFor(long long micros) {
   } while (now.QuadPart - start.QuadPart < ticks);
 }
 
+// How many paths differ between two trees (either side).
+size_t DifferingEntries(const Tree& a, const Tree& b) {
+  size_t n = 0;
+  for (const auto& [path, data] : a.entries) {
+    auto found = b.entries.find(path);
+    if (found == b.entries.end() || found->second != data) ++n;
+  }
+  for (const auto& [path, data] : b.entries)
+    if (!a.entries.count(path)) ++n;
+  return n;
+}
+
 class EngineKillTest : public ::testing::Test {
  protected:
   // A game folder with the player's Engine.ini and GameUserSettings.ini (no
@@ -186,6 +199,14 @@ class EngineKillTest : public ::testing::Test {
 
 EngineKillTest::Shared* EngineKillTest::shared_ = nullptr;
 
+// The change recorded after the first `done` ones, for a failure message.
+template <typename S>
+std::string NextChange(const S& s, size_t done) {
+  if (done >= s.events.size()) return "none";
+  const Event& e = s.events[done];
+  return std::string(1, e.kind) + " " + e.path;
+}
+
 TEST_F(EngineKillTest, CleanRunIsRecordedAndDeterministic) {
   const Shared& s = *shared_;
   EXPECT_EQ(Difference(s.states.back(), s.final), "");
@@ -239,11 +260,16 @@ TEST_F(EngineKillTest, TerminatedAtRandomPointsLeavesWholeFiles) {
     for (size_t r = 0; r < s.states.size() && match == s.states.size(); ++r)
       if (Difference(s.states[r], left).empty()) match = r;
     if (match == s.states.size()) {
-      // Say how the tree differs from the nearest states in time.
+      // Say how the tree differs from the nearest recorded state.
+      size_t nearest = 0, fewest = SIZE_MAX;
+      for (size_t r = 0; r < s.states.size(); ++r) {
+        size_t differing = DifferingEntries(s.states[r], left);
+        if (differing < fewest) fewest = differing, nearest = r;
+      }
       ADD_FAILURE() << "run " << run << " (killed after " << wait
-                    << " us): the tree is no state of the clean run; against the start: "
-                    << Difference(s.states.front(), left)
-                    << "; against the end: " << Difference(s.states.back(), left);
+                    << " us): the tree is no state of the clean run; nearest is the state after "
+                    << nearest << " changes (next: " << NextChange(s, nearest)
+                    << "), which differs: " << Difference(s.states[nearest], left);
       continue;
     }
     ++landed[match];
