@@ -70,8 +70,10 @@ std::optional<uint64_t> RvaToOffset(const std::vector<PeSection>& sections, uint
   return std::nullopt;
 }
 
-// One level of the resource tree: the entry with `id` (or the first entry
-// when id is 0 and none matches), returning its offset field.
+// One level of the resource tree: the entry with `id` (or, when none has it
+// and `firstIfMissing`, the first entry), returning its offset field.
+constexpr uint32_t kEnglishUnitedStates = 0x0409;
+
 std::optional<uint32_t> FindResourceEntry(const Reader& r, uint64_t dirOffset, uint32_t id,
                                           bool firstIfMissing) {
   auto named = r.Get(dirOffset + 12, 2);
@@ -123,11 +125,14 @@ std::optional<std::string> ExtractFromPe(const ByteSource& src) {
   auto base = RvaToOffset(sections, static_cast<uint32_t>(*resourceRva), 16);
   if (!base) return std::nullopt;
 
-  // Type RT_VERSION, then name 1 (or the first), then the first language.
+  // Type RT_VERSION, then name 1 (or the first), then the language the
+  // system's version call takes from a file with several: English (United
+  // States) when present, otherwise the first.
   std::optional<uint32_t> entry = FindResourceEntry(r, *base, kRtVersion, false);
   for (int level = 0; level < 2 && entry; ++level) {
     if ((*entry & 0x80000000u) == 0) return std::nullopt;
-    entry = FindResourceEntry(r, *base + (*entry & 0x7FFFFFFFu), level == 0 ? 1 : 0, true);
+    entry = FindResourceEntry(r, *base + (*entry & 0x7FFFFFFFu),
+                              level == 0 ? 1 : kEnglishUnitedStates, true);
   }
   if (!entry || (*entry & 0x80000000u) != 0) return std::nullopt;
   auto dataRva = r.Get(*base + *entry, 4);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kestrune::test {
 
@@ -15,10 +17,11 @@ inline void PutInt(std::string& b, size_t at, uint64_t v, int width, bool big = 
   }
 }
 
-// A PE image with one ".rsrc" section: RT_VERSION / 1 / language -> resource.
-// An empty resource gives a PE without a resource directory.
-inline std::string BuildPe(const std::string& resource, bool pe32Plus = false,
-                           uint16_t language = 0x0804) {
+// A PE image with one ".rsrc" section: RT_VERSION / 1 / one entry per
+// language -> its resource, in the order given (a real resource compiler sorts
+// them by language). No resources give a PE without a resource directory.
+inline std::string BuildPeWithLanguages(
+    const std::vector<std::pair<uint16_t, std::string>>& resources, bool pe32Plus = false) {
   std::string b(0x200, '\0');
   b[0] = 'M';
   b[1] = 'Z';
@@ -36,19 +39,31 @@ inline std::string BuildPe(const std::string& resource, bool pe32Plus = false,
   PutInt(b, opt + (pe32Plus ? 108 : 92), 16, 4);
 
   std::string rsrc;
-  if (!resource.empty()) {
-    auto dir = [&](size_t at, uint32_t id, uint32_t target) {
-      PutInt(rsrc, at + 14, 1, 2);  // one id entry
-      PutInt(rsrc, at + 16, id, 4);
-      PutInt(rsrc, at + 20, target, 4);
+  if (!resources.empty()) {
+    const size_t n = resources.size();
+    auto dir = [&](size_t at, size_t entries) {
+      if (rsrc.size() < at + 16 + entries * 8) rsrc.resize(at + 16 + entries * 8, '\0');
+      PutInt(rsrc, at + 14, entries, 2);  // id entries only
     };
-    dir(0x00, 16, 0x80000000u | 0x18);
-    dir(0x18, 1, 0x80000000u | 0x30);
-    dir(0x30, language, 0x48);
-    PutInt(rsrc, 0x48, 0x1000 + 0x58, 4);
-    PutInt(rsrc, 0x4C, resource.size(), 4);
-    rsrc.resize(0x58, '\0');
-    rsrc += resource;
+    auto entry = [&](size_t at, size_t i, uint32_t id, uint32_t target) {
+      PutInt(rsrc, at + 16 + i * 8, id, 4);
+      PutInt(rsrc, at + 20 + i * 8, target, 4);
+    };
+    dir(0x00, 1);
+    entry(0x00, 0, 16, 0x80000000u | 0x18);
+    dir(0x18, 1);
+    entry(0x18, 0, 1, 0x80000000u | 0x30);
+    dir(0x30, n);
+    const size_t dataEntries = 0x30 + 16 + n * 8;
+    size_t data = dataEntries + n * 16;
+    rsrc.resize(data, '\0');
+    for (size_t i = 0; i < n; ++i) {
+      entry(0x30, i, resources[i].first, static_cast<uint32_t>(dataEntries + i * 16));
+      PutInt(rsrc, dataEntries + i * 16, 0x1000 + rsrc.size(), 4);
+      PutInt(rsrc, dataEntries + i * 16 + 4, resources[i].second.size(), 4);
+      rsrc += resources[i].second;
+      rsrc.resize((rsrc.size() + 3) & ~size_t{3}, '\0');
+    }
     PutInt(b, dirs + 16, 0x1000, 4);
     PutInt(b, dirs + 20, rsrc.size(), 4);
   } else {
@@ -63,6 +78,13 @@ inline std::string BuildPe(const std::string& resource, bool pe32Plus = false,
   PutInt(b, section + 20, 0x200, 4);
   rsrc.resize(raw, '\0');
   return b + rsrc;
+}
+
+// The same with one resource (none when `resource` is empty).
+inline std::string BuildPe(const std::string& resource, bool pe32Plus = false,
+                           uint16_t language = 0x0804) {
+  if (resource.empty()) return BuildPeWithLanguages({}, pe32Plus);
+  return BuildPeWithLanguages({{language, resource}}, pe32Plus);
 }
 
 // A relocatable ELF image with sections null, .shstrtab and `sectionName`

@@ -172,6 +172,27 @@ INSTANTIATE_TEST_SUITE_P(
                                     }}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// A library translated into several languages carries one version resource
+// per language; the system's version call reads the English (United States)
+// one, else the first, and so must we.
+TEST(VersionResourceLanguageTest, EnglishFirstThenTheFirstLanguage) {
+  TempDir dir;
+  VersionResourceDesc arabic = GaugeDesc();
+  arabic.strings = {{"ProductName", "\xD9\x88\xD8\xA7\xD9\x8A\xD9\x86"}};
+  VersionResourceDesc english = GaugeDesc();
+  english.strings = {{"ProductName", "Wine"}};
+  VersionResourceDesc chinese = GaugeDesc();
+  chinese.strings = {{"ProductName", "\xE4\xB8\xAD"}};
+  const std::string path = dir.Path("multi.dll");
+  WriteFile(path, test::BuildPeWithLanguages({{0x0401, BuildVersionResource(arabic)},
+                                              {0x0409, BuildVersionResource(english)},
+                                              {0x0804, BuildVersionResource(chinese)}}));
+  EXPECT_EQ(GetFileVersionString(path, "ProductName"), "Wine");
+  WriteFile(path, test::BuildPeWithLanguages({{0x0401, BuildVersionResource(arabic)},
+                                              {0x0804, BuildVersionResource(chinese)}}));
+  EXPECT_EQ(GetFileVersionString(path, "ProductName"), "\xD9\x88\xD8\xA7\xD9\x8A\xD9\x86");
+}
+
 TEST(VersionResourceBadInputTest, DamagedResourcesGiveEmptyOrAFallback) {
   std::string good = BuildVersionResource(GaugeDesc());
   // Every prefix of the structure itself.

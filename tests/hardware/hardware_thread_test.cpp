@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/debug_log.h"
 #include "support/temp_dir.h"
 #include "support/test_env.h"
+#include "support/test_registry.h"
 
 namespace kestrune {
 namespace {
@@ -53,18 +55,19 @@ class DetectHardwareTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetConfigFilePathForTesting(dir_.Path("Config.dat"));
-    kestrune::test::SetEnv("XDG_CONFIG_HOME", dir_.Path("config").c_str());
+    registry_ = std::make_unique<kestrune::test::ScopedTestRegistry>(dir_.Path("config"));
     kestrune::test::SetEnv("KESTRUNE_FAKE_GAUGE3",
                            "Intel UHD 630|8086|192|1024;GeForce GTX 1060|10DE|1280|6144");
     SetDebugLogSink([](std::string_view) {});
   }
   void TearDown() override {
     SetConfigFilePathForTesting("");
-    kestrune::test::UnsetEnv("XDG_CONFIG_HOME");
+    registry_.reset();
     kestrune::test::UnsetEnv("KESTRUNE_FAKE_GAUGE3");
     SetDebugLogSink(nullptr);
   }
   TempDir dir_;
+  std::unique_ptr<kestrune::test::ScopedTestRegistry> registry_;
 };
 
 TEST_F(DetectHardwareTest, FirstRunQueriesAtOnceCachesAndEndsTheFirstRun) {
