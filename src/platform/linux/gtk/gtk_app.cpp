@@ -63,7 +63,8 @@ class GtkBusReceiver final : public BusReceiver {
  public:
   GtkBusReceiver(std::unique_ptr<platform::MessageBusEndpoint> endpoint, MessageHandler handler)
       : endpoint_(std::move(endpoint)), handler_(std::move(handler)) {
-    source_ = g_unix_fd_add(endpoint_->Descriptor(), G_IO_IN, &GtkBusReceiver::Ready, this);
+    source_ = g_unix_fd_add(static_cast<int>(endpoint_->WaitHandle()), G_IO_IN,
+                            &GtkBusReceiver::Ready, this);
   }
   ~GtkBusReceiver() override {
     if (source_) g_source_remove(source_);
