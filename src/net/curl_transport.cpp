@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 
 #include "net/http_transport.h"
@@ -18,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kDefaultConnectMs = 60000;
 constexpr uint32_t kDefaultSendMs = 30000;
 constexpr uint32_t kDefaultReceiveMs = 30000;
+constexpr uint32_t kDefaultTotalMs = 60000;
 constexpr long kPollSliceMs = 50;
 
 void GlobalInitOnce() {
@@ -202,6 +204,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
   uint32_t connectMs = request.connectTimeoutMs ? request.connectTimeoutMs : kDefaultConnectMs;
   uint32_t sendMs = request.sendTimeoutMs ? request.sendTimeoutMs : kDefaultSendMs;
   uint32_t receiveMs = request.receiveTimeoutMs ? request.receiveTimeoutMs : kDefaultReceiveMs;
+  uint32_t totalMs = request.totalTimeoutMs ? request.totalTimeoutMs : kDefaultTotalMs;
 
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -249,6 +252,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
   }
 
   std::string stopReason;
+  const Clock::time_point started = Clock::now();
   while (true) {
     int running = 0;
     if (curl_multi_perform(handles.multi, &running) != CURLM_OK) {
@@ -258,6 +262,15 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
     if (!running) break;
     if (events.ShouldStop()) {
       stopReason = "cancelled";
+      break;
+    }
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+    if (elapsed.count() >= static_cast<long long>(totalMs)) {
+      char text[96];
+      std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
+                    totalMs / 1000.0);
+      stopReason = text;
+      result.errorCode = static_cast<int>(CURLE_OPERATION_TIMEDOUT);
       break;
     }
     if (exchange.connected) {

@@ -25,7 +25,10 @@ struct HttpExchangeRequest {
   uint32_t connectTimeoutMs = 0;         // 0: the transport's own default
   uint32_t sendTimeoutMs = 0;
   uint32_t receiveTimeoutMs = 0;
-  std::string trustedCaFile;  // extra trust anchor (PEM); empty: the system store
+  // The whole exchange, connect to last byte: a server that keeps each idle
+  // gap short (one byte every few seconds) cannot hold it open past this.
+  uint32_t totalTimeoutMs = 0;  // 0: the transport's default, 60 s
+  std::string trustedCaFile;    // extra trust anchor (PEM); empty: the system store
 };
 
 struct HttpResponseHead {

@@ -29,8 +29,8 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kDefaultConnectMs = 60000;
 constexpr uint32_t kDefaultSendMs = 30000;
 constexpr uint32_t kDefaultReceiveMs = 30000;
-// No exchange, however lively, runs longer than this.
-constexpr uint32_t kExchangeDeadlineMs = 60000;
+// No exchange, however lively, runs longer than this unless the client says.
+constexpr uint32_t kDefaultTotalMs = 60000;
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
 // How long we wait for WinHTTP to let go of a closed request.
 constexpr auto kCloseWait = std::chrono::seconds(1);
@@ -177,7 +177,8 @@ class WinHttpExchange {
     connectMs_ = request.connectTimeoutMs ? request.connectTimeoutMs : kDefaultConnectMs;
     sendMs_ = request.sendTimeoutMs ? request.sendTimeoutMs : kDefaultSendMs;
     receiveMs_ = request.receiveTimeoutMs ? request.receiveTimeoutMs : kDefaultReceiveMs;
-    deadline_ = Clock::now() + std::chrono::milliseconds(kExchangeDeadlineMs);
+    totalMs_ = request.totalTimeoutMs ? request.totalTimeoutMs : kDefaultTotalMs;
+    deadline_ = Clock::now() + std::chrono::milliseconds(totalMs_);
   }
   ~WinHttpExchange() { Close(); }
   WinHttpExchange(const WinHttpExchange&) = delete;
@@ -213,7 +214,13 @@ class WinHttpExchange {
   const HttpExchangeRequest& request_;
   HttpExchangeEvents& events_;
   HttpExchangeResult result_;
-  uint32_t connectMs_ = 0, sendMs_ = 0, receiveMs_ = 0;
+  uint32_t connectMs_ = 0, sendMs_ = 0, receiveMs_ = 0, totalMs_ = 0;
+  void FailDeadline() {
+    char text[96];
+    std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
+                  totalMs_ / 1000.0);
+    Fail(ERROR_WINHTTP_TIMEOUT, text);
+  }
   Clock::time_point deadline_;
   HINTERNET session_ = nullptr;
   HINTERNET connection_ = nullptr;
@@ -392,7 +399,7 @@ bool WinHttpExchange::WaitAndCheck(uint32_t idleMs, DWORD expected, const char* 
       Fail(ERROR_WINHTTP_TIMEOUT, std::string(what) + ": timed out");
       return false;
     case WaitOutcome::kDeadline:
-      Fail(ERROR_WINHTTP_TIMEOUT, "the exchange ran past its deadline");
+      FailDeadline();
       return false;
     case WaitOutcome::kCompleted:
       break;
@@ -445,7 +452,7 @@ bool WinHttpExchange::Send() {
     if (outcome == WaitOutcome::kStopped) {
       Fail(ERROR_CANCELLED, "cancelled");
     } else if (outcome == WaitOutcome::kDeadline) {
-      Fail(ERROR_WINHTTP_TIMEOUT, "the exchange ran past its deadline");
+      FailDeadline();
     } else {
       Fail(ERROR_WINHTTP_TIMEOUT, phase == Phase::kConnecting ? "connect timed out"
                                   : phase == Phase::kSending  ? "send timed out"

@@ -12,6 +12,12 @@
 
 #include "hardware/gauge3_api.h"
 
+#ifdef _WIN32
+#define FAKE_EXPORT  // the variant's generated .def file exports it (Gauge3 entries by ordinal)
+#else
+#define FAKE_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace {
 
 std::atomic<int> initCalls{0};
@@ -61,39 +67,37 @@ Script Load() {
 
 extern "C" {
 
-__attribute__((visibility("default"))) int FakeGauge3_InitCalls() {
+FAKE_EXPORT int FakeGauge3_InitCalls() {
   return initCalls;
 }
-__attribute__((visibility("default"))) int FakeGauge3_DoneCalls() {
+FAKE_EXPORT int FakeGauge3_DoneCalls() {
   return doneCalls;
 }
-__attribute__((visibility("default"))) void FakeGauge3_Reset() {
+FAKE_EXPORT void FakeGauge3_Reset() {
   initCalls = 0;
   doneCalls = 0;
 }
 
 #ifndef FAKE_WITHOUT_INIT
-__attribute__((visibility("default"))) int32_t Gauge3Ord9_GpuInit(char* buffer, int32_t size) {
+FAKE_EXPORT int32_t Gauge3Ord9_GpuInit(char* buffer, int32_t size) {
   ++initCalls;
   if (buffer && size > 0) buffer[0] = '\0';
   return Load().initFails ? 0 : 1;
 }
 #endif
 
-__attribute__((visibility("default"))) void Gauge3Ord10_GpuDone() {
+FAKE_EXPORT void Gauge3Ord10_GpuDone() {
   ++doneCalls;
 }
 
-__attribute__((visibility("default"))) int32_t Gauge3Ord7_GpuAdapterCount() {
+FAKE_EXPORT int32_t Gauge3Ord7_GpuAdapterCount() {
   Script s = Load();
   return s.hasCount ? static_cast<int32_t>(s.count) : static_cast<int32_t>(s.adapters.size());
 }
 
 #ifndef FAKE_WITHOUT_PROPERTY
-__attribute__((visibility("default"))) int32_t Gauge3Ord8_GpuAdapterProperty(int32_t adapter,
-                                                                             int32_t property,
-                                                                             char16_t* buffer,
-                                                                             int32_t capacity) {
+FAKE_EXPORT int32_t Gauge3Ord8_GpuAdapterProperty(int32_t adapter, int32_t property,
+                                                  char16_t* buffer, int32_t capacity) {
   Script s = Load();
   if (adapter < 0 || static_cast<size_t>(adapter) >= s.adapters.size()) return 0;
   const std::vector<std::string>& a = s.adapters[static_cast<size_t>(adapter)];
@@ -127,13 +131,13 @@ __attribute__((visibility("default"))) int32_t Gauge3Ord8_GpuAdapterProperty(int
 }
 #endif
 
-__attribute__((visibility("default"))) int32_t Gauge3Ord4_GpuSensorCount(int32_t) {
+FAKE_EXPORT int32_t Gauge3Ord4_GpuSensorCount(int32_t) {
   return 3;
 }
-__attribute__((visibility("default"))) int32_t Gauge3Ord5_GpuSensorName() {
+FAKE_EXPORT int32_t Gauge3Ord5_GpuSensorName() {
   return 0;
 }
-__attribute__((visibility("default"))) int32_t Gauge3Ord6_GpuSensorValue() {
+FAKE_EXPORT int32_t Gauge3Ord6_GpuSensorValue() {
   return 0;
 }
 

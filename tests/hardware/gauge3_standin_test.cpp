@@ -1,68 +1,23 @@
-// The GPU library stand-in: adapters from fake DRM trees, names from a small
-// pci.ids, and the built library itself loaded the way the program loads it.
+// The GPU library stand-in: names from a small pci.ids, the adapter record,
+// and the built library itself loaded the way the program loads it (on
+// Windows: entries by ordinal only).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "gauge3_adapters.h"
+#include "hardware/gauge3_api.h"
 #include "hardware/gpuz_lib.h"
 #include "platform/debug_log.h"
+#include "platform/shared_library.h"
 #include "support/temp_dir.h"
 
 namespace kestrune {
 namespace {
 
-using test::TempDir;
-using test::WriteFile;
-
 const std::string kPciIds = std::string(KESTRUNE_FIXTURES) + "/hardware/pci.ids";
-
-struct FakeCard {
-  const char* card;
-  const char* vendor;
-  const char* device;
-  const char* vramBytes;  // nullptr: not exposed
-};
-
-void AddCard(const std::string& root, const FakeCard& c) {
-  std::string device = root + "/" + c.card + "/device";
-  if (c.vendor) WriteFile(device + "/vendor", std::string(c.vendor) + "\n");
-  if (c.device) WriteFile(device + "/device", std::string(c.device) + "\n");
-  if (c.vramBytes) WriteFile(device + "/mem_info_vram_total", std::string(c.vramBytes) + "\n");
-}
-
-TEST(Gauge3StandInTest, AdaptersFromTheDrmTree) {
-  TempDir dir;
-  AddCard(dir.path(), {"card1", "0x1002", "0x67df", "8589934592"});
-  AddCard(dir.path(), {"card0", "0x8086", "0x3e92", nullptr});
-  AddCard(dir.path(), {"card10", "0x10de", "0x1c03", nullptr});
-  // Connector entries and devices without ids are not adapters.
-  AddCard(dir.path(), {"card0-HDMI-A-1", "0x8086", "0x3e92", nullptr});
-  AddCard(dir.path(), {"card2", nullptr, "0x1234", nullptr});
-  AddCard(dir.path(), {"card3", "garbage", "0x1234", nullptr});
-  AddCard(dir.path(), {"renderD128", "0x8086", "0x3e92", nullptr});
-
-  auto adapters = ::gauge3::DiscoverAdapters(dir.path(), {dir.Path("missing.ids"), kPciIds});
-  ASSERT_EQ(adapters.size(), 3u);
-  EXPECT_EQ(adapters[0].name, "Intel UHD Graphics 630");
-  EXPECT_EQ(adapters[0].vendorId, "8086");
-  EXPECT_EQ(adapters[0].shaderCount, 0);
-  EXPECT_EQ(adapters[0].videoMemoryMb, 0);
-  EXPECT_EQ(adapters[1].name, "AMD Radeon RX 470/480/570/570X/580/580X/590");
-  EXPECT_EQ(adapters[1].vendorId, "1002");
-  EXPECT_EQ(adapters[1].shaderCount, 2304);
-  EXPECT_EQ(adapters[1].videoMemoryMb, 8192);
-  EXPECT_EQ(adapters[2].name, "NVIDIA GeForce GTX 1060 6GB");
-  EXPECT_EQ(adapters[2].vendorId, "10DE");
-  EXPECT_EQ(adapters[2].deviceId, "1C03");
-  EXPECT_EQ(adapters[2].shaderCount, 1280);
-}
-
-TEST(Gauge3StandInTest, NoGpuAtAll) {
-  TempDir dir;
-  EXPECT_TRUE(::gauge3::DiscoverAdapters(dir.Path("no-drm"), {kPciIds}).empty());
-  EXPECT_TRUE(::gauge3::DiscoverAdapters(dir.path(), {kPciIds}).empty());
-}
 
 TEST(Gauge3StandInTest, NamesFromPciIds) {
   std::string ids = test::ReadFile(kPciIds);
@@ -81,7 +36,7 @@ TEST(Gauge3StandInTest, NamesFromPciIds) {
 }
 
 // The built stand-in, loaded from bin/ as the program loads it: its version
-// passes the gate and its answers match this machine's DRM devices.
+// passes the gate and its answers match this machine's adapters.
 TEST(Gauge3StandInTest, BuiltLibraryPassesTheGateAndReportsThisMachine) {
   SetDebugLogSink([](std::string_view) {});
   TGPUZLib gpu;
@@ -90,14 +45,70 @@ TEST(Gauge3StandInTest, BuiltLibraryPassesTheGateAndReportsThisMachine) {
   ASSERT_NE(gpu.GpuAdapterCount, nullptr);
   gpu.QueryAdapters();
   SetDebugLogSink(nullptr);
-  auto adapters = ::gauge3::DiscoverAdapters(
-      "/sys/class/drm", {"/usr/share/hwdata/pci.ids", "/usr/share/misc/pci.ids"});
+  auto adapters = ::gauge3::DiscoverSystemAdapters();
   if (adapters.empty()) {
     EXPECT_EQ(gpu.CardVendor, "");
     EXPECT_EQ(gpu.ShaderCount, 0);
   } else {
-    EXPECT_FALSE(gpu.CardVendor.empty());
-    EXPECT_FALSE(gpu.CardName.empty());
+    // The card chosen is one of the adapters the system lists, and the
+    // largest figures are those of the list.
+    bool listed = false;
+    int32_t shaders = 0;
+    int64_t memory = 0;
+    for (const auto& a : adapters) {
+      listed = listed || (a.name == gpu.CardName && a.vendorId == gpu.CardVendor);
+      shaders = std::max(shaders, a.shaderCount);
+      memory = std::max(memory, a.videoMemoryMb);
+    }
+    EXPECT_TRUE(listed) << gpu.CardName << " " << gpu.CardVendor;
+    EXPECT_EQ(gpu.ShaderCount, shaders);
+    EXPECT_EQ(gpu.VideoMemorySize, memory);
+  }
+}
+
+TEST(Gauge3StandInTest, AdapterRecord) {
+  struct {
+    uint16_t vendor, device;
+    uint64_t bytes;
+    const char* vendorId;
+    const char* deviceId;
+    int64_t mb;
+    int32_t shaders;
+  } cases[] = {
+      {0x10DE, 0x1C03, 6ull << 30, "10DE", "1C03", 6144, 1280},
+      {0x8086, 0x3E92, 128ull << 20, "8086", "3E92", 128, 0},
+      {0x1002, 0x67DF, (8ull << 30) + 12345, "1002", "67DF", 8192, 2304},
+      {0x00AB, 0x0001, 0, "00AB", "0001", 0, 0},
+  };
+  for (const auto& c : cases) {
+    ::gauge3::Adapter a = ::gauge3::MakeAdapter("Card", c.vendor, c.device, c.bytes);
+    EXPECT_EQ(a.name, "Card");
+    EXPECT_EQ(a.vendorId, c.vendorId);
+    EXPECT_EQ(a.deviceId, c.deviceId);
+    EXPECT_EQ(a.videoMemoryMb, c.mb) << c.vendorId;
+    EXPECT_EQ(a.shaderCount, c.shaders) << c.vendorId;
+  }
+}
+
+// What the program binds: ordinals 4 to 10 and nothing else; on Windows the
+// entries carry no names at all, so only a lookup by ordinal finds them.
+TEST(Gauge3StandInTest, BuiltLibraryExportsTheOrdinals) {
+  platform::SharedLibrary* lib = platform::LoadLibraryFromPath(
+      std::string(KESTRUNE_BIN_DIR) + "/" + platform::SiblingLibraryFileName("Gauge3"));
+  ASSERT_NE(lib, nullptr);
+  for (const auto& entry :
+       {kestrune::gauge3::kGpuInit, kestrune::gauge3::kGpuDone, kestrune::gauge3::kGpuAdapterCount,
+        kestrune::gauge3::kGpuAdapterProperty, kestrune::gauge3::kGpuSensorCount,
+        kestrune::gauge3::kGpuSensorName, kestrune::gauge3::kGpuSensorValue}) {
+    EXPECT_NE(
+        platform::LibraryEntryByOrdinal(lib, static_cast<uint16_t>(entry.ordinal), entry.name),
+        nullptr)
+        << entry.ordinal;
+  }
+  if (platform::SiblingLibraryFileName("Gauge3") == "Gauge3.dll") {
+    EXPECT_EQ(platform::LibraryEntryByOrdinal(lib, 11, "Gauge3Ord11_None"), nullptr);
+    EXPECT_EQ(platform::LibraryEntryByOrdinal(lib, 3, "Gauge3Ord3_None"), nullptr);
+    EXPECT_EQ(platform::LibraryEntry(lib, kestrune::gauge3::kGpuInit.name), nullptr);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "net/nodemark.h"
 #include "net/usage_report.h"
+#include "platform/shared_library.h"
 #include "support/temp_dir.h"
 
 namespace kestrune {
@@ -12,11 +13,12 @@ namespace {
 
 TEST(IdentityCacheTest, RetriedWhileEmptyThenKept) {
   test::TempDir dir;
-  SetNodemarkPathForTesting(dir.Path("Nodemark.so"));  // not there
+  const std::string name = platform::SiblingLibraryFileName("Nodemark");
+  SetNodemarkPathForTesting(dir.Path(name));  // not there
   EXPECT_EQ(GetMachineID(), "");
   EXPECT_EQ(GetWindowsVersionText(), "");
 
-  SetNodemarkPathForTesting(std::string(KESTRUNE_BIN_DIR) + "/Nodemark.so");
+  SetNodemarkPathForTesting(std::string(KESTRUNE_BIN_DIR) + "/" + name);
   std::string id = GetMachineID();
   std::string os = GetWindowsVersionText();
   EXPECT_EQ(id, NodemarkMachineId());
@@ -24,7 +26,7 @@ TEST(IdentityCacheTest, RetriedWhileEmptyThenKept) {
   ASSERT_FALSE(os.empty());
 
   // Once known, the library is not asked again.
-  SetNodemarkPathForTesting(dir.Path("Nodemark.so"));
+  SetNodemarkPathForTesting(dir.Path(name));
   EXPECT_EQ(GetMachineID(), id);
   EXPECT_EQ(GetWindowsVersionText(), os);
   SetNodemarkPathForTesting("");

@@ -124,6 +124,13 @@ def handle(conn, args):
         return
     if path.startswith("/update/"):
         name = os.path.basename(path[len("/update/"):])
+        # <name>.location beside the manifest: answer with a redirect there.
+        try:
+            with open(os.path.join(args.dir, name + ".location"), "rb") as f:
+                respond(conn, 302, ["Location: " + f.read().decode("latin-1")], b"")
+            return
+        except OSError:
+            pass
         try:
             with open(os.path.join(args.dir, name), "rb") as f:
                 respond(conn, 200, ["Content-Type: text/plain"], f.read())
@@ -137,6 +144,17 @@ def handle(conn, args):
             conn.recv(1)
         except OSError:
             pass
+        return
+
+    if one("drip"):
+        # One byte every `every` ms: never idle long, never done soon.
+        count = int(one("drip"))
+        every = int(one("every", "1000")) / 1000.0
+        conn.sendall(("HTTP/1.1 200 X\r\nContent-Length: %d\r\nConnection: close\r\n\r\n"
+                      % count).encode("latin-1"))
+        for _ in range(count):
+            time.sleep(every)
+            conn.sendall(b"x")
         return
 
     status = int(one("status", "200"))
