@@ -142,6 +142,19 @@ TEST(Win32Files, ReplaceCreatesAndReplacesWithoutLeftovers) {
   EXPECT_TRUE(SyncFiles({file, dir.Path("gone.ini")}));
 }
 
+TEST(Win32Files, ReplaceKeepsTheTargetsAttributes) {
+  Win32TempDir dir;
+  const std::string file = dir.Path("Engine.ini");
+  ASSERT_TRUE(RawWrite(file, "old"));
+  const std::wstring wide = test::LongPathOf(file);
+  ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  ASSERT_TRUE(ReplaceFileAtomically(file, "new"));
+  EXPECT_EQ(RawRead(file), "new");
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 TEST(Win32Files, ReadOnlyFileStaysAlone) {
   Win32TempDir dir;
   const std::string file = dir.Path("Engine.ini");
