@@ -11,6 +11,7 @@
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 #include "win32_test_support.h"
 
 namespace kestrune::platform {
@@ -92,6 +93,22 @@ TEST(Win32Process, ArgumentsArriveUnchanged) {
   ::GetExitCodeProcess(process, &code);
   ::CloseHandle(process);
   EXPECT_EQ(code, 4u);
+}
+
+TEST(Win32Shell, OpenStartsAProgramWithItsParameters) {
+  // The helper, started through the shell, holds a mutex named in its
+  // parameters for a moment and ends by itself.
+  const std::string name = UniqueName("shell \xE4\xB8\xAD");
+  ASSERT_TRUE(ShellOpenTarget(HelperPath(), {"hold-mutex", name, "1500"}));
+  auto exists = [&] {
+    HANDLE existing = ::OpenMutexW(SYNCHRONIZE, FALSE, Wide(name).c_str());
+    if (existing) ::CloseHandle(existing);
+    return existing != nullptr;
+  };
+  EXPECT_TRUE(WaitUntil(exists));
+  EXPECT_TRUE(WaitUntil([&] { return !exists(); }));
+  EXPECT_FALSE(ShellOpenTarget("", {}));
+  EXPECT_FALSE(ShellOpenTarget("C:\\no\\such\\program.exe", {"x"}));
 }
 
 TEST(Win32Mutex, OneHolderAcrossProcessesAndRelease) {
