@@ -27,12 +27,14 @@ function(kestrune_target_path var path)
   endif()
 endfunction()
 
-# kestrune_test_paths(target): KESTRUNE_FIXTURES (tests/fixtures) and
-# KESTRUNE_BIN_DIR (the built bin/ folder) for test programs.
+# kestrune_test_paths(target): KESTRUNE_FIXTURES (tests/fixtures),
+# KESTRUNE_BIN_DIR (the built bin/ folder) and KESTRUNE_EXE_SUFFIX (".exe" on
+# Windows) for test programs.
 function(kestrune_test_paths target)
   kestrune_target_path(fixtures ${PROJECT_SOURCE_DIR}/tests/fixtures)
   kestrune_target_path(bin ${CMAKE_BINARY_DIR}/bin)
-  target_compile_definitions(${target} PRIVATE KESTRUNE_FIXTURES="${fixtures}" KESTRUNE_BIN_DIR="${bin}")
+  target_compile_definitions(${target} PRIVATE KESTRUNE_FIXTURES="${fixtures}" KESTRUNE_BIN_DIR="${bin}"
+                                                KESTRUNE_EXE_SUFFIX="${CMAKE_EXECUTABLE_SUFFIX}")
 endfunction()
 
 # kestrune_test(name SOURCES... DEPS...): one GoogleTest binary registered with CTest.

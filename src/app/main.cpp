@@ -7,17 +7,21 @@
 #include "app/app_services.h"
 #include "app/main_form.h"
 #include "platform/debug_log.h"
+#include "platform/file_system.h"
 #include "platform/gui_host.h"
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
 
 namespace {
 
-// Any argument whose lower-case form contains "/start". The program path is
-// left out here: on Windows it cannot contain a forward slash, here every
-// path does, and a folder named "start..." must not hide the program.
+// Any argument whose lower-case form contains "/start", the program path
+// included (on Windows it holds no forward slash unless a "/start..." was
+// really typed). Where the system writes paths with '/', every program path
+// holds one and a folder named "start..." would hide the program, so there
+// the program path is left out.
 bool IsHiddenStart(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
+  const int first = kestrune::platform::kPathSeparator == '/' ? 1 : 0;
+  for (int i = first; i < argc; ++i) {
     std::string arg = argv[i];
     std::transform(arg.begin(), arg.end(), arg.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

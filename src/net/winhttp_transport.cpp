@@ -203,6 +203,12 @@ class WinHttpExchange {
   }
   void FailWithLastError(const char* what) { FailWithCode(GetLastError(), what); }
   void FailWithCode(DWORD code, const char* what);
+  void FailDeadline() {
+    char text[96];
+    std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
+                  totalMs_ / 1000.0);
+    Fail(ERROR_WINHTTP_TIMEOUT, text);
+  }
   void Arm() {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->completed = false;
@@ -215,16 +221,10 @@ class WinHttpExchange {
   HttpExchangeEvents& events_;
   HttpExchangeResult result_;
   uint32_t connectMs_ = 0, sendMs_ = 0, receiveMs_ = 0, totalMs_ = 0;
-  void FailDeadline() {
-    char text[96];
-    std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
-                  totalMs_ / 1000.0);
-    Fail(ERROR_WINHTTP_TIMEOUT, text);
-  }
   Clock::time_point deadline_;
   HINTERNET session_ = nullptr;
   HINTERNET connection_ = nullptr;
-  HINTERNET request_handle_ = nullptr;
+  HINTERNET requestHandle_ = nullptr;
   AsyncState* state_ = nullptr;  // shared with the request handle's callback
   bool connectedReported_ = false;
 };
@@ -253,6 +253,9 @@ void WinHttpExchange::FailWithCode(DWORD code, const char* what) {
       reason = text;
       break;
     }
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+      reason = "secure channel refused (certificate or TLS)";
+      break;
     case ERROR_WINHTTP_CONNECTION_ERROR:
       reason = "connection broken";
       break;
@@ -316,21 +319,21 @@ bool WinHttpExchange::Open() {
   // The target arrives escaped by the client; WinHTTP must not escape it again.
   DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
   if (request_.secure) flags |= WINHTTP_FLAG_SECURE;
-  request_handle_ = WinHttpOpenRequest(connection_, verb.c_str(), target.c_str(), nullptr,
-                                       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
-  if (!request_handle_) {
+  requestHandle_ = WinHttpOpenRequest(connection_, verb.c_str(), target.c_str(), nullptr,
+                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
+  if (!requestHandle_) {
     FailWithLastError("WinHttpOpenRequest");
     return false;
   }
   state_ = new AsyncState;
   DWORD_PTR context = reinterpret_cast<DWORD_PTR>(state_);
-  if (!WinHttpSetOption(request_handle_, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context) ||
-      WinHttpSetStatusCallback(request_handle_, OnStatus, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS,
+  if (!WinHttpSetOption(requestHandle_, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context) ||
+      WinHttpSetStatusCallback(requestHandle_, OnStatus, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS,
                                0) == WINHTTP_INVALID_STATUS_CALLBACK) {
     FailWithLastError("WinHttpSetStatusCallback");
     // No callback will ever free the state: the handle gives up its share here.
-    WinHttpCloseHandle(request_handle_);
-    request_handle_ = nullptr;
+    WinHttpCloseHandle(requestHandle_);
+    requestHandle_ = nullptr;
     ReleaseState(state_);
     return false;
   }
@@ -339,19 +342,19 @@ bool WinHttpExchange::Open() {
   DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
   DWORD disabled =
       WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
-  if (!WinHttpSetOption(request_handle_, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy) ||
-      !WinHttpSetOption(request_handle_, WINHTTP_OPTION_DISABLE_FEATURE, &disabled,
+  if (!WinHttpSetOption(requestHandle_, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy) ||
+      !WinHttpSetOption(requestHandle_, WINHTTP_OPTION_DISABLE_FEATURE, &disabled,
                         sizeof disabled)) {
     FailWithLastError("WinHttpSetOption");
     return false;
   }
   // WinHTTP's own timers as a second line behind ours.
-  WinHttpSetTimeouts(request_handle_, static_cast<int>(connectMs_), static_cast<int>(connectMs_),
+  WinHttpSetTimeouts(requestHandle_, static_cast<int>(connectMs_), static_cast<int>(connectMs_),
                      static_cast<int>(sendMs_), static_cast<int>(receiveMs_));
 
   for (const std::string& line : request_.headerLines) {
     std::wstring wide = BytesToWide(line);
-    if (!WinHttpAddRequestHeaders(request_handle_, wide.c_str(), static_cast<DWORD>(wide.size()),
+    if (!WinHttpAddRequestHeaders(requestHandle_, wide.c_str(), static_cast<DWORD>(wide.size()),
                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE)) {
       FailWithLastError("WinHttpAddRequestHeaders");
       return false;
@@ -425,7 +428,7 @@ bool WinHttpExchange::Send() {
   state_->body.assign(request_.body.data(), request_.body.size());
   DWORD length = static_cast<DWORD>(state_->body.size());
   Arm();
-  if (!WinHttpSendRequest(request_handle_, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+  if (!WinHttpSendRequest(requestHandle_, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           length ? state_->body.data() : WINHTTP_NO_REQUEST_DATA, length, length,
                           reinterpret_cast<DWORD_PTR>(state_))) {
     FailWithLastError("WinHttpSendRequest");
@@ -477,11 +480,11 @@ bool WinHttpExchange::Send() {
 
 std::wstring WinHttpExchange::QueryHeaders(DWORD level) {
   DWORD size = 0;
-  WinHttpQueryHeaders(request_handle_, level, WINHTTP_HEADER_NAME_BY_INDEX,
-                      WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+  WinHttpQueryHeaders(requestHandle_, level, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER,
+                      &size, WINHTTP_NO_HEADER_INDEX);
   if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return L"";
   std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-  if (!WinHttpQueryHeaders(request_handle_, level, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &size,
+  if (!WinHttpQueryHeaders(requestHandle_, level, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &size,
                            WINHTTP_NO_HEADER_INDEX)) {
     return L"";
   }
@@ -491,7 +494,7 @@ std::wstring WinHttpExchange::QueryHeaders(DWORD level) {
 
 bool WinHttpExchange::Receive() {
   Arm();
-  if (!WinHttpReceiveResponse(request_handle_, nullptr)) {
+  if (!WinHttpReceiveResponse(requestHandle_, nullptr)) {
     FailWithLastError("WinHttpReceiveResponse");
     return false;
   }
@@ -551,7 +554,7 @@ bool WinHttpExchange::ReadBody() {
       return false;
     }
     Arm();
-    if (!WinHttpQueryDataAvailable(request_handle_, nullptr)) {
+    if (!WinHttpQueryDataAvailable(requestHandle_, nullptr)) {
       FailWithLastError("WinHttpQueryDataAvailable");
       return false;
     }
@@ -571,7 +574,7 @@ bool WinHttpExchange::ReadBody() {
       state_->readBuffer.assign(want, '\0');
     }
     Arm();
-    if (!WinHttpReadData(request_handle_, state_->readBuffer.data(), want, nullptr)) {
+    if (!WinHttpReadData(requestHandle_, state_->readBuffer.data(), want, nullptr)) {
       FailWithLastError("WinHttpReadData");
       return false;
     }
@@ -592,9 +595,9 @@ bool WinHttpExchange::ReadBody() {
 }
 
 void WinHttpExchange::Close() {
-  if (request_handle_) {
-    WinHttpCloseHandle(request_handle_);
-    request_handle_ = nullptr;
+  if (requestHandle_) {
+    WinHttpCloseHandle(requestHandle_);
+    requestHandle_ = nullptr;
     // WinHTTP says goodbye with HANDLE_CLOSING; after it no callback touches the state.
     std::unique_lock<std::mutex> lock(state_->mutex);
     state_->changed.wait_for(lock, kCloseWait, [this] { return state_->closing; });

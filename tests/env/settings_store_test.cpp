@@ -227,7 +227,8 @@ TEST_F(SettingsTest, DefaultPathIsBesideTheExecutable) {
   SetConfigFilePathForTesting("");
   std::string path = ConfigFilePath();
   EXPECT_EQ(std::filesystem::path(path).filename(), "Config.dat");
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(path).parent_path() / "env_tests"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(path).parent_path() /
+                                      ("env_tests" KESTRUNE_EXE_SUFFIX)));
 }
 
 // Two threads writing different keys at once: every key lands.
@@ -249,10 +250,23 @@ TEST_F(SettingsTest, ConcurrentThreadsBothLand) {
 // Two processes hammering one Config.dat: both writers' keys survive.
 TEST_F(SettingsTest, ConcurrentProcessesBothLand) {
   constexpr int kKeys = 200;
-  std::string hammer = std::string(KESTRUNE_BIN_DIR) + "/settings_hammer";
-  std::string command = "'" + hammer + "' '" + path_ + "' Ui " + std::to_string(kKeys) + " & '" +
-                        hammer + "' '" + path_ + "' Render " + std::to_string(kKeys) + " & wait";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::string hammer = std::string(KESTRUNE_BIN_DIR) + "/settings_hammer" KESTRUNE_EXE_SUFFIX;
+  // One shell command per writer, both started at once.
+  auto run = [&](const char* prefix) {
+    std::string command =
+        "\"" + hammer + "\" \"" + path_ + "\" " + prefix + " " + std::to_string(kKeys);
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // cmd.exe drops the outer pair
+#endif
+    return std::system(command.c_str());
+  };
+  int statusUi = -1, statusRender = -1;
+  std::thread ui([&] { statusUi = run("Ui"); });
+  std::thread render([&] { statusRender = run("Render"); });
+  ui.join();
+  render.join();
+  ASSERT_EQ(statusUi, 0);
+  ASSERT_EQ(statusRender, 0);
   for (int i = 0; i < kKeys; ++i) {
     ASSERT_EQ(ReadConfigInt("Ui" + std::to_string(i), -1), i) << "lost Ui" << i;
     ASSERT_EQ(ReadConfigInt("Render" + std::to_string(i), -1), i) << "lost Render" << i;

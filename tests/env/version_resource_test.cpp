@@ -241,7 +241,7 @@ TEST(VersionResourceWriterTest, VersionNumbers) {
 }
 
 TEST(VersionResourceOwnBinaryTest, ExecutablesCarryTheirVersion) {
-  std::string self = std::string(KESTRUNE_BIN_DIR) + "/env_tests";
+  std::string self = std::string(KESTRUNE_BIN_DIR) + "/env_tests" KESTRUNE_EXE_SUFFIX;
   EXPECT_EQ(GetFileVersionString(self, "FileVersion"), "1.0.0.1");
   EXPECT_EQ(GetFileVersionString(self, "ProductName"), "Kestrune");
   EXPECT_EQ(GetFileVersionString(self, "FileDescription"), "Kestrune environment tests");

@@ -31,7 +31,10 @@ HANDLE LoadHandle(Stored stored) {
 // One lock file per target: FNV-1a of the full path in lower case.
 std::wstring LockFileFor(const std::string& target, std::string* error) {
   std::wstring full = FilePath(target);
-  if (full.rfind(L"\\\\?\\", 0) == 0) full.erase(0, 4);
+  if (full.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    full = L"\\\\" + full.substr(8);
+  else if (full.rfind(L"\\\\?\\", 0) == 0)
+    full.erase(0, 4);
   DWORD needed = ::GetFullPathNameW(full.c_str(), 0, nullptr, nullptr);
   if (needed > 0) {
     std::wstring buffer(needed, L'\0');

@@ -1,7 +1,7 @@
 // File services on Windows (wide calls). A game file is replaced through a
-// temporary file in the same folder, flushed, then swapped in with
-// ReplaceFileW, which keeps the target's attributes and security; a file held
-// by another program is tried again a few times before the write fails.
+// temporary file in the same folder, flushed, then renamed over the target in
+// one step; a file held by another program is tried again a few times before
+// the write fails.
 #include "platform/file_system.h"
 
 #include <atomic>
@@ -101,8 +101,9 @@ bool WriteAll(HANDLE file, std::string_view data) {
   return true;
 }
 
-// The error a swap would meet when another handle keeps the file from being
-// written or deleted; 0 when nothing stands in the way (or it is gone).
+// The error a rename over the file would meet when another handle keeps it
+// from being written or deleted; 0 when nothing stands in the way (or it is
+// gone).
 DWORD HeldByAnotherProgram(const std::wstring& target) {
   Handle probe(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -169,6 +170,7 @@ ReadResult ReadWholeFile(const std::string& path, uint64_t maxBytes) {
                         ? ReadStatus::kNotFound
                         : ReadStatus::kError;
     result.error = ErrorText(err);
+    if (win32::IsTransientSharingError(err)) result.error += "; another program holds the file";
     return result;
   }
   // Only files on a disk are read: a named pipe or a device (NUL, CON, a
@@ -260,27 +262,21 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, std::
   DWORD err = 0;
   if (!WriteAll(file.get(), data) || !::FlushFileBuffers(file.get())) err = ::GetLastError();
   file.Reset();
+  // The rename takes the temporary file's attributes: carry the target's over
+  // (hidden, archive...), as a swap that keeps them would.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (err == 0 && exists && (attributes & kKept) != 0)
+    ::SetFileAttributesW(temp.c_str(), attributes & kKept);
   if (err == 0) {
+    // One rename over the target (MoveFileExW with MOVEFILE_REPLACE_EXISTING
+    // | MOVEFILE_WRITE_THROUGH), never ReplaceFileW: Wine's ReplaceFileW moves
+    // the old file aside before moving the new one in, so a writer ended
+    // between the two leaves no game file at all (found by the kill test).
     err = RetryWhileShared([&] {
-      // ReplaceFileW reports a target held open by another program with its
-      // own codes; each leaves the target (or, failing that, our temporary
-      // file) in place, so the next try starts from the same state.
-      // ReplaceFileW needs an existing target; a missing one (or one that
-      // vanished meanwhile) is a plain move.
-      if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // A target another program holds is found by opening it as the swap
-        // will: asking ReplaceFileW first may leave its own scratch files.
-        DWORD held = HeldByAnotherProgram(target);
-        if (held != 0) return held;
-        if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                           nullptr, nullptr))
-          return DWORD{0};
-        DWORD e = ::GetLastError();
-        if (e == ERROR_UNABLE_TO_REMOVE_REPLACED || e == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-            e == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-          return static_cast<DWORD>(ERROR_SHARING_VIOLATION);
-        if (e != ERROR_FILE_NOT_FOUND) return e;
-      }
+      // A target another program holds is found by opening it as the rename
+      // will, so the error names the sharing problem.
+      if (DWORD held = HeldByAnotherProgram(target); held != 0) return held;
       if (::MoveFileExW(temp.c_str(), target.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return DWORD{0};

@@ -60,7 +60,10 @@ struct Writer {
 // Starts the writer with `args`; standard output goes to `outPath`.
 bool Start(Writer& w, const std::vector<std::string>& args, const std::string& outPath) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = ::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+  // Shared for everything: a killed writer's copy of the handle may close a
+  // moment after its process ends.
+  HANDLE out = ::CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   std::string line = Quoted(kWriter);
@@ -244,7 +247,8 @@ TEST_F(EngineKillTest, TerminatedAtRandomPointsLeavesWholeFiles) {
     HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
     ASSERT_NE(ready, nullptr);
     Writer w;
-    ASSERT_TRUE(Start(w, {"run", base, eventName}, s.dir.Path("kill.txt")));
+    ASSERT_TRUE(Start(w, {"run", base, eventName}, s.dir.Path("kill.txt")))
+        << "run " << run << ": the writer did not start, error " << ::GetLastError();
     long long wait = delay(random);
     HANDLE both[] = {ready, w.pi.hProcess};
     DWORD which = ::WaitForMultipleObjects(2, both, FALSE, 60000);

@@ -48,6 +48,24 @@ TEST(Win32Paths, ParentAndNameAtEitherSeparator) {
   EXPECT_EQ(kPathSeparator, '\\');
 }
 
+TEST(Win32Paths, SystemPathsForTheWideCalls) {
+  using win32::FilePath;
+  EXPECT_EQ(FilePath("C:/Games/TslGame/Engine.ini"), L"C:\\Games\\TslGame\\Engine.ini");
+  EXPECT_EQ(FilePath("C:\\\xE5\xBC\xA0\xE4\xB8\x89"), L"C:\\\u5F20\u4E09");
+  EXPECT_EQ(FilePath(""), L"");
+  // Past the classic limit: the prefix, on a full path without "." or "..".
+  std::string deep = "C:\\a";
+  while (deep.size() < 300) deep += "\\folder";
+  std::wstring wide = FilePath(deep + "\\.\\x\\..\\Engine.ini");
+  EXPECT_EQ(wide.rfind(L"\\\\?\\C:\\a\\folder", 0), 0u);
+  EXPECT_EQ(wide.find(L"\\.\\"), std::wstring::npos);
+  EXPECT_EQ(wide.substr(wide.size() - 18), L"\\folder\\Engine.ini");
+  std::string share = "\\\\server\\share";
+  while (share.size() < 300) share += "\\folder";
+  EXPECT_EQ(FilePath(share).rfind(L"\\\\?\\UNC\\server\\share\\", 0), 0u);
+  EXPECT_EQ(FilePath("\\\\?\\C:\\x"), L"\\\\?\\C:\\x");  // already prefixed
+}
+
 TEST(Win32Paths, KnownFolders) {
   std::string local = LocalAppDataFolder();
   ASSERT_FALSE(local.empty());
@@ -122,6 +140,19 @@ TEST(Win32Files, ReplaceCreatesAndReplacesWithoutLeftovers) {
   EXPECT_EQ(ReadWholeFile(dir.path()).status, ReadStatus::kIsDirectory);
   EXPECT_FALSE(ReplaceFileAtomically(dir.path(), "x"));
   EXPECT_TRUE(SyncFiles({file, dir.Path("gone.ini")}));
+}
+
+TEST(Win32Files, ReplaceKeepsTheTargetsAttributes) {
+  Win32TempDir dir;
+  const std::string file = dir.Path("Engine.ini");
+  ASSERT_TRUE(RawWrite(file, "old"));
+  const std::wstring wide = test::LongPathOf(file);
+  ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  ASSERT_TRUE(ReplaceFileAtomically(file, "new"));
+  EXPECT_EQ(RawRead(file), "new");
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST(Win32Files, ReadOnlyFileStaysAlone) {

@@ -11,6 +11,7 @@
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 #include "win32_test_support.h"
 
 namespace kestrune::platform {
@@ -30,7 +31,8 @@ struct EndAtExit {
 };
 
 bool WaitUntil(const std::function<bool()>& condition) {
-  for (int i = 0; i < 500; ++i) {
+  // Generous: a loaded machine under Wine may take seconds to start a process.
+  for (int i = 0; i < 2000; ++i) {
     if (condition()) return true;
     ::Sleep(10);
   }
@@ -93,6 +95,22 @@ TEST(Win32Process, ArgumentsArriveUnchanged) {
   EXPECT_EQ(code, 4u);
 }
 
+TEST(Win32Shell, OpenStartsAProgramWithItsParameters) {
+  // The helper, started through the shell, holds a mutex named in its
+  // parameters for a moment and ends by itself.
+  const std::string name = UniqueName("shell \xE4\xB8\xAD");
+  ASSERT_TRUE(ShellOpenTarget(HelperPath(), {"hold-mutex", name, "1500"}));
+  auto exists = [&] {
+    HANDLE existing = ::OpenMutexW(SYNCHRONIZE, FALSE, Wide(name).c_str());
+    if (existing) ::CloseHandle(existing);
+    return existing != nullptr;
+  };
+  EXPECT_TRUE(WaitUntil(exists));
+  EXPECT_TRUE(WaitUntil([&] { return !exists(); }));
+  EXPECT_FALSE(ShellOpenTarget("", {}));
+  EXPECT_FALSE(ShellOpenTarget("C:\\no\\such\\program.exe", {"x"}));
+}
+
 TEST(Win32Mutex, OneHolderAcrossProcessesAndRelease) {
   const std::string name = UniqueName("mutex");
   {
@@ -113,8 +131,14 @@ TEST(Win32Mutex, HolderThatEndsReleasesTheName) {
   EndAtExit holder;
   holder.id = SpawnDetached({HelperPath(), "hold-mutex", name, "60000"}, &error);
   ASSERT_NE(holder.id, 0) << error;
-  EXPECT_TRUE(
-      WaitUntil([&] { return AcquireNamedMutex(name).status == MutexOpen::kAlreadyExists; }));
+  // Looked at without creating it: taking the name here, even for a moment,
+  // would make the starting holder find it taken.
+  EXPECT_TRUE(WaitUntil([&] {
+    HANDLE existing = ::OpenMutexW(SYNCHRONIZE, FALSE, Wide(name).c_str());
+    if (existing) ::CloseHandle(existing);
+    return existing != nullptr;
+  }));
+  EXPECT_EQ(AcquireNamedMutex(name).status, MutexOpen::kAlreadyExists);
   ASSERT_TRUE(TerminateProcessById(holder.id));
   EXPECT_TRUE(WaitUntil([&] { return AcquireNamedMutex(name).status == MutexOpen::kAcquired; }));
 }
