@@ -397,7 +397,10 @@ int TPUBGLib::RestoreBackup(const std::string& folder) {
   // The index is a file anyone can edit: restore only from a real folder
   // directly inside the backup root, never through a link or "..".
   std::string trimmed = folder;
-  while (trimmed.size() > 1 && trimmed.back() == kSep) trimmed.pop_back();
+  // Either separator may end it: the index written on Windows names folders
+  // with the system's, a hand-edited one may use '/'.
+  while (trimmed.size() > 1 && (trimmed.back() == kSep || trimmed.back() == '/'))
+    trimmed.pop_back();
   std::string name = platform::FileName(trimmed);
   std::string root = platform::CanonicalPath(BackupRoot);
   bool inside = !name.empty() && name != "." && name != ".." && !root.empty() &&
