@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -50,6 +51,9 @@ std::string ReadBytes(const std::string& path) {
 bool RealReplace(const std::string&, std::string_view, std::string*) __asm__(
     "__real__ZN8kestrune8platform21ReplaceFileAtomicallyERKNSt7__cxx1112basic_"
     "stringIcSt11char_traitsIcESaIcEEESt17basic_string_viewIcS4_EPS6_");
+bool RealReplaceKeeping(const std::string&, std::string_view, std::optional<uint32_t>, std::string*) __asm__(
+    "__real__ZN8kestrune8platform21ReplaceFileAtomicallyERKNSt7__cxx1112basic_"
+    "stringIcSt11char_traitsIcESaIcEEESt17basic_string_viewIcS4_ESt8optionalIjEPS6_");
 bool RealCopy(const std::string&, const std::string&, std::string*) __asm__(
     "__real__ZN8kestrune8platform17CopyFileReplacingERKNSt7__cxx1112basic_"
     "stringIcSt11char_traitsIcESaIcEEES8_PS6_");
@@ -63,6 +67,9 @@ bool RealMakeFolders(const std::string&) __asm__(
 bool WrapReplace(const std::string& path, std::string_view data, std::string* error) __asm__(
     "__wrap__ZN8kestrune8platform21ReplaceFileAtomicallyERKNSt7__cxx1112basic_"
     "stringIcSt11char_traitsIcESaIcEEESt17basic_string_viewIcS4_EPS6_");
+bool WrapReplaceKeeping(const std::string& path, std::string_view data, std::optional<uint32_t> permissions, std::string* error) __asm__(
+    "__wrap__ZN8kestrune8platform21ReplaceFileAtomicallyERKNSt7__cxx1112basic_"
+    "stringIcSt11char_traitsIcESaIcEEESt17basic_string_viewIcS4_ESt8optionalIjEPS6_");
 bool WrapCopy(const std::string& from, const std::string& to, std::string* error) __asm__(
     "__wrap__ZN8kestrune8platform17CopyFileReplacingERKNSt7__cxx1112basic_"
     "stringIcSt11char_traitsIcESaIcEEES8_PS6_");
@@ -75,6 +82,14 @@ bool WrapMakeFolders(const std::string& path) __asm__(
 
 bool WrapReplace(const std::string& path, std::string_view data, std::string* error) {
   bool ok = RealReplace(path, data, error);
+  if (ok && gRecorder) gRecorder->Add({'F', Slashed(path), ReadBytes(path)});
+  return ok;
+}
+
+// The same replace for a caller that has just read the file (the INI layer).
+bool WrapReplaceKeeping(const std::string& path, std::string_view data,
+                        std::optional<uint32_t> permissions, std::string* error) {
+  bool ok = RealReplaceKeeping(path, data, permissions, error);
   if (ok && gRecorder) gRecorder->Add({'F', Slashed(path), ReadBytes(path)});
   return ok;
 }
