@@ -466,7 +466,7 @@ TEST_F(PageTest, ClearNamesTheFilesItKeptInsteadOfSayingDone) {
   EXPECT_TRUE(dialogs.boxes.empty());  // no "删除完成"
   EXPECT_TRUE(page->LastReport().changed);
   ASSERT_EQ(page->LastReport().failed.size(), 1u);
-  EXPECT_EQ(page->LastReport().failed[0].Path, GameFile("Engine.ini"));
+  EXPECT_EQ(fs::path(page->LastReport().failed[0].Path), fs::path(GameFile("Engine.ini")));
   EXPECT_EQ(page->History().size(), 1u);  // the backup it took first
 }
 

@@ -91,6 +91,7 @@ ScopedFileLock::ScopedFileLock(const std::string& path, int timeoutMs) {
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
+      timedOut_ = true;  // another holder kept it
       error_ = "timed out waiting for the lock";
       break;
     }
