@@ -26,6 +26,7 @@
 #include "engine/crash/apply_sequence.h"
 #include "engine/crash/event_log.h"
 #include "engine/pubg_lib.h"
+#include "platform/file_system.h"
 #include "platform/utf8.h"
 #include "support/temp_dir.h"
 
@@ -143,6 +144,10 @@ class EngineKillTest : public ::testing::Test {
     {
       TPUBGLib lib(base);
       lib.SetClock([] { return FixedMoment(); });
+      // A process scans a folder the first time it writes there, and this
+      // one wrote there in earlier runs: the next program's first scans.
+      platform::RemoveStaleTemporaries(lib.GameConfigFolder());
+      platform::RemoveStaleTemporaries(lib.BackupRoot);
       lib.BackupConfigFiles();
       lib.WriteIniKey(lib.EngineIniPath, "/script/engine.renderersettings", "r.Probe", "1");
       lib.WriteIniKey(lib.GameUserSettingsPath, "ScalabilityGroups", "sg.Probe", "1");
