@@ -3,6 +3,7 @@
 // to stderr as one line with a non-zero exit status.
 #include "cli/cli_app.h"
 
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -74,21 +75,6 @@ void Error(const std::string& text) {
   PrintError("kestrune-cli: error: %s\n", text.c_str());
 }
 
-// Short names for the page's controls, in the tables' order.
-const char* const kListNames[] = {"scheme", "msaa", "fxaa",    "ao",       "texture", "effect",
-                                  "tree",   "view", "network", "hardware", "mouse"};
-const char* const kEditNames[] = {"screen", "fov", "fps-limit"};
-const char* const kCheckNames[] = {"use-fov",          "cpu-usage",      "big-jump",
-                                   "cpu-balance",      "gpu-usage",      "gpu-use-cpu",
-                                   "use-fps-limit",    "sound-position", "compute-performance",
-                                   "reduce-shadow",    "memory",         "colour",
-                                   "lower-resolution", "compute-config", "max-distance",
-                                   "directx-pro",      "video-memory",   "low-fps-delay",
-                                   "chinese"};
-static_assert(std::size(kListNames) == opti::kListCount);
-static_assert(std::size(kEditNames) == opti::kEditCount);
-static_assert(std::size(kCheckNames) == opti::kCheckCount);
-
 struct Target {
   enum Kind { kList, kEdit, kCheck } kind;
   int id;
@@ -98,19 +84,19 @@ std::optional<Target> FindTarget(std::string_view name) {
   std::string want = AsciiLowerCopy(name);
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
-    if (want == kListNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kList, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    if (want == kEditNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kEdit, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    if (want == kCheckNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kCheck, static_cast<int>(i)};
   }
@@ -216,20 +202,22 @@ void PrintSelections(const opti::TOptiFrame& page) {
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
     const auto& list = page.ListModel(desc.id);
-    Print("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(desc.control).c_str(),
-          list.ItemIndex, list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
+    Print("  %-10s %-17s %2d  %s\n", std::string(desc.name).c_str(),
+          std::string(desc.control).c_str(), list.ItemIndex,
+          list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
   }
   Print("Edits\n");
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    Print("  %-10s %-17s %s\n", kEditNames[i], std::string(desc.control).c_str(),
+    Print("  %-10s %-17s %s\n", std::string(desc.name).c_str(), std::string(desc.control).c_str(),
           page.EditText(desc.id).c_str());
   }
   Print("Options\n");
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ', kCheckNames[i],
-          std::string(desc.control).c_str(), std::string(desc.text).c_str());
+    Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ',
+          std::string(desc.name).c_str(), std::string(desc.control).c_str(),
+          std::string(desc.text).c_str());
   }
 }
 
@@ -294,13 +282,11 @@ int CmdShow(Session& session) {
   PrintMachine(session.hardware, session.source);
   opti::TOptiFrame& page = session.Page();
   PrintSelections(page);
-  TPUBGLib& engine = page.Engine();
-  Print("Game files: %s\n", engine.GameConfigFolder().c_str());
-  for (const std::string* path :
-       {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
-    Print("  %-21s %s\n", platform::FileName(*path).c_str(),
-          platform::FileExists(*path) ? "present" : "missing");
-  Print("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
+  Print("Game files: %s\n", page.GameConfigFolder().c_str());
+  for (const std::string& path : page.GameFilePaths())
+    Print("  %-21s %s\n", platform::FileName(path).c_str(),
+          platform::FileExists(path) ? "present" : "missing");
+  Print("Backups: %s (%zu)\n", page.BackupRoot().c_str(), page.History().size());
   Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
         platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
   Print("Game running: %s\n", session.game.IsGameRunning() ? "yes" : "no");
@@ -373,13 +359,11 @@ int CmdSet(Session& session, const Options& options) {
 int CmdApply(Session& session, const Options& options) {
   if (options.dryRun) return DryRun(session, false);
   opti::TOptiFrame& page = session.Page();
-  TPUBGLib& engine = page.Engine();
-  const std::string* paths[] = {&engine.EngineIniPath, &engine.GameUserSettingsPath,
-                                &engine.ScalabilityIniPath};
+  const std::array<std::string, 3> paths = page.GameFilePaths();
   std::string before[3];
   bool existed[3] = {};
   for (int i = 0; i < 3; ++i) {
-    auto read = platform::ReadWholeFile(*paths[i]);
+    auto read = platform::ReadWholeFile(paths[i]);
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
   }
@@ -390,10 +374,10 @@ int CmdApply(Session& session, const Options& options) {
   std::vector<opti::FileChanges> files;
   for (int i = 0; i < 3; ++i) {
     opti::FileChanges file;
-    file.name = platform::FileName(*paths[i]);
-    file.path = *paths[i];
+    file.name = platform::FileName(paths[i]);
+    file.path = paths[i];
     file.existed = existed[i];
-    auto read = platform::ReadWholeFile(*paths[i]);
+    auto read = platform::ReadWholeFile(paths[i]);
     file.exists = read.status == platform::ReadStatus::kOk;
     file.changes = opti::DiffIniKeys(before[i], read.data);
     files.push_back(std::move(file));
@@ -451,7 +435,7 @@ int CmdClear(Session& session, const Options& options) {
   opti::TOptiFrame& page = session.Page();
   if (!options.yes) {
     Print("Delete every *.ini file in %s? A backup is taken first. [y/N] ",
-          page.Engine().GameConfigFolder().c_str());
+          page.GameConfigFolder().c_str());
     platform::FlushStd();
     std::string answer;
     if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
@@ -503,9 +487,8 @@ int RunCli(const std::vector<std::string>& args) {
     SetDebugLogSink([](std::string_view) {});
   } else {
     // Debug lines quote what servers sent (addresses, headers): escaped.
-    SetDebugLogSink([](std::string_view line) {
-      PrintError("[kestrune] %s\n", EscapeControls(line).c_str());
-    });
+    SetDebugLogSink(
+        [](std::string_view line) { PrintError("[kestrune] %s\n", EscapeControls(line).c_str()); });
   }
   if (command == "help" || options.help) {
     PrintText(kUsage);
