@@ -1,6 +1,7 @@
 // kestrune-cli commands: status, show, set, apply, backups, restore, clear,
-// start. Each command builds what it needs and prints short lines; errors go
-// to stderr as one line with a non-zero exit status.
+// start (export and import: cli_preset.cpp). Each command builds what it
+// needs and prints short lines; errors go to stderr as one line with a
+// non-zero exit status.
 #include "cli/cli_app.h"
 
 #include <array>
@@ -13,6 +14,8 @@
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
 #include "cli/cli_output.h"
+#include "cli/cli_preset.h"
+#include "cli/cli_values.h"
 #include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
@@ -21,6 +24,7 @@
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
+#include "opti/opti_preset.h"
 #include "opti/opti_services.h"
 #include "platform/ascii.h"
 #include "platform/console.h"
@@ -54,6 +58,11 @@ commands:
                          first); --start answers the final question with
                          "start the game"; --dry-run prints what would change
                          and touches nothing
+  export FILE            write the page's selections (lists, edits, options)
+                         to a preset file to share; nothing about the machine
+  import FILE            read a preset file and save its selections as the
+                         page does on Apply; a fault in the file (named with
+                         its line) changes nothing
   backups                list the backups (restore history) with their indexes
   restore INDEX          put the backup with that index back
   clear [--yes]          delete the game's *.ini files (a backup is taken
@@ -100,13 +109,6 @@ std::optional<Target> FindTarget(std::string_view name) {
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kCheck, static_cast<int>(i)};
   }
-  return std::nullopt;
-}
-
-std::optional<bool> ParseSwitch(std::string_view text) {
-  std::string v = AsciiLowerCopy(text);
-  if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
-  if (v == "0" || v == "off" || v == "no" || v == "false") return false;
   return std::nullopt;
 }
 
@@ -323,7 +325,7 @@ int CmdSet(Session& session, const Options& options) {
       }
       changes.push_back({*target, std::to_string(index)});
     } else if (target->kind == Target::kCheck) {
-      if (!ParseSwitch(value)) {
+      if (!opti::ParseOnOff(value)) {
         Error("'" + value + "' is not on or off for " + name);
         return kExitUsage;
       }
@@ -337,9 +339,11 @@ int CmdSet(Session& session, const Options& options) {
       // A selection the user makes: the scheme list runs its scheme.
       page.UserSelect(static_cast<ListId>(target.id), opti::ParseIntDef(value, 0));
     } else if (target.kind == Target::kCheck) {
-      page.SetChecked(static_cast<CheckId>(target.id), *ParseSwitch(value));
+      page.SetChecked(static_cast<CheckId>(target.id), *opti::ParseOnOff(value));
     } else {
-      page.SetEditText(static_cast<EditId>(target.id), value);
+      // The edit shows what Config.dat keeps, and says so when it differs.
+      const opti::EditDesc& desc = opti::Edit(static_cast<EditId>(target.id));
+      page.SetEditText(desc.id, std::to_string(NoteStoredEdit(desc, value)));
     }
   }
   if (!page.LoadError().empty()) {
@@ -504,7 +508,8 @@ int RunCli(const std::vector<std::string>& args) {
     Print("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
-  const bool takesWords = command == "set" || command == "restore";
+  const bool takesWords =
+      command == "set" || command == "restore" || command == "export" || command == "import";
   if (!takesWords && !options.words.empty()) {
     Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
     return kExitUsage;
@@ -512,8 +517,8 @@ int RunCli(const std::vector<std::string>& args) {
   if (command == "update-check") return RunUpdateCheck();
   if (command == "report-url") return RunReportUrl();
 
-  static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
-                                          "backups", "restore", "clear", "start"};
+  static const char* const kCommands[] = {"status",  "show",  "set",   "apply",  "backups",
+                                          "restore", "clear", "start", "export", "import"};
   bool known = false;
   for (const char* c : kCommands) known = known || command == c;
   if (!known) {
@@ -539,6 +544,8 @@ int RunCli(const std::vector<std::string>& args) {
   if (command == "backups") return CmdBackups(session);
   if (command == "restore") return CmdRestore(session, options);
   if (command == "clear") return CmdClear(session, options);
+  if (command == "export") return RunExport(session.Page(), options.words);
+  if (command == "import") return RunImport(session.Page(), options.words);
   return CmdStart(session);
 }
 
