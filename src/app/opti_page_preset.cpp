@@ -6,6 +6,8 @@
 namespace kestrune::app {
 
 std::string TOptiFrameView::ExportPreset(const std::string& path) {
+  // Defaults in place of unread settings are not the player's setup.
+  if (!model_->LoadError().empty()) return model_->LoadError();
   PullFromWidgets();
   std::string error;
   if (!platform::ReplaceFileAtomically(path, opti::WritePreset(opti::PresetOf(*model_)), &error))

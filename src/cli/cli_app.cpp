@@ -341,9 +341,9 @@ int CmdSet(Session& session, const Options& options) {
     } else if (target.kind == Target::kCheck) {
       page.SetChecked(static_cast<CheckId>(target.id), *opti::ParseOnOff(value));
     } else {
-      // The edit shows what Config.dat keeps, and says so when it differs.
+      // The edit shows what Config.dat keeps (said once it is saved).
       const opti::EditDesc& desc = opti::Edit(static_cast<EditId>(target.id));
-      page.SetEditText(desc.id, std::to_string(NoteStoredEdit(desc, value)));
+      page.SetEditText(desc.id, std::to_string(opti::StoredEditValue(desc, value)));
     }
   }
   if (!page.LoadError().empty()) {
@@ -356,6 +356,9 @@ int CmdSet(Session& session, const Options& options) {
     return kExitFailed;
   }
   Print("Saved to %s\n", ConfigFilePath().c_str());
+  for (const auto& [target, value] : changes)
+    if (target.kind == Target::kEdit)
+      NoteStoredEdit(opti::Edit(static_cast<EditId>(target.id)), value);
   PrintSelections(page);
   return kExitOk;
 }

@@ -27,6 +27,11 @@ bool OneFile(const char* command, const std::vector<std::string>& words) {
 int RunExport(opti::TOptiFrame& page, const std::vector<std::string>& words) {
   if (!OneFile("export", words)) return kExitUsage;
   const std::string& path = words[0];
+  // Defaults in place of unread settings are not the player's setup.
+  if (!page.LoadError().empty()) {
+    Error(page.LoadError());
+    return kExitFailed;
+  }
   if (platform::PathExists(path) && !platform::FileExists(path)) {
     Error(path + " is not a file; nothing was written");
     return kExitFailed;

@@ -1089,7 +1089,11 @@ TEST_F(CliE2E, AConfigDatReadThatFailsStopsApplyAndSetWithNothingSaved) {
       {{"apply"}, opens},             // the last key
       {{"apply", "--start"}, opens - keys + 6},
       {{"set", "msaa", "2"}, opens - keys + 6},
+      // A preset of defaults would not be the player's setup.
+      {{"export", "exported.ini"}, opens - keys + 6},
+      {{"import", "preset.ini"}, opens - keys + 6},
   };
+  WriteFile(temp.Path("preset.ini"), "[kestrune-preset]\nformat=1\n[lists]\nmsaa=2\n");
   for (const auto& c : cases) {
     wrapper =
         traced + "-o /dev/null -e inject=openat:error=EACCES:when=" + std::to_string(c.open) + " ";
@@ -1102,6 +1106,7 @@ TEST_F(CliE2E, AConfigDatReadThatFailsStopsApplyAndSetWithNothingSaved) {
     EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << name;
   }
   EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBEffectIndex"), "3");
+  EXPECT_FALSE(fs::exists(temp.Path("exported.ini")));
   // The same apply without the fault goes through.
   EXPECT_EQ(Run({"apply"}).status, 0);
 }
