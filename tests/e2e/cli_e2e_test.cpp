@@ -1237,7 +1237,9 @@ TEST_F(CliE2E, ExportThenImportOnAFreshHomeGivesTheSameApplyBytes) {
   std::map<std::string, std::string> here;
   for (const char* name : kGameFiles) here[name] = ReadFile(GameFile(name));
 
-  MakeWorld();  // a fresh home and Config.dat, the player's files again
+  // A fresh home and Config.dat, the player's files again.
+  if (Wine().on) ClearWineWorld();
+  MakeWorld();
   CliRun imported = Run({"import", "preset.ini"});
   ASSERT_EQ(imported.status, 0) << imported.err;
   EXPECT_THAT(imported.out, HasSubstr("Imported preset.ini"));
