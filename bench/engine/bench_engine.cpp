@@ -42,11 +42,11 @@ void ResetGame(const std::string& base, const std::string& set) {
 
 // As the page's Apply: the game's folder locked for the whole flow, one scan
 // for stale temporary files, then the steps.
-void RunApply(TPUBGLib& engine, const THareWareInfo& hardware) {
+void RunApply(TPUBGLib& engine) {
   platform::ScopedFileLock lock(engine.GameConfigFolder());
   platform::RemoveStaleTemporaries(engine.GameConfigFolder());
   for (const crash::Step& step : crash::PrepareSteps()) step.run(engine);
-  for (const crash::Step& step : crash::WriterSteps(hardware)) step.run(engine);
+  for (const crash::Step& step : crash::WriterSteps()) step.run(engine);
 }
 
 size_t FileBytes(const TPUBGLib& lib) {
@@ -68,7 +68,7 @@ void BM_ApplyWrites(benchmark::State& state) {
     ResetGame(base, set);
     state.ResumeTiming();
     TPUBGLib engine(base, hardware);
-    RunApply(engine, hardware);
+    RunApply(engine);
     state.PauseTiming();
     if (engine.SwallowedWriteCount() != 0) state.SkipWithError("a write was swallowed");
     bytes = FileBytes(engine);
@@ -89,7 +89,7 @@ void BM_DurabilityBarrier(benchmark::State& state) {
     state.PauseTiming();
     ResetGame(base, set);
     TPUBGLib engine(base, hardware);
-    RunApply(engine, hardware);
+    RunApply(engine);
     state.ResumeTiming();
     if (!engine.SyncChangedFiles()) state.SkipWithError("the barrier failed");
   }
@@ -114,7 +114,7 @@ int OneApply(const std::string& base) {
   ::access((base + "/" + kBeginMark).c_str(), F_OK);
   {
     TPUBGLib engine(base, hardware);
-    RunApply(engine, hardware);
+    RunApply(engine);
   }
   ::access((base + "/" + kEndMark).c_str(), F_OK);
   return 0;

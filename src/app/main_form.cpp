@@ -343,15 +343,19 @@ void TPUBGMainForm::Destroying() {
 }
 
 void TPUBGMainForm::ShowOptionsMenu() {
-  std::vector<gui::MenuItem> items(3);
+  std::vector<gui::MenuItem> items(5);
   items[0].caption = "开机自动启动&";
   items[0].checkable = true;
   items[0].checked = AutoRunEnabled();
   bool nowChecked = !items[0].checked;
   items[0].onClick = [nowChecked] { SetAutoRunEnabled(nowChecked); };
-  items[1].caption = "-";
-  items[2].caption = "关于我们&";
-  items[2].onClick = [] {
+  items[1].caption = "导出方案…";
+  items[1].onClick = [this] { ExportPresetFromMenu(); };
+  items[2].caption = "导入方案…";
+  items[2].onClick = [this] { ImportPresetFromMenu(); };
+  items[3].caption = "-";
+  items[4].caption = "关于我们&";
+  items[4].onClick = [] {
     RunGuarded([] {
       TAboutForm about;
       about.ShowModal();
@@ -359,6 +363,24 @@ void TPUBGMainForm::ShowOptionsMenu() {
   };
   Point origin = window_->Host().ClientToScreen({btnOption.Left(), btnOption.Top() + 30});
   gui::PopupMenu(std::move(items), origin);
+}
+
+void TPUBGMainForm::ExportPresetFromMenu() {
+  RunGuarded([this] {
+    auto path = gui::ChooseFile(gui::FileChoice::kSave, "导出方案", "kestrune-preset.ini");
+    if (!path) return;
+    std::string error = optiFrame_->ExportPreset(*path);
+    if (!error.empty()) ShowErrorBox(error);
+  });
+}
+
+void TPUBGMainForm::ImportPresetFromMenu() {
+  RunGuarded([this] {
+    auto path = gui::ChooseFile(gui::FileChoice::kOpen, "导入方案", "");
+    if (!path) return;
+    std::string error = optiFrame_->ImportPreset(*path);
+    if (!error.empty()) ShowErrorBox(error);
+  });
 }
 
 // ---- Messages ----

@@ -50,6 +50,9 @@ class TPUBGMainForm {
   void HideToTray();
   void ExitProgram();
   void ShowOptionsMenu();
+  // The options menu's preset entries: a file chooser, then the page.
+  void ExportPresetFromMenu();
+  void ImportPresetFromMenu();
   void UpdateFound();
   void ConflictPrompt();
   void Destroying();

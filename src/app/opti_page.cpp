@@ -66,6 +66,22 @@ constexpr int kOtherCheckStep = 17;
 constexpr int kAdvancedTop = 174;
 constexpr int kAdvancedStep = 33;
 
+// The group headings: text, position, width and character height.
+struct HeadingPlace {
+  TLabel TOptiFrameView::*label;
+  const char* text;
+  int x, y, width, height;
+};
+constexpr HeadingPlace kHeadings[] = {
+    {&TOptiFrameView::Heading1, "配置文件", 439, 7, 120, 16},
+    {&TOptiFrameView::Heading2, "还原历史版本", 438, 89, 84, 12},
+    {&TOptiFrameView::Heading3, "视觉设定", 24, 144, 120, 16},
+    {&TOptiFrameView::Heading4, "其他设定", 296, 144, 120, 16},
+    {&TOptiFrameView::Heading5, "高级功能", 574, 144, 120, 16},
+};
+// The hardware summary's captions, in the order of opti::HardwareSummary.
+constexpr const char* kHardwareCaptions[] = {"CPU", "内存", "GPU", "渲染数量"};
+
 }  // namespace
 
 TOptiFrameView::TOptiFrameView(Control& parent, const THareWareInfo& hardware) {
@@ -77,35 +93,28 @@ TOptiFrameView::TOptiFrameView(Control& parent, const THareWareInfo& hardware) {
 }
 
 void TOptiFrameView::Build() {
-  auto heading = [this](TLabel& label, const char* text, int x, int y) {
-    label.SetBounds(x, y, 120, 22);
-    FontColour(label, 0x000000, 16);
-    label.SetCaption(text);
-  };
   // Hardware summary.
   HardwareGroup.SetBounds(26, 7, 380, 127);
   FontColour(HardwareGroup, 0x000000, 16);
   HardwareGroup.SetCaption("电脑配置");
-  const char* captions[] = {"CPU", "内存", "GPU", "渲染数量"};
   for (size_t i = 0; i < 4; ++i) {
     int y = 32 + static_cast<int>(i) * 22;
     hwCaptions_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwCaptions_[i]->SetBounds(16, y, 66, 18);
     FontColour(*hwCaptions_[i], 0x666666);
-    hwCaptions_[i]->SetCaption(captions[i]);
+    hwCaptions_[i]->SetCaption(kHardwareCaptions[i]);
     hwValues_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwValues_[i]->SetAutoSize(false);
     hwValues_[i]->SetBounds(86, y, 286, 18);
     FontColour(*hwValues_[i], 0x333333);
   }
 
-  heading(Heading1, "配置文件", 439, 7);
-  heading(Heading2, "还原历史版本", 438, 89);
-  heading(Heading3, "视觉设定", 24, 144);
-  heading(Heading4, "其他设定", 296, 144);
-  heading(Heading5, "高级功能", 574, 144);
-  Heading2.SetWidth(84);
-  FontColour(Heading2, 0x000000);
+  for (const HeadingPlace& place : kHeadings) {
+    TLabel& label = this->*place.label;
+    label.SetBounds(place.x, place.y, place.width, 22);
+    FontColour(label, 0x000000, place.height);
+    label.SetCaption(place.text);
+  }
 
   auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight,
                          const char* face = "ComboFace") {
@@ -145,7 +154,7 @@ void TOptiFrameView::Build() {
     edit->SetName(std::string(opti::Edit(id).control));
     edits_[static_cast<size_t>(id)] = std::move(edit);
   }
-  makeLabel("屏幕比例", 40, kVisualRows[7]);
+  makeLabel(opti::Edit(EditId::Screen).label, 40, kVisualRows[7]);
   Edit(EditId::Screen).SetBounds(102, kVisualRows[7], 164, 26);
   Edit(EditId::FpsCamearFov).SetBounds(154, 445, 60, 22);
   Edit(EditId::FPSLimit).SetBounds(374, 354, 50, 20);
@@ -158,19 +167,18 @@ void TOptiFrameView::Build() {
                                      CheckId::FPSLimit, CheckId::BigJump,
                                      CheckId::Language};
   int advanced = 0;
-  const int advancedCount = static_cast<int>(
-      std::count_if(opti::Checks().begin(), opti::Checks().end(),
-                    [](const opti::CheckDesc& d) { return d.group == "高级功能"; }));
+  const int advancedCount = static_cast<int>(std::count_if(
+      opti::Checks().begin(), opti::Checks().end(),
+      [](const opti::CheckDesc& d) { return d.group == opti::CheckGroup::Advanced; }));
   for (const opti::CheckDesc& desc : opti::Checks()) {
     auto box = std::make_unique<TCZCheckBox2>(&Frame);
     box->SetName(std::string(desc.control));
     box->SetCaption(std::string(desc.text));
     FontColour(*box, 0x333333);
     LoadSkin(*box, "CheckBox");
-    if (desc.id == CheckId::FpsCamearFov) {
-      box->SetCaption("第一人称FOV");
+    if (desc.group == opti::CheckGroup::Visual) {
       box->SetBounds(40, 445, 112, 22);
-    } else if (desc.group == "其他设定") {
+    } else if (desc.group == opti::CheckGroup::Other) {
       int row =
           static_cast<int>(std::find(std::begin(kOtherOrder), std::end(kOtherOrder), desc.id) -
                            std::begin(kOtherOrder));

@@ -40,6 +40,12 @@ class TOptiFrameView {
   opti::TOptiFrame& Model() { return *model_; }
   // The hardware summary again (the main window's 0x401).
   void ShowHardwareInfo();
+  // The options menu's "导出方案…" and "导入方案…": the page's selections to
+  // and from a preset file (opti/opti_preset.h). An import shows the
+  // selections on the page; they are saved on Apply, like any choice made
+  // there. Empty on success, otherwise the error box's text (nothing changed).
+  std::string ExportPreset(const std::string& path);
+  std::string ImportPreset(const std::string& path);
 
   TCZComboBox& List(opti::ListId id) { return *lists_[static_cast<size_t>(id)]; }
   TCZCheckBox2& Check(opti::CheckId id) { return *checks_[static_cast<size_t>(id)]; }

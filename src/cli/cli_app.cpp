@@ -1,8 +1,10 @@
 // kestrune-cli commands: status, show, set, apply, backups, restore, clear,
-// start. Each command builds what it needs and prints short lines; errors go
-// to stderr as one line with a non-zero exit status.
+// start (export and import: cli_preset.cpp). Each command builds what it
+// needs and prints short lines; errors go to stderr as one line with a
+// non-zero exit status.
 #include "cli/cli_app.h"
 
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -12,6 +14,8 @@
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
 #include "cli/cli_output.h"
+#include "cli/cli_preset.h"
+#include "cli/cli_values.h"
 #include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
@@ -20,6 +24,7 @@
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
+#include "opti/opti_preset.h"
 #include "opti/opti_services.h"
 #include "platform/ascii.h"
 #include "platform/console.h"
@@ -53,6 +58,11 @@ commands:
                          first); --start answers the final question with
                          "start the game"; --dry-run prints what would change
                          and touches nothing
+  export FILE            write the page's selections (lists, edits, options)
+                         to a preset file to share; nothing about the machine
+  import FILE            read a preset file and save its selections as the
+                         page does on Apply; a fault in the file (named with
+                         its line) changes nothing
   backups                list the backups (restore history) with their indexes
   restore INDEX          put the backup with that index back
   clear [--yes]          delete the game's *.ini files (a backup is taken
@@ -74,21 +84,6 @@ void Error(const std::string& text) {
   PrintError("kestrune-cli: error: %s\n", text.c_str());
 }
 
-// Short names for the page's controls, in the tables' order.
-const char* const kListNames[] = {"scheme", "msaa", "fxaa",    "ao",       "texture", "effect",
-                                  "tree",   "view", "network", "hardware", "mouse"};
-const char* const kEditNames[] = {"screen", "fov", "fps-limit"};
-const char* const kCheckNames[] = {"use-fov",          "cpu-usage",      "big-jump",
-                                   "cpu-balance",      "gpu-usage",      "gpu-use-cpu",
-                                   "use-fps-limit",    "sound-position", "compute-performance",
-                                   "reduce-shadow",    "memory",         "colour",
-                                   "lower-resolution", "compute-config", "max-distance",
-                                   "directx-pro",      "video-memory",   "low-fps-delay",
-                                   "chinese"};
-static_assert(std::size(kListNames) == opti::kListCount);
-static_assert(std::size(kEditNames) == opti::kEditCount);
-static_assert(std::size(kCheckNames) == opti::kCheckCount);
-
 struct Target {
   enum Kind { kList, kEdit, kCheck } kind;
   int id;
@@ -98,29 +93,22 @@ std::optional<Target> FindTarget(std::string_view name) {
   std::string want = AsciiLowerCopy(name);
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
-    if (want == kListNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kList, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    if (want == kEditNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kEdit, static_cast<int>(i)};
   }
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    if (want == kCheckNames[i] || want == AsciiLowerCopy(desc.control) ||
+    if (want == desc.name || want == AsciiLowerCopy(desc.control) ||
         want == AsciiLowerCopy(desc.key))
       return Target{Target::kCheck, static_cast<int>(i)};
   }
-  return std::nullopt;
-}
-
-std::optional<bool> ParseSwitch(std::string_view text) {
-  std::string v = AsciiLowerCopy(text);
-  if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
-  if (v == "0" || v == "off" || v == "no" || v == "false") return false;
   return std::nullopt;
 }
 
@@ -216,20 +204,22 @@ void PrintSelections(const opti::TOptiFrame& page) {
   for (size_t i = 0; i < opti::kListCount; ++i) {
     const auto& desc = opti::Lists()[i];
     const auto& list = page.ListModel(desc.id);
-    Print("  %-10s %-17s %2d  %s\n", kListNames[i], std::string(desc.control).c_str(),
-          list.ItemIndex, list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
+    Print("  %-10s %-17s %2d  %s\n", std::string(desc.name).c_str(),
+          std::string(desc.control).c_str(), list.ItemIndex,
+          list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
   }
   Print("Edits\n");
   for (size_t i = 0; i < opti::kEditCount; ++i) {
     const auto& desc = opti::Edits()[i];
-    Print("  %-10s %-17s %s\n", kEditNames[i], std::string(desc.control).c_str(),
+    Print("  %-10s %-17s %s\n", std::string(desc.name).c_str(), std::string(desc.control).c_str(),
           page.EditText(desc.id).c_str());
   }
   Print("Options\n");
   for (size_t i = 0; i < opti::kCheckCount; ++i) {
     const auto& desc = opti::Checks()[i];
-    Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ', kCheckNames[i],
-          std::string(desc.control).c_str(), std::string(desc.text).c_str());
+    Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ',
+          std::string(desc.name).c_str(), std::string(desc.control).c_str(),
+          std::string(desc.text).c_str());
   }
 }
 
@@ -294,13 +284,11 @@ int CmdShow(Session& session) {
   PrintMachine(session.hardware, session.source);
   opti::TOptiFrame& page = session.Page();
   PrintSelections(page);
-  TPUBGLib& engine = page.Engine();
-  Print("Game files: %s\n", engine.GameConfigFolder().c_str());
-  for (const std::string* path :
-       {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
-    Print("  %-21s %s\n", platform::FileName(*path).c_str(),
-          platform::FileExists(*path) ? "present" : "missing");
-  Print("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
+  Print("Game files: %s\n", page.GameConfigFolder().c_str());
+  for (const std::string& path : page.GameFilePaths())
+    Print("  %-21s %s\n", platform::FileName(path).c_str(),
+          platform::FileExists(path) ? "present" : "missing");
+  Print("Backups: %s (%zu)\n", page.BackupRoot().c_str(), page.History().size());
   Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
         platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
   Print("Game running: %s\n", session.game.IsGameRunning() ? "yes" : "no");
@@ -337,7 +325,7 @@ int CmdSet(Session& session, const Options& options) {
       }
       changes.push_back({*target, std::to_string(index)});
     } else if (target->kind == Target::kCheck) {
-      if (!ParseSwitch(value)) {
+      if (!opti::ParseOnOff(value)) {
         Error("'" + value + "' is not on or off for " + name);
         return kExitUsage;
       }
@@ -351,9 +339,11 @@ int CmdSet(Session& session, const Options& options) {
       // A selection the user makes: the scheme list runs its scheme.
       page.UserSelect(static_cast<ListId>(target.id), opti::ParseIntDef(value, 0));
     } else if (target.kind == Target::kCheck) {
-      page.SetChecked(static_cast<CheckId>(target.id), *ParseSwitch(value));
+      page.SetChecked(static_cast<CheckId>(target.id), *opti::ParseOnOff(value));
     } else {
-      page.SetEditText(static_cast<EditId>(target.id), value);
+      // The edit shows what Config.dat keeps (said once it is saved).
+      const opti::EditDesc& desc = opti::Edit(static_cast<EditId>(target.id));
+      page.SetEditText(desc.id, std::to_string(opti::StoredEditValue(desc, value)));
     }
   }
   if (!page.LoadError().empty()) {
@@ -366,6 +356,9 @@ int CmdSet(Session& session, const Options& options) {
     return kExitFailed;
   }
   Print("Saved to %s\n", ConfigFilePath().c_str());
+  for (const auto& [target, value] : changes)
+    if (target.kind == Target::kEdit)
+      NoteStoredEdit(opti::Edit(static_cast<EditId>(target.id)), value);
   PrintSelections(page);
   return kExitOk;
 }
@@ -373,13 +366,11 @@ int CmdSet(Session& session, const Options& options) {
 int CmdApply(Session& session, const Options& options) {
   if (options.dryRun) return DryRun(session, false);
   opti::TOptiFrame& page = session.Page();
-  TPUBGLib& engine = page.Engine();
-  const std::string* paths[] = {&engine.EngineIniPath, &engine.GameUserSettingsPath,
-                                &engine.ScalabilityIniPath};
+  const std::array<std::string, 3> paths = page.GameFilePaths();
   std::string before[3];
   bool existed[3] = {};
   for (int i = 0; i < 3; ++i) {
-    auto read = platform::ReadWholeFile(*paths[i]);
+    auto read = platform::ReadWholeFile(paths[i]);
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
   }
@@ -390,10 +381,10 @@ int CmdApply(Session& session, const Options& options) {
   std::vector<opti::FileChanges> files;
   for (int i = 0; i < 3; ++i) {
     opti::FileChanges file;
-    file.name = platform::FileName(*paths[i]);
-    file.path = *paths[i];
+    file.name = platform::FileName(paths[i]);
+    file.path = paths[i];
     file.existed = existed[i];
-    auto read = platform::ReadWholeFile(*paths[i]);
+    auto read = platform::ReadWholeFile(paths[i]);
     file.exists = read.status == platform::ReadStatus::kOk;
     file.changes = opti::DiffIniKeys(before[i], read.data);
     files.push_back(std::move(file));
@@ -451,7 +442,7 @@ int CmdClear(Session& session, const Options& options) {
   opti::TOptiFrame& page = session.Page();
   if (!options.yes) {
     Print("Delete every *.ini file in %s? A backup is taken first. [y/N] ",
-          page.Engine().GameConfigFolder().c_str());
+          page.GameConfigFolder().c_str());
     platform::FlushStd();
     std::string answer;
     if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
@@ -503,9 +494,8 @@ int RunCli(const std::vector<std::string>& args) {
     SetDebugLogSink([](std::string_view) {});
   } else {
     // Debug lines quote what servers sent (addresses, headers): escaped.
-    SetDebugLogSink([](std::string_view line) {
-      PrintError("[kestrune] %s\n", EscapeControls(line).c_str());
-    });
+    SetDebugLogSink(
+        [](std::string_view line) { PrintError("[kestrune] %s\n", EscapeControls(line).c_str()); });
   }
   if (command == "help" || options.help) {
     PrintText(kUsage);
@@ -521,7 +511,8 @@ int RunCli(const std::vector<std::string>& args) {
     Print("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
-  const bool takesWords = command == "set" || command == "restore";
+  const bool takesWords =
+      command == "set" || command == "restore" || command == "export" || command == "import";
   if (!takesWords && !options.words.empty()) {
     Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
     return kExitUsage;
@@ -529,8 +520,8 @@ int RunCli(const std::vector<std::string>& args) {
   if (command == "update-check") return RunUpdateCheck();
   if (command == "report-url") return RunReportUrl();
 
-  static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
-                                          "backups", "restore", "clear", "start"};
+  static const char* const kCommands[] = {"status",  "show",  "set",   "apply",  "backups",
+                                          "restore", "clear", "start", "export", "import"};
   bool known = false;
   for (const char* c : kCommands) known = known || command == c;
   if (!known) {
@@ -556,6 +547,8 @@ int RunCli(const std::vector<std::string>& args) {
   if (command == "backups") return CmdBackups(session);
   if (command == "restore") return CmdRestore(session, options);
   if (command == "clear") return CmdClear(session, options);
+  if (command == "export") return RunExport(session.Page(), options.words);
+  if (command == "import") return RunImport(session.Page(), options.words);
   return CmdStart(session);
 }
 

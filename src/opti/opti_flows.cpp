@@ -12,59 +12,6 @@
 namespace kestrune::opti {
 namespace {
 
-// Writers fed with a list's selected index, in Apply's order.
-struct ListWriter {
-  ListId list;
-  const char* name;
-  void (TPUBGLib::*write)(int);
-};
-const ListWriter kListWriters[] = {
-    {ListId::MSAA, "ApplyAntiAliasingQuality", &TPUBGLib::ApplyAntiAliasingQuality},
-    {ListId::FXAA, "ApplyPostProcessQuality", &TPUBGLib::ApplyPostProcessQuality},
-    {ListId::AO, "ApplyShadowQuality", &TPUBGLib::ApplyShadowQuality},
-    {ListId::Text, "ApplyTextureQuality", &TPUBGLib::ApplyTextureQuality},
-    {ListId::Effect, "ApplyEffectsQuality", &TPUBGLib::ApplyEffectsQuality},
-    {ListId::Tree, "ApplyFoliageQuality", &TPUBGLib::ApplyFoliageQuality},
-    {ListId::View, "ApplyViewDistanceQuality", &TPUBGLib::ApplyViewDistanceQuality},
-    {ListId::NetWork, "ApplyNetworkPreset", &TPUBGLib::ApplyNetworkPreset},
-    {ListId::HardWare, "ApplyHardwarePreset",
-     static_cast<void (TPUBGLib::*)(int)>(&TPUBGLib::ApplyHardwarePreset)},
-};
-
-// Writers fed with a check box's state.
-struct SwitchWriter {
-  CheckId check;
-  const char* name;
-  void (TPUBGLib::*write)(bool);
-};
-const SwitchWriter kFirstSwitches[] = {
-    {CheckId::CPUUsage, "ApplyCpuUsageBoost", &TPUBGLib::ApplyCpuUsageBoost},
-    {CheckId::CPUPerformanceBalance, "ApplyCpuPerformanceBalance",
-     &TPUBGLib::ApplyCpuPerformanceBalance},
-    {CheckId::GPUUsage, "ApplyGpuUsageBoost", &TPUBGLib::ApplyGpuUsageBoost},
-    {CheckId::GPUUseCPU, "ApplyGpuLoadToCpu", &TPUBGLib::ApplyGpuLoadToCpu},
-    {CheckId::BigJump, "ApplyBigJumpBinding", &TPUBGLib::ApplyBigJumpBinding},
-};
-const SwitchWriter kLaterSwitches[] = {
-    {CheckId::SoundPostion, "ApplySoundPositioning", &TPUBGLib::ApplySoundPositioning},
-    {CheckId::ComputerBestPerformance, "ApplyBestComputePerformance",
-     &TPUBGLib::ApplyBestComputePerformance},
-    {CheckId::ReduceShadowQuality, "ApplyReducedShadowQuality",
-     &TPUBGLib::ApplyReducedShadowQuality},
-    {CheckId::MemoryBestPerformance, "ApplyMemoryOptimisation", &TPUBGLib::ApplyMemoryOptimisation},
-    {CheckId::GraphicsColorBest, "ApplyBestImageColour", &TPUBGLib::ApplyBestImageColour},
-    {CheckId::DecreaseRenderResolution, "ApplyReducedRenderResolution",
-     &TPUBGLib::ApplyReducedRenderResolution},
-    {CheckId::CloundComputerBest, "ApplyBestComputeConfig", &TPUBGLib::ApplyBestComputeConfig},
-    {CheckId::ForceMaaxRenderSize, "ApplyForceMaxRenderDistance",
-     &TPUBGLib::ApplyForceMaxRenderDistance},
-    {CheckId::DirectXBestPro, "ApplyDirectXPro", &TPUBGLib::ApplyDirectXPro},
-    {CheckId::VideoMemoryOpti, "ApplyVideoMemoryOptimisation",
-     &TPUBGLib::ApplyVideoMemoryOptimisation},
-    {CheckId::RenderingDelay30FPS, "ApplyLowFpsRenderDelay", &TPUBGLib::ApplyLowFpsRenderDelay},
-    {CheckId::Language, "ApplyGameLanguage", &TPUBGLib::ApplyGameLanguage},
-};
-
 // Two Kestrune processes changing the same files lose each other's writes:
 // each flow (Apply, restore, clear) holds the game's configuration folder
 // locked from its first read to its barrier. The lock is on the folder
@@ -191,51 +138,39 @@ void TOptiFrame::RunApplySteps(ApplyResult& result) {
   Note("EnsureDefaultConfigFiles");
   engine.EnsureDefaultConfigFiles();
 
-  for (const ListWriter& w : kListWriters) {
-    int index = ItemIndex(w.list);
-    Note(w.name, index);
-    (engine.*w.write)(index);
+  for (const ApplyStep& step : ApplySteps()) {
+    int value = 0;
+    switch (step.feed) {
+      case ApplyFeed::List:
+        value = ItemIndex(static_cast<ListId>(step.source));
+        break;
+      case ApplyFeed::OnOffList:
+        value = ItemIndex(static_cast<ListId>(step.source));
+        if (value != 0 && value != 1) continue;
+        break;
+      case ApplyFeed::Switch:
+        value = Checked(static_cast<CheckId>(step.source)) ? 1 : 0;
+        break;
+      case ApplyFeed::Edit: {
+        const EditDesc& desc = Edit(static_cast<EditId>(step.source));
+        int typed = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.applyFallback);
+        if (desc.range.applied && (typed < desc.range.min || typed > desc.range.max))
+          typed = desc.applyFallback;
+        // The edit shows what Apply took from it, whether or not it was written.
+        SetEditText(desc.id, std::to_string(typed));
+        value = typed;
+        if (desc.gate && !Checked(*desc.gate)) {
+          if (desc.whenClear < 0) continue;
+          value = desc.whenClear;
+        }
+        break;
+      }
+      case ApplyFeed::Always:
+        break;
+    }
+    Note(step.name, value);
+    step.write(engine, value);
   }
-
-  int smoothing = ItemIndex(ListId::MouseSmoothing);
-  if (smoothing == 0 || smoothing == 1) {
-    Note("ApplyMouseSmoothing", smoothing);
-    engine.ApplyMouseSmoothing(smoothing == 1);
-  }
-
-  int screen = ParseIntDef(TrimBlanks(EditText(EditId::Screen)), 100);
-  if (screen > 120 || screen < 40) screen = 100;
-  Note("ApplyScreenScale", screen);
-  engine.ApplyScreenScale(screen);
-  SetEditText(EditId::Screen, std::to_string(screen));
-
-  int fov = ParseIntDef(TrimBlanks(EditText(EditId::FpsCamearFov)), 100);
-  if (Checked(CheckId::FpsCamearFov)) {
-    Note("ApplyFirstPersonFov", fov);
-    engine.ApplyFirstPersonFov(fov);
-  }
-  SetEditText(EditId::FpsCamearFov, std::to_string(fov));
-
-  for (const SwitchWriter& w : kFirstSwitches) {
-    bool on = Checked(w.check);
-    Note(w.name, on ? 1 : 0);
-    (engine.*w.write)(on);
-  }
-
-  int fpsLimit = ParseIntDef(TrimBlanks(EditText(EditId::FPSLimit)), 60);
-  int fpsWritten = Checked(CheckId::FPSLimit) ? fpsLimit : 1000;
-  Note("ApplyFrameRateLimit", fpsWritten);
-  engine.ApplyFrameRateLimit(fpsWritten);
-  SetEditText(EditId::FPSLimit, std::to_string(fpsLimit));
-
-  for (const SwitchWriter& w : kLaterSwitches) {
-    bool on = Checked(w.check);
-    Note(w.name, on ? 1 : 0);
-    (engine.*w.write)(on);
-  }
-
-  Note("ApplyShaderCompileTweaks");
-  engine.ApplyShaderCompileTweaks();
 
   // Everything written so far reaches the disk before the user is asked.
   if (!Sync()) DebugLog("Apply: the durability barrier reported a failure");

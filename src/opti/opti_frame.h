@@ -103,7 +103,20 @@ class TOptiFrame {
   const TComboModel& HistoryList() const { return historyList_; }
   void SetHistoryIndex(int index) { historyList_.SetItemIndex(index); }
 
-  TPUBGLib& Engine() { return *engine_; }
+  // ---- What the engine knows, for front ends ----
+  // The folder of the game's configuration files.
+  std::string GameConfigFolder() const { return engine_->GameConfigFolder(); }
+  // The three files Apply writes: Engine.ini, GameUserSettings.ini,
+  // Scalability.ini, in that order.
+  std::array<std::string, 3> GameFilePaths() const {
+    return {engine_->EngineIniPath, engine_->GameUserSettingsPath, engine_->ScalabilityIniPath};
+  }
+  // The folder the backups and their index live in.
+  const std::string& BackupRoot() const { return engine_->BackupRoot; }
+  // The files the last flow's writers could not change, with the reason.
+  std::vector<TSwallowedWrite> SwallowedWrites() const { return engine_->SwallowedWrites(); }
+  // Tests pin the backups' time stamp.
+  void SetClock(TPUBGLib::TClock clock) { engine_->SetClock(std::move(clock)); }
 
   // Tests and tools watch the engine calls of the flows: name and argument
   // (a level, 0/1 for a switch, a number, or 0 for calls without one).

@@ -91,7 +91,7 @@ bool TOptiFrame::SaveSettings() {
   for (const ListDesc& desc : Lists())
     saved = settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id))) && saved;
   for (const EditDesc& desc : Edits()) {
-    int value = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.fallback);
+    int value = StoredEditValue(desc, EditText(desc.id));
     saved = settings_.Write(std::string(desc.key), std::to_string(value)) && saved;
   }
   for (const CheckDesc& desc : Checks())

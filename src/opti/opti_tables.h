@@ -1,13 +1,20 @@
-// The optimisation page's fixed data: every list with its texts in index
-// order, the three edits and the nineteen check options, each with the
-// Config.dat key it is kept under. The page model and both front ends read
-// these tables; nothing else spells these texts.
+// The optimisation page's rows as data: every list with its texts in index
+// order, the three edits with their ranges and the nineteen check options,
+// each with its control name, its command-line name and the Config.dat key
+// it is kept under, and Apply's writers in their order. The page model, its
+// flows, both front ends, the preset files and the tests read these tables;
+// nothing else spells them.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+namespace kestrune {
+class TPUBGLib;
+}
 
 namespace kestrune::opti {
 
@@ -30,6 +37,7 @@ inline constexpr size_t kListCount = 11;
 struct ListDesc {
   ListId id;
   std::string_view control;  // CBMSAA ...
+  std::string_view name;     // the command line's short name
   std::string_view label;    // caption beside the list on the page
   std::string_view key;      // Config.dat key of the selected index
   std::vector<std::string_view> items;
@@ -39,15 +47,6 @@ const ListDesc& List(ListId id);
 
 enum class EditId { Screen, FpsCamearFov, FPSLimit };
 inline constexpr size_t kEditCount = 3;
-
-struct EditDesc {
-  EditId id;
-  std::string_view control;
-  std::string_view key;
-  int fallback;  // default when the text is not an integer
-};
-const std::array<EditDesc, kEditCount>& Edits();
-const EditDesc& Edit(EditId id);
 
 // The nineteen check options, in the order SaveSettings writes them.
 enum class CheckId {
@@ -73,16 +72,67 @@ enum class CheckId {
 };
 inline constexpr size_t kCheckCount = 19;
 
+// The values an edit is meant to hold. When `applied`, Apply writes
+// `applyFallback` in place of a value outside; otherwise the value goes to
+// the game as typed and the range only says what the game expects.
+struct EditRange {
+  int min;
+  int max;
+  bool applied;
+};
+
+struct EditDesc {
+  EditId id;
+  std::string_view control;
+  std::string_view name;   // the command line's short name
+  std::string_view label;  // caption beside the edit on the page; empty: its check box's
+  std::string_view key;
+  int fallback;       // saved when the text is not an integer
+  int applyFallback;  // what Apply takes for text that is not an integer
+  EditRange range;
+  // The check box that turns the edit's writer on, and what the writer gets
+  // while it is clear (-1: the writer is not called).
+  std::optional<CheckId> gate;
+  int whenClear;
+};
+const std::array<EditDesc, kEditCount>& Edits();
+const EditDesc& Edit(EditId id);
+
+// The value Config.dat keeps for an edit's text: blanks trimmed, parsed,
+// the default for anything that is not an integer.
+int StoredEditValue(const EditDesc& desc, std::string_view text);
+
+// The headings the check options sit under.
+enum class CheckGroup { Visual, Other, Advanced };
+
 struct CheckDesc {
   CheckId id;
   std::string_view control;  // CBCPUUsage ...
+  std::string_view name;     // the command line's short name
   std::string_view text;     // the box's caption
-  std::string_view group;    // heading it sits under
-  std::string_view key;      // Config.dat flag key
+  CheckGroup group;
+  std::string_view key;  // Config.dat flag key
   bool fallback;
 };
 const std::array<CheckDesc, kCheckCount>& Checks();
 const CheckDesc& Check(CheckId id);
+
+// Apply's writers in the order Apply calls them, each with what feeds it.
+// The step's name is the writer's, and is what observers of the flow see.
+enum class ApplyFeed {
+  List,       // the list's selected index, unchanged (-1 without a selection)
+  OnOffList,  // a two-entry list: index 0 or 1, not called without a selection
+  Switch,     // the check box: 1 or 0
+  Edit,       // the edit's value under its range and gate (EditDesc)
+  Always,     // no argument
+};
+struct ApplyStep {
+  std::string_view name;
+  ApplyFeed feed;
+  int source;  // the ListId, CheckId or EditId it reads; unused for Always
+  void (*write)(TPUBGLib& engine, int value);
+};
+const std::vector<ApplyStep>& ApplySteps();
 
 // One row of the scheme table: the index each graphics list gets. -1 keeps
 // the list as it is.
@@ -91,18 +141,6 @@ struct SchemeRow {
 };
 // Rows for schemes 2..5; scheme 0 does nothing and scheme 1 is automatic.
 const SchemeRow* SchemeFor(int scheme);
-
-// Captions of the hardware summary ("电脑配置"), in the order of HardwareSummary.
-inline constexpr std::string_view kHardwareCaptions[] = {"CPU", "内存", "GPU", "渲染数量"};
-// Group headings and the remaining fixed texts of the page.
-inline constexpr std::string_view kHeadingHardware = "电脑配置";
-inline constexpr std::string_view kHeadingScheme = "配置文件";
-inline constexpr std::string_view kHeadingVisual = "视觉设定";
-inline constexpr std::string_view kHeadingOther = "其他设定";
-inline constexpr std::string_view kHeadingAdvanced = "高级功能";
-inline constexpr std::string_view kHeadingHistory = "还原历史版本";
-inline constexpr std::string_view kScreenLabel = "屏幕比例";
-inline constexpr std::string_view kAutoConfigButton = "自动配置";
 
 // Texts the page shows in its dialogs.
 inline constexpr std::string_view kGameTitle = "绝地求生：大逃杀";

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,13 @@ struct MenuItem {
 
 // Pops a menu up at a screen point; items run their onClick after it closes.
 void PopupMenu(std::vector<MenuItem> items, Point screen);
+
+// The platform's file chooser, modal: a file to save to (the name suggested,
+// an existing file confirmed before it is replaced) or an existing file to
+// open, with the "*.ini" filter first. Nothing when the user cancels.
+enum class FileChoice { kSave, kOpen };
+std::optional<std::string> ChooseFile(FileChoice choice, const std::string& title,
+                                      const std::string& suggestedName);
 
 class TrayIcon {
  public:

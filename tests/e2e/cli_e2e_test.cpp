@@ -1089,7 +1089,11 @@ TEST_F(CliE2E, AConfigDatReadThatFailsStopsApplyAndSetWithNothingSaved) {
       {{"apply"}, opens},             // the last key
       {{"apply", "--start"}, opens - keys + 6},
       {{"set", "msaa", "2"}, opens - keys + 6},
+      // A preset of defaults would not be the player's setup.
+      {{"export", "exported.ini"}, opens - keys + 6},
+      {{"import", "preset.ini"}, opens - keys + 6},
   };
+  WriteFile(temp.Path("preset.ini"), "[kestrune-preset]\nformat=1\n[lists]\nmsaa=2\n");
   for (const auto& c : cases) {
     wrapper =
         traced + "-o /dev/null -e inject=openat:error=EACCES:when=" + std::to_string(c.open) + " ";
@@ -1102,6 +1106,7 @@ TEST_F(CliE2E, AConfigDatReadThatFailsStopsApplyAndSetWithNothingSaved) {
     EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << name;
   }
   EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBEffectIndex"), "3");
+  EXPECT_FALSE(fs::exists(temp.Path("exported.ini")));
   // The same apply without the fault goes through.
   EXPECT_EQ(Run({"apply"}).status, 0);
 }
@@ -1165,6 +1170,134 @@ TEST_F(CliE2E, StartWithoutSteamFailsAndSaysSo) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("Steam was not found"));
   EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Asked Steam")));
+}
+
+// set says what Config.dat keeps when it is not what was typed, and warns
+// (status unchanged) about a value outside the edit's range.
+TEST_F(CliE2E, SetSaysWhatItStoredAndWarnsOutsideTheRange) {
+  struct Case {
+    const char* name;
+    const char* typed;
+    const char* stored;
+    const char* out;  // expected in stdout ("" for no note)
+    const char* err;  // expected in stderr ("" for nothing at all)
+  };
+  const Case cases[] = {
+      {"fov", "abc", "108", "fov: stored 108, the default ('abc' is not a whole number)", ""},
+      {"fov", " 095", "95", "fov: stored 95 (typed ' 095')", ""},
+      {"fov", "500", "500", "", "warning: fov 500 lies outside the usual 60..120"},
+      {"fps-limit", "-5", "-5", "", "warning: fps-limit -5 lies outside the usual 1..1000"},
+      {"screen", "150", "150", "",
+       "warning: screen 150 lies outside 40..120; Apply writes 100 to the game instead"},
+      {"screen", "90", "90", "", ""},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Run({"set", c.name, c.typed});
+    EXPECT_EQ(run.status, 0) << c.name << " " << c.typed << ": " << run.err;
+    const opti::EditDesc* desc = nullptr;
+    for (const opti::EditDesc& d : opti::Edits())
+      if (d.name == c.name) desc = &d;
+    ASSERT_NE(desc, nullptr);
+    EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", std::string(desc->key)), c.stored)
+        << c.typed;
+    if (*c.out)
+      EXPECT_THAT(run.out, HasSubstr(c.out)) << c.typed;
+    else
+      EXPECT_THAT(run.out, Not(HasSubstr("stored"))) << c.typed;
+    // The page shown after saving holds what was stored, not what was typed.
+    EXPECT_THAT(run.out, ::testing::ContainsRegex(std::string(c.name) + " +" +
+                                                  desc->control.data() + " +" + c.stored + "\n"));
+    if (*c.err)
+      EXPECT_THAT(run.err, HasSubstr(c.err)) << c.typed;
+    else
+      EXPECT_EQ(run.err, "") << c.typed;
+  }
+}
+
+// A preset carries the page's selections to a fresh home: Apply there writes
+// the same bytes as Apply here.
+TEST_F(CliE2E, ExportThenImportOnAFreshHomeGivesTheSameApplyBytes) {
+  ASSERT_EQ(Run({"set", "scheme",   "5",       "msaa",    "7",         "mouse",   "1",
+                 "fov", "95",       "use-fov", "on",      "fps-limit", "144",     "use-fps-limit",
+                 "on",  "big-jump", "on",      "chinese", "off",       "network", "2"})
+                .status,
+            0);
+  CliRun exported = Run({"export", "preset.ini"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const std::string preset = ReadFile(temp.Path("preset.ini"));
+  EXPECT_THAT(preset, HasSubstr("[kestrune-preset]\r\nformat=1\r\n"));
+  EXPECT_THAT(preset, HasSubstr("\r\nmsaa=7\r\n"));
+  EXPECT_THAT(preset, HasSubstr("\r\nfov=95\r\n"));
+  // Nothing about the machine, the player or a server.
+  for (const char* fact : {"Test Adapter", "1280", "4096", "10de", "ShaderCount", "http", "mac"})
+    EXPECT_THAT(preset, Not(HasSubstr(fact))) << fact;
+  const std::string configHere = ReadFile(ConfigDat());
+  CliRun applied = Run({"apply"});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  std::map<std::string, std::string> here;
+  for (const char* name : kGameFiles) here[name] = ReadFile(GameFile(name));
+
+  // A fresh home and Config.dat, the player's files again.
+  if (Wine().on) ClearWineWorld();
+  MakeWorld();
+  CliRun imported = Run({"import", "preset.ini"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_THAT(imported.out, HasSubstr("Imported preset.ini"));
+  std::string config = ReadFile(ConfigDat());
+  auto pageKeys = [](const std::string& text) {
+    std::vector<std::string> values;
+    for (const auto& d : opti::Lists())
+      values.push_back(ini::ReadValue(text, "general", std::string(d.key)).value_or("-"));
+    for (const auto& d : opti::Edits())
+      values.push_back(ini::ReadValue(text, "general", std::string(d.key)).value_or("-"));
+    for (const auto& d : opti::Checks())
+      values.push_back(ini::ReadValue(text, "general", std::string(d.key)).value_or("-"));
+    return values;
+  };
+  EXPECT_EQ(pageKeys(config), pageKeys(configHere));
+  applied = Run({"apply"});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), here[name]) << name;
+}
+
+// A preset with any fault is refused with its line, and nothing changes.
+TEST_F(CliE2E, ImportRefusesABadPresetAndChangesNothing) {
+  struct Case {
+    const char* text;  // nullptr: no file at all
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::string head = "[kestrune-preset]\r\nformat=1\r\n";
+  const std::string bad[] = {
+      head + "[lists]\r\nmsaa=3\r\ntree=6\r\n", head + "[edits]\r\nfov=wide\r\n",
+      head + "[options]\r\nturbo=1\r\n",        head + "[hardware]\r\nShaderCount=9999\r\n",
+      "[general]\r\nCBMSAAIndex=3\r\n",
+  };
+  const Case cases[] = {
+      {bad[0].c_str(), {"import", "preset.ini"}, 1, "preset.ini:5: tree=6 is out of range (-1..5)"},
+      {bad[1].c_str(),
+       {"import", "preset.ini"},
+       1,
+       "preset.ini:4: fov='wide' is not a whole number"},
+      {bad[2].c_str(), {"import", "preset.ini"}, 1, "preset.ini:4: unknown option 'turbo'"},
+      {bad[3].c_str(), {"import", "preset.ini"}, 1, "preset.ini:3: unknown section 'hardware'"},
+      {bad[4].c_str(), {"import", "preset.ini"}, 1, "preset.ini:1: a preset starts with"},
+      {nullptr, {"import", "missing.ini"}, 1, "there is no file missing.ini"},
+      {nullptr, {"import"}, 2, "import takes one FILE"},
+      {nullptr, {"export"}, 2, "export takes one FILE"},
+  };
+  ASSERT_EQ(Run({"set", "msaa", "2"}).status, 0);
+  for (const Case& c : cases) {
+    if (c.text) WriteFile(temp.Path("preset.ini"), c.text);
+    Tree before = World();
+    CliRun run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << c.message;
+    EXPECT_THAT(run.err, ::testing::StartsWith("kestrune-cli: error: ")) << c.message;
+    EXPECT_THAT(run.err, HasSubstr(c.message));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << c.message;
+  }
 }
 
 }  // namespace

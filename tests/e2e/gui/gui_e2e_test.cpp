@@ -526,5 +526,50 @@ TEST_F(GuiE2E, ABrowserTabKeepsTheWindowSize) {
   EXPECT_THAT(Shell("xdotool getwindowgeometry " + window), HasSubstr("880x600"));
 }
 
+// The options menu's preset entries: an export through GTK's file chooser,
+// an edited preset imported the same way, then Apply saves its choice.
+TEST_F(GuiE2E, APresetGoesOutAndComesInThroughTheOptionsMenu) {
+  constexpr Spot kOptions{811, 11};
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  const std::string preset = world.Path("shared-setup.ini");
+
+  Click(window, kOptions);
+  ASSERT_TRUE(world.WaitLog("menu: popped up")) << world.Log();
+  Shell("xdotool key --clearmodifiers Down Down Return");  // "导出方案…"
+  std::string chooser = world.WaitVisibleWindow("导出方案");
+  ASSERT_FALSE(chooser.empty()) << world.Log();
+  world.Keys(chooser, "ctrl+a");
+  Shell("xdotool type --delay 20 '" + preset + "'");
+  world.Keys(chooser, "Return");
+  ASSERT_TRUE(world.WaitLog("file chooser '导出方案': " + preset)) << world.Log();
+  ASSERT_TRUE(Eventually([&] { return fs::exists(preset); }, 5000));
+  std::string text = ReadFile(preset);
+  EXPECT_THAT(text, HasSubstr("[kestrune-preset]\r\nformat=1\r\n"));
+  size_t msaa = text.find("\r\nmsaa=");
+  ASSERT_NE(msaa, std::string::npos) << text;
+  size_t end = text.find("\r\n", msaa + 2);
+  text.replace(msaa, end - msaa, "\r\nmsaa=7");
+  WriteFile(preset, text);
+
+  Click(window, kOptions);
+  ASSERT_TRUE(world.WaitLog("menu: popped up", 5000)) << world.Log();
+  Shell("xdotool key --clearmodifiers Down Down Down Return");  // "导入方案…"
+  chooser = world.WaitVisibleWindow("导入方案");
+  ASSERT_FALSE(chooser.empty()) << world.Log();
+  world.Keys(chooser, "ctrl+l");
+  Shell("xdotool type --delay 20 '" + preset + "'");
+  world.Keys(chooser, "Return");
+  ASSERT_TRUE(world.WaitLog("file chooser '导入方案': " + preset)) << world.Log();
+
+  Click(window, kApply);
+  ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
+  std::string dialog = world.WaitVisibleWindow("绝地求生：大逃杀");
+  ASSERT_FALSE(dialog.empty());
+  world.Keys(dialog, "alt+F4");
+  EXPECT_TRUE(world.WaitLog("dialog result: 2"));
+  EXPECT_EQ(world.ReadConfig("CBMSAAIndex"), "7");
+}
+
 }  // namespace
 }  // namespace kestrune::test

@@ -1,6 +1,6 @@
 // The engine work of one heavy Apply on a player's files, as a list of named
 // steps: backup, templates, then every writer at the level that makes it
-// write the most keys, in the optimisation page's order. Shared by the crash
+// write the most keys, in the optimisation page's order (its table). Shared by the crash
 // test's writer process and the engine benchmark, so both measure and break
 // the same thing.
 #pragma once
@@ -12,6 +12,7 @@
 
 #include "engine/hareware_info.h"
 #include "engine/pubg_lib.h"
+#include "opti/opti_tables.h"
 
 namespace kestrune::crash {
 
@@ -45,42 +46,58 @@ inline std::vector<Step> PrepareSteps() {
   };
 }
 
-// Every writer at its heaviest level, in Apply's order.
-inline std::vector<Step> WriterSteps(const THareWareInfo& hardware) {
-  return {
-      {"ApplyAntiAliasingQuality", [](TPUBGLib& e) { e.ApplyAntiAliasingQuality(4); }},
-      {"ApplyPostProcessQuality", [](TPUBGLib& e) { e.ApplyPostProcessQuality(6); }},
-      {"ApplyShadowQuality", [](TPUBGLib& e) { e.ApplyShadowQuality(3); }},
-      {"ApplyTextureQuality", [](TPUBGLib& e) { e.ApplyTextureQuality(2); }},
-      {"ApplyEffectsQuality", [](TPUBGLib& e) { e.ApplyEffectsQuality(4); }},
-      {"ApplyFoliageQuality", [](TPUBGLib& e) { e.ApplyFoliageQuality(5); }},
-      {"ApplyViewDistanceQuality", [](TPUBGLib& e) { e.ApplyViewDistanceQuality(3); }},
-      {"ApplyNetworkPreset", [](TPUBGLib& e) { e.ApplyNetworkPreset(3); }},
-      {"ApplyHardwarePreset", [hardware](TPUBGLib& e) { e.ApplyHardwarePreset(1, hardware); }},
-      {"ApplyMouseSmoothing", [](TPUBGLib& e) { e.ApplyMouseSmoothing(true); }},
-      {"ApplyScreenScale", [](TPUBGLib& e) { e.ApplyScreenScale(90); }},
-      {"ApplyFirstPersonFov", [](TPUBGLib& e) { e.ApplyFirstPersonFov(103); }},
-      {"ApplyCpuUsageBoost", [](TPUBGLib& e) { e.ApplyCpuUsageBoost(true); }},
-      {"ApplyCpuPerformanceBalance", [](TPUBGLib& e) { e.ApplyCpuPerformanceBalance(true); }},
-      {"ApplyGpuUsageBoost", [](TPUBGLib& e) { e.ApplyGpuUsageBoost(true); }},
-      {"ApplyGpuLoadToCpu", [](TPUBGLib& e) { e.ApplyGpuLoadToCpu(true); }},
-      {"ApplyBigJumpBinding", [](TPUBGLib& e) { e.ApplyBigJumpBinding(true); }},
-      {"ApplyFrameRateLimit", [](TPUBGLib& e) { e.ApplyFrameRateLimit(144); }},
-      {"ApplySoundPositioning", [](TPUBGLib& e) { e.ApplySoundPositioning(true); }},
-      {"ApplyBestComputePerformance", [](TPUBGLib& e) { e.ApplyBestComputePerformance(true); }},
-      {"ApplyReducedShadowQuality", [](TPUBGLib& e) { e.ApplyReducedShadowQuality(true); }},
-      {"ApplyMemoryOptimisation", [](TPUBGLib& e) { e.ApplyMemoryOptimisation(true); }},
-      {"ApplyBestImageColour", [](TPUBGLib& e) { e.ApplyBestImageColour(true); }},
-      {"ApplyReducedRenderResolution", [](TPUBGLib& e) { e.ApplyReducedRenderResolution(true); }},
-      {"ApplyBestComputeConfig", [](TPUBGLib& e) { e.ApplyBestComputeConfig(true); }},
-      {"ApplyForceMaxRenderDistance", [](TPUBGLib& e) { e.ApplyForceMaxRenderDistance(true); }},
-      {"ApplyDirectXPro", [](TPUBGLib& e) { e.ApplyDirectXPro(true); }},
-      {"ApplyVideoMemoryOptimisation", [](TPUBGLib& e) { e.ApplyVideoMemoryOptimisation(true); }},
-      {"ApplyLowFpsRenderDelay", [](TPUBGLib& e) { e.ApplyLowFpsRenderDelay(true); }},
-      {"ApplyGameLanguage", [](TPUBGLib& e) { e.ApplyGameLanguage(false); }},
-      {"ApplyShaderCompileTweaks",
-       [hardware](TPUBGLib& e) { e.ApplyShaderCompileTweaks(hardware); }},
-  };
+// The level of each list that makes its writer write the most keys.
+inline int HeaviestLevel(opti::ListId list) {
+  switch (list) {
+    case opti::ListId::MSAA:
+      return 4;
+    case opti::ListId::FXAA:
+      return 6;
+    case opti::ListId::AO:
+      return 3;
+    case opti::ListId::Text:
+      return 2;
+    case opti::ListId::Effect:
+      return 4;
+    case opti::ListId::Tree:
+      return 5;
+    case opti::ListId::View:
+      return 3;
+    case opti::ListId::NetWork:
+      return 3;
+    case opti::ListId::HardWare:
+      return 1;
+    default:
+      return 1;  // mouse smoothing on
+  }
+}
+
+// Every writer at its heaviest level, in Apply's order (the page table's).
+// Every switch is on except the game language, which stays off.
+inline std::vector<Step> WriterSteps() {
+  std::vector<Step> steps;
+  for (const opti::ApplyStep& step : opti::ApplySteps()) {
+    int value = 0;
+    switch (step.feed) {
+      case opti::ApplyFeed::List:
+      case opti::ApplyFeed::OnOffList:
+        value = HeaviestLevel(static_cast<opti::ListId>(step.source));
+        break;
+      case opti::ApplyFeed::Switch:
+        value = static_cast<opti::CheckId>(step.source) == opti::CheckId::Language ? 0 : 1;
+        break;
+      case opti::ApplyFeed::Edit: {
+        constexpr int kValues[] = {90, 103, 144};  // screen, field of view, frame-rate limit
+        value = kValues[step.source];
+        break;
+      }
+      case opti::ApplyFeed::Always:
+        break;
+    }
+    steps.push_back(
+        {step.name.data(), [write = step.write, value](TPUBGLib& e) { write(e, value); }});
+  }
+  return steps;
 }
 
 // A second pass that switches options off again: removals of keys the first
@@ -104,7 +121,7 @@ inline std::string RunHeavyApply(const std::string& base, bool stopOnFailure,
   TPUBGLib engine(base, hardware);
   engine.SetClock([] { return FixedMoment(); });
   std::vector<Step> steps = PrepareSteps();
-  for (Step& s : WriterSteps(hardware)) steps.push_back(std::move(s));
+  for (Step& s : WriterSteps()) steps.push_back(std::move(s));
   for (Step& s : UndoSteps()) steps.push_back(std::move(s));
   size_t done = 0;
   if (started) started();
