@@ -3,9 +3,9 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer build, then a short run of
 # every fuzz target, then the Debian package (built, installed with dpkg,
 # run from /usr/bin, removed), then the Windows build under Wine (every test
-# program, and the CLI end-to-end tests against kestrune-cli.exe). GUI tests run in a
-# virtual X display with a session bus. Each stage's time is printed at the
-# end.
+# program, the CLI end-to-end tests against kestrune-cli.exe, the installer
+# and the portable zip). GUI tests run in a virtual X display with a session
+# bus. Each stage's time is printed at the end.
 #   scripts/test.sh           everything
 #   scripts/test.sh windows   only the Windows build and its suites under Wine
 set -euo pipefail
@@ -58,6 +58,20 @@ windows_suite() {
   echo "== tests: windows (Wine)"
   ctest --preset windows 2>&1 | tee "$logs/windows.log"
   grep -q "100% tests passed" "$logs/windows.log"
+}
+
+# The Windows packages: built, then the installer run silently in a prefix of
+# its own, the installed and the portable kestrune-cli.exe run, the
+# uninstaller checked to keep the player's files.
+windows_packages() {
+  echo "== tests: Windows installer and portable zip (Wine)"
+  local version
+  scripts/package-windows.sh >"$logs/windows-packages-build.txt" 2>&1 ||
+    { cat "$logs/windows-packages-build.txt" && return 1; }
+  version=$(sed -n 's/^project(Kestrune VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  packaging/windows/test_installer.sh "build-windows/packages/Kestrune-$version-setup.exe" "$version" \
+    "build-windows/packages/Kestrune-$version-portable.zip" 2>&1 | tee "$logs/windows-packages.log"
+  grep -q "100% tests passed" "$logs/windows-packages.log"
 }
 
 # The CLI end-to-end tests of the Linux build, driving kestrune-cli.exe under
@@ -122,6 +136,7 @@ fi
 stage "wine prefix" wine_prefix
 stage "tests: windows (Wine)" windows_suite
 stage "cli e2e: windows (Wine)" windows_cli_e2e
+stage "windows packages (Wine)" windows_packages
 
 # One closing line over every suite.
 passed=0
