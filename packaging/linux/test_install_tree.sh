@@ -15,7 +15,7 @@ fail() {
   failures=$((failures + 1))
 }
 usr=$root/usr
-for f in lib/kestrune/kestrune-cli lib/kestrune/Gauge3.so lib/kestrune/Nodemark.so \
+for f in lib/kestrune/kestrune-cli lib/kestrune/Gauge3.so lib/kestrune/Nodemark.so lib/kestrune/KestruneCurl.so \
   share/man/man1/kestrune-cli.1.gz share/bash-completion/completions/kestrune-cli; do
   [ -f "$usr/$f" ] || fail "$f not installed"
 done
