@@ -3,7 +3,8 @@
 // mapped on the first exchange instead of at every start.
 #include "net/http_transport.h"
 
-extern "C" __attribute__((visibility("default"))) kestrune::HttpExchangeResult KestruneCurlExchange(
-    const kestrune::HttpExchangeRequest& request, kestrune::HttpExchangeEvents& events) {
-  return kestrune::PerformHttpExchange(request, events);
+extern "C" __attribute__((visibility("default"))) void KestruneCurlExchange(
+    const kestrune::HttpExchangeRequest* request, kestrune::HttpExchangeEvents* events,
+    kestrune::HttpExchangeResult* result) {
+  *result = kestrune::PerformHttpExchange(*request, *events);
 }

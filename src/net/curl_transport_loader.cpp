@@ -5,7 +5,9 @@
 
 namespace kestrune {
 
-using CurlExchangeEntry = HttpExchangeResult (*)(const HttpExchangeRequest&, HttpExchangeEvents&);
+// C linkage, so the result comes back through a pointer.
+using CurlExchangeEntry = void (*)(const HttpExchangeRequest*, HttpExchangeEvents*,
+                                   HttpExchangeResult*);
 
 HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
                                        HttpExchangeEvents& events) {
@@ -15,12 +17,13 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
     return reinterpret_cast<CurlExchangeEntry>(
         library ? platform::LibraryEntry(library, "KestruneCurlExchange") : nullptr);
   }();
+  HttpExchangeResult result;
   if (!exchange) {
-    HttpExchangeResult result;
     result.error = "the HTTP transport (KestruneCurl.so beside the program) cannot be loaded";
     return result;
   }
-  return exchange(request, events);
+  exchange(&request, &events, &result);
+  return result;
 }
 
 }  // namespace kestrune
