@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up and runs the whole test suite: the normal build, then the
 # AddressSanitizer + UndefinedBehaviorSanitizer build, then a short run of
-# every fuzz target, then the Windows build under Wine (every test program,
-# and the CLI end-to-end tests against kestrune-cli.exe). GUI tests run in a
-# virtual X display with a session bus. Each stage's time is printed at the
-# end.
+# every fuzz target, then the Debian package (built, installed with dpkg,
+# run from /usr/bin, removed), then the Windows build under Wine (every test
+# program, the CLI end-to-end tests against kestrune-cli.exe, the installer
+# and the portable zip). GUI tests run in a virtual X display with a session
+# bus. Each stage's time is printed at the end.
 #   scripts/test.sh           everything
 #   scripts/test.sh windows   only the Windows build and its suites under Wine
 set -euo pipefail
@@ -59,6 +60,20 @@ windows_suite() {
   grep -q "100% tests passed" "$logs/windows.log"
 }
 
+# The Windows packages: built, then the installer run silently in a prefix of
+# its own, the installed and the portable kestrune-cli.exe run, the
+# uninstaller checked to keep the player's files.
+windows_packages() {
+  echo "== tests: Windows installer and portable zip (Wine)"
+  local version
+  scripts/package-windows.sh >"$logs/windows-packages-build.txt" 2>&1 ||
+    { cat "$logs/windows-packages-build.txt" && return 1; }
+  version=$(sed -n 's/^project(Kestrune VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  packaging/windows/test_installer.sh "build-windows/packages/Kestrune-$version-setup.exe" "$version" \
+    "build-windows/packages/Kestrune-$version-portable.zip" 2>&1 | tee "$logs/windows-packages.log"
+  grep -q "100% tests passed" "$logs/windows-packages.log"
+}
+
 # The CLI end-to-end tests of the Linux build, driving kestrune-cli.exe under
 # Wine on the same player's files and expected results.
 windows_cli_e2e() {
@@ -66,6 +81,38 @@ windows_cli_e2e() {
   KESTRUNE_E2E_WINDOWS_BIN="$root/build-windows/bin" ctest --preset default -R '^CliE2E\.' 2>&1 |
     tee "$logs/windows-cli-e2e.log" | grep -vE '^ +Start ' || true
   grep -q "100% tests passed" "$logs/windows-cli-e2e.log"
+}
+
+# The Debian package, installed into this machine (as root, or through sudo)
+# and run from /usr/bin, then removed again; its log ends in ctest's closing
+# line so that the run's total counts it.
+deb_package() {
+  echo "== tests: Debian package"
+  local sudo="" log=$logs/deb-package.log checks=0 failed=0
+  [ "$(id -u)" -ne 0 ] && sudo="sudo -n"
+  check() {
+    local what=$1
+    shift
+    checks=$((checks + 1))
+    if "$@" >>"$log" 2>&1; then echo "  ok: $what"; else echo "  FAILED: $what" && failed=$((failed + 1)); fi
+  }
+  : >"$log"
+  scripts/package-linux.sh >>"$log" 2>&1 || { echo "  FAILED: building the package" && return 1; }
+  local deb
+  deb=$(ls build/packages/kestrune_*.deb)
+  check "dpkg -i $(basename "$deb")" $sudo dpkg -i "$deb"
+  local version
+  version=$(dpkg-deb -f "$deb" Version)
+  check "/usr/bin/kestrune-cli --version prints $version" \
+    bash -c '[ "$(HOME=$1 /usr/bin/kestrune-cli --version)" = "kestrune-cli $0" ]' "$version" "$logs"
+  check "the package holds kestrune-cli's manual page" bash -c 'dpkg-deb -c "$0" | grep -q "/man1/kestrune-cli.1.gz$"' "$deb"
+  check "installed metainfo valid" appstreamcli validate --no-net /usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml
+  check "installed desktop file valid" desktop-file-validate /usr/share/applications/org.kestrune.Kestrune.desktop
+  check "dpkg -r kestrune" $sudo dpkg -r kestrune
+  check "nothing left in /usr/lib/kestrune" test ! -e /usr/lib/kestrune
+  echo "$((checks - failed)) tests passed, $failed tests failed out of $checks" | tee -a "$log"
+  [ $failed -eq 0 ] && echo "100% tests passed" >>"$log"
+  [ $failed -eq 0 ]
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -84,10 +131,12 @@ else
   stage "tests: default" run_suite default default
   stage "tests: asan" run_suite asan asan
   stage "fuzz" scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-20}"
+  stage "debian package" deb_package
 fi
 stage "wine prefix" wine_prefix
 stage "tests: windows (Wine)" windows_suite
 stage "cli e2e: windows (Wine)" windows_cli_e2e
+stage "windows packages (Wine)" windows_packages
 
 # One closing line over every suite.
 passed=0

@@ -55,7 +55,19 @@ struct World {
         << "[general]\r\nPartnerHost=127.0.0.1:1\r\nUpdateHost=127.0.0.1:1\r\n"
            "StatsHost=127.0.0.1:1\r\nUsageReport=0\r\n";
   }
-  ~World() { fs::remove_all(root); }
+  ~World() {
+    // The program starts its renderer (Lumeshade.dat) a moment after its
+    // first frame, and a terminated program leaves it running: end every
+    // process started from this copy before removing it.
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator("/proc", ec)) {
+      const std::string pid = e.path().filename().string();
+      if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+      std::string exe = fs::read_symlink(e.path() / "exe", ec).string();
+      if (!ec && exe.rfind(root + "/bin/", 0) == 0) ::kill(std::atoi(pid.c_str()), SIGKILL);
+    }
+    fs::remove_all(root);
+  }
   std::string root;
 };
 

@@ -3,6 +3,10 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/debug_log.h"
 
@@ -11,6 +15,28 @@ namespace kestrune {
 namespace {
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 std::atomic<uint64_t> gBuildCount{0};
+
+// Decoded pictures shared by content: many controls carry the same skin (every
+// page combo box, every check box), and one decoded copy serves them all. The
+// images are immutable; an entry lives as long as some control holds its image.
+struct SharedDecode {
+  std::shared_ptr<const std::vector<uint8_t>> bytes;
+  std::weak_ptr<const Image> image;
+};
+std::mutex gSharedMutex;
+std::unordered_multimap<size_t, SharedDecode>& SharedDecodes() {
+  static auto* decodes = new std::unordered_multimap<size_t, SharedDecode>();
+  return *decodes;
+}
+
+size_t HashBytes(std::span<const uint8_t> bytes) {
+  return std::hash<std::string_view>{}(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool SameBytes(const std::vector<uint8_t>& a, std::span<const uint8_t> b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), b.size()) == 0;
+}
 }  // namespace
 
 TPicture TPicture::FromBytes(std::span<const uint8_t> bytes) {
@@ -36,9 +62,30 @@ std::span<const uint8_t> TPicture::Bytes() const {
 
 std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture) {
   if (!picture.IsPng()) return nullptr;
+  std::span<const uint8_t> bytes = picture.Bytes();
+  const size_t hash = HashBytes(bytes);
+  std::lock_guard lock(gSharedMutex);
+  auto& decodes = SharedDecodes();
+  auto [first, last] = decodes.equal_range(hash);
+  for (auto it = first; it != last;) {
+    std::shared_ptr<const Image> image = it->second.image.lock();
+    if (!image) {
+      it = decodes.erase(it);
+      continue;
+    }
+    if (SameBytes(*it->second.bytes, bytes)) return image;
+    ++it;
+  }
   ++gBuildCount;
-  PngDecodeResult r = DecodePng(picture.Bytes());
-  if (!r.image) DebugLogF("skin picture does not decode: %s", r.error.c_str());
+  PngDecodeResult r = DecodePng(bytes);
+  if (!r.image) {
+    DebugLogF("skin picture does not decode: %s", r.error.c_str());
+    return nullptr;
+  }
+  std::erase_if(decodes, [](const auto& entry) { return entry.second.image.expired(); });
+  decodes.emplace(
+      hash, SharedDecode{std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end()),
+                         r.image});
   return r.image;
 }
 

@@ -39,11 +39,12 @@ class TPicture {
 };
 
 // The cached-image rule: decode the picture's PNG data; null (with one debug
-// line) when the picture is empty, not a PNG, or does not decode.
+// line) when the picture is empty, not a PNG, or does not decode. Pictures
+// with the same bytes share one decoded image while any holder keeps it.
 std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture);
 
 // Number of PNG decodes performed so far by BuildCachedImage (tests check
-// that paints do not decode).
+// that paints do not decode, and that a shared skin is decoded once).
 uint64_t CachedImageBuildCount();
 
 }  // namespace kestrune

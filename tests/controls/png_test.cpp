@@ -186,8 +186,36 @@ TEST(CachedImage, DecodedOncePerAssignmentNotPerPaint) {
     button.Paint(canvas);
   }
   EXPECT_EQ(CachedImageBuildCount(), before);
-  button.SetPicture(testing::StripPicture(300, 26, 4));
+  button.SetPicture(testing::StripPicture(400, 26, 4));
   EXPECT_EQ(CachedImageBuildCount(), before + 1);
+}
+
+// Controls that carry the same skin (every page combo box, every check box)
+// share one decoded image; different bytes never do, and an image nobody holds
+// any more is decoded afresh.
+TEST(CachedImage, SameSkinIsDecodedOnceForAllItsControls) {
+  const uint64_t before = CachedImageBuildCount();
+  std::vector<std::unique_ptr<TCZStandardButton>> buttons;
+  for (int i = 0; i < 4; ++i) {
+    buttons.push_back(std::make_unique<TCZStandardButton>());
+    buttons.back()->SetPicture(testing::StripPicture(304, 26, 4));
+  }
+  EXPECT_EQ(CachedImageBuildCount(), before + 1);
+  for (const auto& b : buttons) EXPECT_EQ(b->CachedImage(), buttons[0]->CachedImage());
+
+  TCZStandardButton other;
+  other.SetPicture(testing::StripPicture(304, 28, 4));
+  EXPECT_EQ(CachedImageBuildCount(), before + 2);
+  EXPECT_NE(other.CachedImage(), buttons[0]->CachedImage());
+  ASSERT_NE(other.CachedImage(), nullptr);
+  EXPECT_EQ(other.CachedImage()->Height(), 28);
+
+  buttons.clear();
+  TCZStandardButton again;
+  again.SetPicture(testing::StripPicture(304, 26, 4));
+  EXPECT_EQ(CachedImageBuildCount(), before + 3);
+  ASSERT_NE(again.CachedImage(), nullptr);
+  EXPECT_EQ(again.CachedImage()->Width(), 304);
 }
 
 TEST(CachedImage, UndecodablePngIsNotRetriedAtEveryPaint) {
