@@ -2,7 +2,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
+#include "gui/gui_host.h"
 
 namespace kestrune::gui {
 
