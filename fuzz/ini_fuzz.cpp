@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 
 namespace {
 

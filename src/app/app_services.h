@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 #include "platform/message_queue.h"
 
 namespace kestrune::app {

@@ -7,7 +7,7 @@
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
-#include "hardware/hareware_lib.h"
+#include "hardware/hardware_lib.h"
 #include "platform/debug_log.h"
 #include "platform/message_bus.h"
 #include "platform/paths.h"

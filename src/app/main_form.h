@@ -12,8 +12,8 @@
 #include "controls/shadow_form.h"
 #include "controls/standard_controls.h"
 #include "controls/tab_control.h"
-#include "engine/hareware_info.h"
 #include "enhance/renderer_launcher.h"
+#include "hardware/hardware_info.h"
 #include "hardware/hardware_thread.h"
 #include "platform/gui_host.h"
 

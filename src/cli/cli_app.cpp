@@ -11,11 +11,11 @@
 
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
+#include "cli/cli_net_checks.h"
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
-#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
@@ -503,9 +503,8 @@ int RunCli(const std::vector<std::string>& args) {
     SetDebugLogSink([](std::string_view) {});
   } else {
     // Debug lines quote what servers sent (addresses, headers): escaped.
-    SetDebugLogSink([](std::string_view line) {
-      PrintError("[kestrune] %s\n", EscapeControls(line).c_str());
-    });
+    SetDebugLogSink(
+        [](std::string_view line) { PrintError("[kestrune] %s\n", EscapeControls(line).c_str()); });
   }
   if (command == "help" || options.help) {
     PrintText(kUsage);

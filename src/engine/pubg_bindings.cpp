@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ini_text.h"
 #include "engine/key_table.h"
 #include "engine/pubg_lib.h"
+#include "ini/ini_text.h"
 #include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <tuple>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 
 namespace kestrune::opti {
 namespace {

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <mutex>
 
+#include "cli/cli_net_checks.h"
 #include "env/settings_store.h"
 #include "net/http_client.h"
-#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "platform/message_queue.h"
 #include "support/http_test_server.h"

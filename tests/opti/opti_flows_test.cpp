@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_test_support.h"
 #include "platform/file_lock.h"

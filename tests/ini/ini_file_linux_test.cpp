@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ini_file.h"
+#include "ini/ini_file.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::ini {

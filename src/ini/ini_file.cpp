@@ -1,10 +1,10 @@
 // INI operations on files (see ini_file.h).
-#include "engine/ini_file.h"
+#include "ini/ini_file.h"
 
 #include <functional>
 #include <optional>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 #include "platform/file_system.h"
 
 namespace kestrune::ini {

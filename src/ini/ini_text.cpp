@@ -1,5 +1,5 @@
 // INI text rules (see ini_text.h).
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 
 #include <cstddef>
 
