@@ -83,17 +83,6 @@ FileResult DeleteKeyFromFile(const std::string& path, const std::string& section
                 [&](const std::string& text) { return DeleteKey(text, section, key); });
 }
 
-FileResult EraseSectionInFile(const std::string& path, const std::string& section) {
-  return Modify(path, false, {},
-                [&](const std::string& text) { return EraseSection(text, section); });
-}
-
-std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section) {
-  std::optional<std::string> text = ReadText(path);
-  if (!text) return {};
-  return ListKeys(*text, section);
-}
-
 std::optional<std::string> ReadValueFromFile(const std::string& path, const std::string& section,
                                              const std::string& key) {
   std::optional<std::string> text = ReadText(path);
