@@ -201,7 +201,7 @@ struct Session {
 
 void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
   Print("Machine\n");
-  std::string cpu = opti::TrimBlanks(hw.CPUName);
+  std::string cpu = opti::TrimSpacesAndControls(hw.CPUName);
   Print("  CPU        %s\n", cpu.c_str());
   Print("  内存       %d G\n", hw.MemorySize);
   Print("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
@@ -454,8 +454,9 @@ int CmdClear(Session& session, const Options& options) {
           page.Engine().GameConfigFolder().c_str());
     platform::FlushStd();
     std::string answer;
-    if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
-                                            AsciiLowerCopy(opti::TrimBlanks(answer)) != "yes")) {
+    if (!std::getline(std::cin, answer) ||
+        (AsciiLowerCopy(opti::TrimSpacesAndControls(answer)) != "y" &&
+         AsciiLowerCopy(opti::TrimSpacesAndControls(answer)) != "yes")) {
       Print("\n");
       Error("clear cancelled; nothing was deleted");
       return kExitDeclined;

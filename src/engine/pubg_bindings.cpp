@@ -122,7 +122,7 @@ std::optional<std::string> RebuildActionList(std::string_view line) {
       }
       std::string_view item = inner.substr(itemBegin, i - itemBegin);
       itemBegin = i + 1;
-      std::string_view trimmed = ini::Trim(item);
+      std::string_view trimmed = TrimSpaceTab(item);
       if (trimmed.empty()) continue;
       RegexSpan crouch = RegexGroupSpan(trimmed, ActionEntryPattern(kCrouchAction), 0);
       if (crouch.found && crouch.begin == 0) continue;  // replaced by ours

@@ -8,6 +8,7 @@
 
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
@@ -108,7 +109,7 @@ std::string LimitValue(std::string value) {
 }  // namespace
 
 std::optional<int> ParseConfigInteger(std::string_view text) {
-  text = ini::Trim(text);
+  text = TrimSpaceTab(text);
   if (text.empty()) return std::nullopt;
   bool negative = false;
   size_t i = 0;

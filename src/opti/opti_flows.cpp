@@ -203,13 +203,13 @@ void TOptiFrame::RunApplySteps(ApplyResult& result) {
     engine.ApplyMouseSmoothing(smoothing == 1);
   }
 
-  int screen = ParseIntDef(TrimBlanks(EditText(EditId::Screen)), 100);
+  int screen = ParseIntDef(TrimSpacesAndControls(EditText(EditId::Screen)), 100);
   if (screen > 120 || screen < 40) screen = 100;
   Note("ApplyScreenScale", screen);
   engine.ApplyScreenScale(screen);
   SetEditText(EditId::Screen, std::to_string(screen));
 
-  int fov = ParseIntDef(TrimBlanks(EditText(EditId::FpsCamearFov)), 100);
+  int fov = ParseIntDef(TrimSpacesAndControls(EditText(EditId::FpsCamearFov)), 100);
   if (Checked(CheckId::FpsCamearFov)) {
     Note("ApplyFirstPersonFov", fov);
     engine.ApplyFirstPersonFov(fov);
@@ -222,7 +222,7 @@ void TOptiFrame::RunApplySteps(ApplyResult& result) {
     (engine.*w.write)(on);
   }
 
-  int fpsLimit = ParseIntDef(TrimBlanks(EditText(EditId::FPSLimit)), 60);
+  int fpsLimit = ParseIntDef(TrimSpacesAndControls(EditText(EditId::FPSLimit)), 60);
   int fpsWritten = Checked(CheckId::FPSLimit) ? fpsLimit : 1000;
   Note("ApplyFrameRateLimit", fpsWritten);
   engine.ApplyFrameRateLimit(fpsWritten);

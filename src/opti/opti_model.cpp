@@ -47,7 +47,7 @@ void TOptiFrame::InitControls() {
 }
 
 void TOptiFrame::ShowHardwareInfo() {
-  summary_.CPU = TrimBlanks(hardware_.CPUName);
+  summary_.CPU = TrimSpacesAndControls(hardware_.CPUName);
   summary_.Memory = FormatInt("%d G", hardware_.MemorySize);
   summary_.GPU = hardware_.CardName;
   summary_.Shaders = FormatInt("%d", hardware_.ShaderCount);
@@ -91,7 +91,7 @@ bool TOptiFrame::SaveSettings() {
   for (const ListDesc& desc : Lists())
     saved = settings_.Write(std::string(desc.key), std::to_string(ItemIndex(desc.id))) && saved;
   for (const EditDesc& desc : Edits()) {
-    int value = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.fallback);
+    int value = ParseIntDef(TrimSpacesAndControls(EditText(desc.id)), desc.fallback);
     saved = settings_.Write(std::string(desc.key), std::to_string(value)) && saved;
   }
   for (const CheckDesc& desc : Checks())
