@@ -397,7 +397,7 @@ void TPUBGMainForm::HandleMessage(uint32_t message) {
 }
 
 void TPUBGMainForm::UpdateFound() {
-  RunGuarded([this] {
+  RunGuarded([] {
     TMessageForm form;
     form.SetCaptionText("升级");
     form.SetMessageText("Kestrune,有新版本啦！请升级后使用！");

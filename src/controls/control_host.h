@@ -12,8 +12,9 @@
 #include "controls/canvas.h"
 #include "controls/control.h"
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
+// Cairo's own type names, declared as cairo.h does.
+typedef struct _cairo cairo_t;                  // NOLINT(bugprone-reserved-identifier)
+typedef struct _cairo_surface cairo_surface_t;  // NOLINT(bugprone-reserved-identifier)
 
 namespace kestrune {
 
