@@ -48,5 +48,5 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
   status=1
 fi
 echo "== layer rule"
-python3 cmake/check_layers.py cmake/layers.txt src || status=1
+python3 cmake/check_layers.py cmake/layers.txt src stand-ins || status=1
 exit $status
