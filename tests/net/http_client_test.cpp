@@ -11,9 +11,9 @@
 
 #include "net/async_request.h"
 #include "net/http_body.h"
+#include "support/case_name.h"
 #include "support/http_test_server.h"
 #ifdef _WIN32
-#include "support/case_name.h"
 #include "support/windows_trust.h"
 #endif
 
