@@ -2,7 +2,7 @@
 function(kestrune_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Wno-missing-field-initializers)
-  if(KESTRUNE_WERROR)
+  if(KESTRUNE_WERROR)  # option() in the top CMakeLists.txt
     target_compile_options(${target} PRIVATE -Werror)
   endif()
 endfunction()

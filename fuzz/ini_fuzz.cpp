@@ -17,7 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
+#include "platform/ascii.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ void CheckSet(const std::string& text, const std::string& section, const std::st
   const std::optional<std::string> old = ReadValue(text, section, key);
   const std::string out = SetKey(text, section, key, value);
   const std::optional<std::string> now = ReadValue(out, section, key);
-  Check(now.has_value() && *now == std::string(Trim(value)));
+  Check(now.has_value() && *now == std::string(kestrune::TrimSpaceTab(value)));
   Check(SetKey(out, section, key, value) == out);
   if (old) {
     Check(ChangedWithinOneLine(text, out));

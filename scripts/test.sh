@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Sets up and runs the whole test suite: the normal build, then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build, then a short run of
-# every fuzz target, then the Debian package (built, installed with dpkg,
-# run from /usr/bin, removed), then the Windows build under Wine (every test
-# program, the CLI end-to-end tests against kestrune-cli.exe, the installer
-# and the portable zip). GUI tests run in a virtual X display with a session
-# bus. Each stage's time is printed at the end.
+# Sets up and runs the whole test suite: the static checks (scripts/lint.sh:
+# clang-tidy on the changed files, clang-format, the layer rule), the normal
+# build, then the AddressSanitizer + UndefinedBehaviorSanitizer build, the
+# ThreadSanitizer build of the tests that start threads, a short run of every
+# fuzz target, then the Debian package (built, installed with dpkg, run from
+# /usr/bin, removed), then the Windows build under Wine (every test program,
+# the CLI end-to-end tests against kestrune-cli.exe, the installer and the
+# portable zip). GUI tests run in a virtual X display with a session bus. Each
+# stage's time is printed at the end.
 #   scripts/test.sh           everything
 #   scripts/test.sh windows   only the Windows build and its suites under Wine
 set -euo pipefail
@@ -117,6 +119,7 @@ deb_package() {
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # The Linux build's end-to-end harness drives the Windows CLI.
 e2e_harness() {
   cmake --preset default >/dev/null
@@ -127,9 +130,11 @@ if [ "${1:-}" = "windows" ]; then
   stage "setup and windows build" scripts/setup.sh windows
   stage "e2e harness (Linux)" e2e_harness
 else
-  stage "setup and builds" scripts/setup.sh default asan fuzz windows
+  stage "setup and builds" scripts/setup.sh default asan tsan fuzz windows
+  stage "lint" scripts/lint.sh
   stage "tests: default" run_suite default default
   stage "tests: asan" run_suite asan asan
+  stage "tests: tsan (threads)" run_suite tsan tsan
   stage "fuzz" scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-20}"
   stage "debian package" deb_package
 fi

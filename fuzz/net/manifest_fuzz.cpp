@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/cli_net_checks.h"
 #include "net/http_url.h"
-#include "net/net_cli.h"
 #include "net/update_check.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/hareware_info.h"
+#include "enhance/renderer_wire.h"
+#include "hardware/hardware_info.h"
 #include "platform/message_queue.h"
 
 namespace kestrune::app {
@@ -17,7 +18,8 @@ inline constexpr uint32_t kMsgUpdateFound = 0x402;
 inline constexpr uint32_t kMsgShowMain = 0x408;
 inline constexpr uint32_t kMsgExit = 0x409;
 
-inline constexpr const char* kMainWindowText = "PUBGMainForm";
+// The main window's text, by which the renderer finds it.
+using enhance::kMainWindowText;
 inline constexpr const char* kInstanceMutexName = "C30DA10C-C48B-42A4-BF72-76B661BF73B8";
 inline constexpr const char* kAppTitle = "Kestrune";
 

@@ -7,7 +7,7 @@
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
-#include "hardware/hareware_lib.h"
+#include "hardware/hardware_lib.h"
 #include "platform/debug_log.h"
 #include "platform/message_bus.h"
 #include "platform/paths.h"
@@ -419,7 +419,7 @@ void TPUBGMainForm::HandleMessage(uint32_t message) {
 }
 
 void TPUBGMainForm::UpdateFound() {
-  RunGuarded([this] {
+  RunGuarded([] {
     TMessageForm form;
     form.SetCaptionText("升级");
     form.SetMessageText("Kestrune,有新版本啦！请升级后使用！");

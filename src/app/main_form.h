@@ -12,9 +12,9 @@
 #include "controls/shadow_form.h"
 #include "controls/standard_controls.h"
 #include "controls/tab_control.h"
-#include "engine/hareware_info.h"
 #include "enhance/renderer_launcher.h"
 #include "gui/gui_host.h"
+#include "hardware/hardware_info.h"
 #include "hardware/hardware_thread.h"
 
 namespace kestrune::app {

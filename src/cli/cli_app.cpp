@@ -13,13 +13,13 @@
 
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
+#include "cli/cli_net_checks.h"
 #include "cli/cli_output.h"
 #include "cli/cli_preset.h"
 #include "cli/cli_values.h"
 #include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
-#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
@@ -189,7 +189,7 @@ struct Session {
 
 void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
   Print("Machine\n");
-  std::string cpu = opti::TrimBlanks(hw.CPUName);
+  std::string cpu = opti::TrimSpacesAndControls(hw.CPUName);
   Print("  CPU        %s\n", cpu.c_str());
   Print("  内存       %d G\n", hw.MemorySize);
   Print("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
@@ -445,8 +445,9 @@ int CmdClear(Session& session, const Options& options) {
           page.GameConfigFolder().c_str());
     platform::FlushStd();
     std::string answer;
-    if (!std::getline(std::cin, answer) || (AsciiLowerCopy(opti::TrimBlanks(answer)) != "y" &&
-                                            AsciiLowerCopy(opti::TrimBlanks(answer)) != "yes")) {
+    if (!std::getline(std::cin, answer) ||
+        (AsciiLowerCopy(opti::TrimSpacesAndControls(answer)) != "y" &&
+         AsciiLowerCopy(opti::TrimSpacesAndControls(answer)) != "yes")) {
       Print("\n");
       Error("clear cancelled; nothing was deleted");
       return kExitDeclined;

@@ -2,8 +2,8 @@
 #include "cli/cli_hardware.h"
 
 #include "env/settings_store.h"
+#include "hardware/hardware_lib.h"
 #include "hardware/hardware_thread.h"
-#include "hardware/hareware_lib.h"
 
 namespace kestrune::cli {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 
 namespace kestrune::cli {
 

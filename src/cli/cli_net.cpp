@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "cli/cli_app.h"
+#include "cli/cli_net_checks.h"
 #include "cli/cli_output.h"
-#include "net/net_cli.h"
 
 namespace kestrune::cli {
 

@@ -1,7 +1,6 @@
 // Lookup in the resource table the build generates from resources/.
 #include "controls/resources.h"
 
-#include <algorithm>
 #include <string>
 
 #include "controls/resource_table.h"
@@ -21,13 +20,6 @@ std::optional<std::span<const uint8_t>> FindRawResource(std::string_view name) {
   const RawResourceEntry* e = FindEntry(name);
   if (!e) return std::nullopt;
   return std::span<const uint8_t>(e->data, e->size);
-}
-
-std::vector<std::string> ListRawResources() {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < kRawResourceCount; ++i) names.emplace_back(kRawResources[i].name);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 std::shared_ptr<const Image> LoadPngResourceImage(std::string_view name) {

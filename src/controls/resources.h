@@ -8,7 +8,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "controls/picture.h"
 
@@ -16,7 +15,6 @@ namespace kestrune {
 
 // The bytes of a named resource, or nullopt when the program carries none.
 std::optional<std::span<const uint8_t>> FindRawResource(std::string_view name);
-std::vector<std::string> ListRawResources();
 
 // Decodes the named resource as a PNG and assigns it to the picture. A missing
 // resource or bad data throws PngError with the decoder's message; the

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ini_text.h"
 #include "engine/key_table.h"
 #include "engine/pubg_lib.h"
+#include "ini/ini_text.h"
 #include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
@@ -122,7 +122,7 @@ std::optional<std::string> RebuildActionList(std::string_view line) {
       }
       std::string_view item = inner.substr(itemBegin, i - itemBegin);
       itemBegin = i + 1;
-      std::string_view trimmed = ini::Trim(item);
+      std::string_view trimmed = TrimSpaceTab(item);
       if (trimmed.empty()) continue;
       RegexSpan crouch = RegexGroupSpan(trimmed, ActionEntryPattern(kCrouchAction), 0);
       if (crouch.found && crouch.begin == 0) continue;  // replaced by ours

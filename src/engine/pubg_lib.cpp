@@ -10,8 +10,8 @@
 #include <limits>
 #include <unordered_set>
 
-#include "engine/ini_file.h"
-#include "engine/ini_text.h"
+#include "ini/ini_file.h"
+#include "ini/ini_text.h"
 #include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"

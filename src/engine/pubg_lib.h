@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 
 namespace kestrune {
 

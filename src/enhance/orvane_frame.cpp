@@ -13,7 +13,11 @@ constexpr std::string_view kPresetNames[] = {
     "浓雾天气画质增强",
     "晴朗天气画质增强",
 };
+static_assert(std::size(kPresetNames) == kRendererPresetCount);
 constexpr std::string_view kNoPreset = "尚未选择";
+// The renderer looks for the hot keys where the settings store keeps them.
+static_assert(std::string_view(kRendererConfigFile) == std::string_view(kConfigFileName));
+static_assert(std::string_view(kRendererConfigSection) == std::string_view(kConfigSection));
 constexpr std::string_view kCurrentPrefix = "当前方案：";
 
 }  // namespace
@@ -39,9 +43,9 @@ const std::array<PageText, 10>& OrvanePageTexts() {
 
 const std::array<HotKeySlot, 3>& HotKeySlots() {
   static const std::array<HotKeySlot, 3> kSlots{{
-      {HotKeyEditor::Edit1, "HotKeyShow", "HotKeyShowInfo", "Ctrl+F1", 268435568u},
-      {HotKeyEditor::Edit3, "HotKeyOpen", "HotKeyOpenInfo", "Ctrl+F5", 268435572u},
-      {HotKeyEditor::Edit2, "HotKeySwitch", "HotKeySwitchInfo", "Ctrl+F3", 268435570u},
+      {HotKeyEditor::Edit1, kConfigHotKeyShow, "HotKeyShowInfo", "Ctrl+F1", 268435568u},
+      {HotKeyEditor::Edit3, kConfigHotKeyOpen, "HotKeyOpenInfo", "Ctrl+F5", 268435572u},
+      {HotKeyEditor::Edit2, kConfigHotKeySwitch, "HotKeySwitchInfo", "Ctrl+F3", 268435570u},
   }};
   return kSlots;
 }
@@ -51,13 +55,14 @@ const HotKeySlot& SlotOf(HotKeyEditor editor) {
 }
 
 std::string PresetName(int renderModel) {
-  if (renderModel >= 0 && renderModel < 4) return std::string(kPresetNames[renderModel]);
+  if (renderModel >= 0 && renderModel < kRendererPresetCount)
+    return std::string(kPresetNames[renderModel]);
   return std::string(kNoPreset);
 }
 
 TOrvaneFrame::TOrvaneFrame(Hooks hooks) : hooks_(std::move(hooks)) {
   // Until the renderer announces its preset, the page shows none.
-  WriteConfig("renderModel", "-1");
+  WriteConfig(kConfigRenderModel, "-1");
   LoadHotKeysAndPreset();
 }
 
@@ -72,7 +77,7 @@ void TOrvaneFrame::LoadHotKeysAndPreset() {
 }
 
 std::string TOrvaneFrame::GetPresetName() const {
-  return PresetName(ReadConfigInt("renderModel", 0));
+  return PresetName(ReadConfigInt(kConfigRenderModel, 0));
 }
 
 bool TOrvaneFrame::EditKeyDown(HotKeyEditor editor, int virtualKey, ShiftState state, bool ctrlDown,

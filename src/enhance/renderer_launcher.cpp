@@ -12,8 +12,8 @@ namespace kestrune::enhance {
 using platform::WindowKey;
 
 std::string RendererCommandLine(const std::string& rendererPath, bool showChooser) {
-  std::string line = "\"" + rendererPath + "\" /sub ";
-  if (showChooser) line += "/ui";
+  std::string line = "\"" + rendererPath + "\" " + kRendererSwitchService + " ";
+  if (showChooser) line += kRendererSwitchChooser;
   return line;
 }
 

@@ -7,16 +7,14 @@
 #include <functional>
 #include <string>
 
+#include "enhance/renderer_wire.h"
+
 namespace kestrune::enhance {
 
-inline constexpr const char* kRendererFileName = "Lumeshade.dat";
-inline constexpr const char* kRendererWindowClass = "ORVANE_RENDER_CLASS";
 inline constexpr const char* kOrvaneWindowClass = "Orvane";
 inline constexpr const char* kOrvaneMutexName = "orvaneOrvaneRunningMutex";
 
-inline constexpr uint32_t kMsgRefreshInfo = 0x500;     // WM_USER+256, both directions
 inline constexpr uint32_t kMsgClientYield = 0x502;     // WM_USER+258, to the "Orvane" window
-inline constexpr uint32_t kMsgRendererEnd = 0x503;     // WM_USER+259, to the renderer
 inline constexpr uint32_t kMsgConflictPrompt = 0x40A;  // WM_USER+10, to the main window
 
 // "\"<path>\" /sub " (background) or "\"<path>\" /sub /ui" (with the chooser).

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "engine/ini_file.h"
 #include "env/settings_store.h"
+#include "ini/ini_file.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"

@@ -1,13 +1,14 @@
 // Settings store: Config.dat beside the executable, read and written through
-// the engine's INI layer, and the program's registry key, one access per call.
+// the INI layer (src/ini), and the program's registry key, one access per call.
 #include "env/settings_store.h"
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
-#include "engine/ini_file.h"
-#include "engine/ini_text.h"
+#include "ini/ini_file.h"
+#include "ini/ini_text.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
@@ -108,7 +109,7 @@ std::string LimitValue(std::string value) {
 }  // namespace
 
 std::optional<int> ParseConfigInteger(std::string_view text) {
-  text = ini::Trim(text);
+  text = TrimSpaceTab(text);
   if (text.empty()) return std::nullopt;
   bool negative = false;
   size_t i = 0;

@@ -2,8 +2,8 @@
 #include "hardware/hardware_thread.h"
 
 #include "env/settings_store.h"
-#include "hardware/gpuz_lib.h"
-#include "hardware/hareware_lib.h"
+#include "hardware/gauge3_lib.h"
+#include "hardware/hardware_lib.h"
 #include "platform/paths.h"
 
 namespace kestrune {

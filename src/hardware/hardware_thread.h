@@ -21,7 +21,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 #include "platform/message_queue.h"
 
 namespace kestrune {

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "net/http_transport.h"
+#include "platform/ascii.h"
 
 namespace kestrune {
 namespace {
@@ -25,15 +26,6 @@ constexpr long kPollSliceMs = 50;
 void GlobalInitOnce() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-std::string_view TrimLine(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                           text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return text;
 }
 
 struct Exchange {
@@ -57,16 +49,16 @@ struct Exchange {
       head = HttpResponseHead{};
       std::string_view rest =
           line.substr(line.find(' ') == std::string_view::npos ? line.size() : line.find(' ') + 1);
-      head.statusText = std::string(TrimLine(rest.substr(0, rest.find(' '))));
+      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
       head.status = 0;
       for (char c : head.statusText) {
         if (c < '0' || c > '9') break;
         head.status = head.status * 10 + (c - '0');
       }
-      head.rawHeaders = std::string(TrimLine(line)) + "\r\n";
+      head.rawHeaders = std::string(TrimHeaderLine(line)) + "\r\n";
       return;
     }
-    std::string_view content = TrimLine(line);
+    std::string_view content = TrimHeaderLine(line);
     if (content.empty() && (line[0] == '\r' || line[0] == '\n')) {
       head.rawHeaders += "\r\n";
       if (head.status >= 200 || head.status < 100) {
@@ -78,8 +70,8 @@ struct Exchange {
     if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
       head.headers.back().second += " " + std::string(content);  // folded line
     } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimLine(content.substr(0, colon))),
-                                std::string(TrimLine(content.substr(colon + 1))));
+      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
+                                std::string(TrimHeaderLine(content.substr(colon + 1))));
     }
     head.rawHeaders += std::string(content) + "\r\n";
   }

@@ -8,12 +8,6 @@
 namespace kestrune {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 bool IsIpAddress(std::string_view host) {
   if (host.find(':') != std::string_view::npos) return true;  // IPv6
   for (char c : host) {
@@ -36,7 +30,7 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
   std::vector<std::string_view> parts;
   while (true) {
     size_t semicolon = value.find(';');
-    parts.push_back(Trim(value.substr(0, semicolon)));
+    parts.push_back(TrimSpaceTab(value.substr(0, semicolon)));
     if (semicolon == std::string_view::npos) break;
     value.remove_prefix(semicolon + 1);
   }
@@ -49,10 +43,10 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
   bool hasDomain = false;
   for (size_t i = 1; i < parts.size(); ++i) {
     size_t eq = parts[i].find('=');
-    if (AsciiLowerCopy(Trim(parts[i].substr(0, eq))) != "domain") continue;
+    if (AsciiLowerCopy(TrimSpaceTab(parts[i].substr(0, eq))) != "domain") continue;
     // The last Domain attribute wins, as in RFC 6265.
     domainAttribute =
-        eq == std::string_view::npos ? std::string_view() : Trim(parts[i].substr(eq + 1));
+        eq == std::string_view::npos ? std::string_view() : TrimSpaceTab(parts[i].substr(eq + 1));
     hasDomain = true;
   }
   while (!domainAttribute.empty() && domainAttribute.front() == '.')
@@ -60,8 +54,8 @@ bool ParseSetCookie(std::string_view value, std::string_view host, TCookieEntry*
 
   std::string lowerHost = AsciiLowerCopy(host);
   TCookieEntry parsed;
-  parsed.Name = std::string(Trim(first.substr(0, equals)));
-  parsed.Value = std::string(Trim(first.substr(equals + 1)));
+  parsed.Name = std::string(TrimSpaceTab(first.substr(0, equals)));
+  parsed.Value = std::string(TrimSpaceTab(first.substr(equals + 1)));
   // An empty, "/" or "\" domain means "this host".
   if (!hasDomain || domainAttribute.empty() || domainAttribute == "/" || domainAttribute == "\\") {
     parsed.Domain = lowerHost;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "net/http_transport.h"
+#include "platform/ascii.h"
 #include "platform/utf8.h"
 
 namespace kestrune {
@@ -66,15 +67,6 @@ std::string WideToBytes(const std::wstring& text) {
     AppendUtf8(out, unit);
   }
   return out;
-}
-
-std::string_view TrimLine(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                           text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return text;
 }
 
 // One header line must stay one line: WinHTTP would split at a line break.
@@ -515,11 +507,11 @@ bool WinHttpExchange::Receive() {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
       first = false;
-      std::string_view status = TrimLine(line);
+      std::string_view status = TrimHeaderLine(line);
       size_t space = status.find(' ');
       std::string_view rest =
           space == std::string_view::npos ? std::string_view() : status.substr(space + 1);
-      head.statusText = std::string(TrimLine(rest.substr(0, rest.find(' '))));
+      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
       for (char c : head.statusText) {
         if (c < '0' || c > '9') break;
         head.status = head.status * 10 + (c - '0');
@@ -527,13 +519,13 @@ bool WinHttpExchange::Receive() {
       head.rawHeaders = std::string(status) + "\r\n";
       continue;
     }
-    std::string_view content = TrimLine(line);
+    std::string_view content = TrimHeaderLine(line);
     if (content.empty()) continue;
     if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
       head.headers.back().second += " " + std::string(content);  // folded line
     } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimLine(content.substr(0, colon))),
-                                std::string(TrimLine(content.substr(colon + 1))));
+      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
+                                std::string(TrimHeaderLine(content.substr(colon + 1))));
     }
     head.rawHeaders += std::string(content) + "\r\n";
   }

@@ -5,7 +5,8 @@
 #include <map>
 #include <tuple>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
+#include "platform/ascii.h"
 
 namespace kestrune::opti {
 namespace {
@@ -19,7 +20,7 @@ struct Entry {
 using Identity = std::tuple<std::string, int, std::string, int>;
 
 std::string Lower(std::string_view text) {
-  std::string out(ini::Trim(text));
+  std::string out(TrimSpaceTab(text));
   for (char& c : out)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
@@ -37,12 +38,12 @@ std::vector<std::pair<Identity, Entry>> Entries(std::string_view text) {
   std::string section, sectionLower;
   int sectionNth = 0;
   for (const std::string& raw : lines) {
-    std::string_view line = ini::Trim(raw);
+    std::string_view line = TrimSpaceTab(raw);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       size_t close = line.find(']');
       if (close != std::string_view::npos) {
-        section = std::string(ini::Trim(line.substr(1, close - 1)));
+        section = std::string(TrimSpaceTab(line.substr(1, close - 1)));
         sectionLower = Lower(section);
         sectionNth = sectionSeen[sectionLower]++;
         keySeen.clear();
@@ -52,11 +53,11 @@ std::vector<std::pair<Identity, Entry>> Entries(std::string_view text) {
     }
     size_t eq = line.find('=');
     if (!inSection || eq == std::string_view::npos) continue;
-    std::string key(ini::Trim(line.substr(0, eq)));
+    std::string key(TrimSpaceTab(line.substr(0, eq)));
     std::string keyLower = Lower(key);
     int keyNth = keySeen[keyLower]++;
     out.push_back({Identity{sectionLower, sectionNth, keyLower, keyNth},
-                   Entry{section, key, std::string(ini::Trim(line.substr(eq + 1)))}});
+                   Entry{section, key, std::string(TrimSpaceTab(line.substr(eq + 1)))}});
   }
   return out;
 }

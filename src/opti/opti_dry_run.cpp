@@ -140,7 +140,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
   config.exists = config.existed || !overlay.Written().empty();
   // Config.dat is written in SaveSettings' key order; report it that way.
   for (const auto& [key, value] : overlay.Written()) {
-    std::string old = TrimBlanks(settings.Read(key));
+    std::string old = TrimSpacesAndControls(settings.Read(key));
     if (old.empty())
       config.changes.push_back({"general", key, std::nullopt, value});
     else if (old != value)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_services.h"

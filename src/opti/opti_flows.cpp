@@ -153,7 +153,7 @@ void TOptiFrame::RunApplySteps(ApplyResult& result) {
         break;
       case ApplyFeed::Edit: {
         const EditDesc& desc = Edit(static_cast<EditId>(step.source));
-        int typed = ParseIntDef(TrimBlanks(EditText(desc.id)), desc.applyFallback);
+        int typed = ParseIntDef(TrimSpacesAndControls(EditText(desc.id)), desc.applyFallback);
         if (desc.range.applied && (typed < desc.range.min || typed > desc.range.max))
           typed = desc.applyFallback;
         // The edit shows what Apply took from it, whether or not it was written.

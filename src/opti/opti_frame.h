@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/hareware_info.h"
 #include "engine/pubg_lib.h"
+#include "hardware/hardware_info.h"
 #include "opti/opti_services.h"
 #include "opti/opti_tables.h"
 

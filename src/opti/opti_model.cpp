@@ -47,7 +47,7 @@ void TOptiFrame::InitControls() {
 }
 
 void TOptiFrame::ShowHardwareInfo() {
-  summary_.CPU = TrimBlanks(hardware_.CPUName);
+  summary_.CPU = TrimSpacesAndControls(hardware_.CPUName);
   summary_.Memory = FormatInt("%d G", hardware_.MemorySize);
   summary_.GPU = hardware_.CardName;
   summary_.Shaders = FormatInt("%d", hardware_.ShaderCount);

@@ -41,7 +41,7 @@ bool OverlaySettings::Write(const std::string& key, const std::string& value) {
   return true;
 }
 
-std::string TrimBlanks(std::string_view text) {
+std::string TrimSpacesAndControls(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();
   while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
@@ -51,7 +51,7 @@ std::string TrimBlanks(std::string_view text) {
 
 int ParseIntDef(std::string_view text, int fallback) {
   // One integer rule for Config.dat and the page's edits.
-  return ParseConfigInteger(TrimBlanks(text)).value_or(fallback);
+  return ParseConfigInteger(TrimSpacesAndControls(text)).value_or(fallback);
 }
 
 }  // namespace kestrune::opti

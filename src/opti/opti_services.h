@@ -93,7 +93,10 @@ class OverlaySettings final : public OptiSettings {
 // `fallback`.
 int ParseIntDef(std::string_view text, int fallback);
 
-// The text with blanks and control characters removed at both ends.
-std::string TrimBlanks(std::string_view text);
+// What a player typed, or a value read back, without the spaces and control
+// characters (any byte up to 0x20: tab, CR, LF, NUL, ...) at either end. Wider
+// than the INI and HTTP trims (platform/ascii.h): a pasted line break must not
+// spoil a number.
+std::string TrimSpacesAndControls(std::string_view text);
 
 }  // namespace kestrune::opti

@@ -97,7 +97,7 @@ const EditDesc& Edit(EditId id) {
 }
 
 int StoredEditValue(const EditDesc& desc, std::string_view text) {
-  return ParseIntDef(TrimBlanks(text), desc.fallback);
+  return ParseIntDef(TrimSpacesAndControls(text), desc.fallback);
 }
 
 const std::array<CheckDesc, kCheckCount>& Checks() {

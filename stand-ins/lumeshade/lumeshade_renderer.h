@@ -11,15 +11,13 @@
 
 namespace lumeshade {
 
-// The program's main window, told when a preset was chosen.
-inline constexpr const char* kMainWindowText = "PUBGMainForm";
 // What the chooser says above its four buttons.
 inline constexpr const char* kChooserNote =
     "选择画质优化方案\n(此渲染器为替身程序：不应用任何画面滤镜)\n"
     "This stand-in renderer applies no picture filter.";
 
 struct Options {
-  bool withChooser = false;  // "/ui"
+  bool withChooser = false;  // the chooser switch
 };
 Options ParseArguments(const std::vector<std::string>& arguments);
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "enhance/renderer_launcher.h"
+#include "enhance/renderer_wire.h"
 #include "lumeshade_renderer.h"
 #include "platform/debug_log.h"
 #include "platform/message_bus.h"

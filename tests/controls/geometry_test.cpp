@@ -6,6 +6,7 @@
 #include "controls/recording_canvas.h"
 #include "controls/standard_controls.h"
 #include "controls/test_pictures.h"
+#include "support/case_name.h"
 
 namespace kestrune {
 namespace {
@@ -169,7 +170,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Other counts draw nothing, and zero divides nothing.
         FrameCase{0, TM::HorizontalModel, MS::MouseStatusNormal, false, {}},
         FrameCase{2, TM::HorizontalModel, MS::MouseStatusNormal, false, {}},
-        FrameCase{5, TM::VerticalModel, MS::MouseStatusNormal, false, {}}));
+        FrameCase{5, TM::VerticalModel, MS::MouseStatusNormal, false, {}}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.nImage, p.param.model, p.param.status);
+    });
 
 TEST(DisabledButton, ShowsFrame3OfFourAndNothingOfThree) {
   for (int n : {4, 3}) {

@@ -25,9 +25,9 @@
 #include <sstream>
 #include <thread>
 
-#include "engine/hareware_info.h"
-#include "engine/ini_text.h"
-#include "hardware/hareware_lib.h"
+#include "hardware/hardware_info.h"
+#include "hardware/hardware_lib.h"
+#include "ini/ini_text.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_tables.h"
 #include "platform/process.h"

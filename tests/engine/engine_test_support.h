@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ini_text.h"
 #include "engine/pubg_lib.h"
+#include "ini/ini_text.h"
 #include "platform/debug_log.h"
 #include "support/temp_dir.h"
 

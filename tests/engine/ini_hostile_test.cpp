@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/ini_file.h"
-#include "engine/ini_text.h"
+#include "ini/ini_file.h"
+#include "ini/ini_text.h"
 #include "platform/process.h"
 #include "support/temp_dir.h"
 

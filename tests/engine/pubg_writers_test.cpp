@@ -11,6 +11,7 @@
 
 #include "engine/pubg_lib.h"
 #include "engine_test_support.h"
+#include "support/case_name.h"
 
 namespace kestrune::test {
 namespace {
@@ -450,7 +451,11 @@ TEST_P(ShaderTweakTest, VendorAndProcessorCount) {
   EXPECT_EQ(EntriesOf(lib.EngineIniPath), want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Facts, ShaderTweakTest, ::testing::ValuesIn(kTweakCases));
+INSTANTIATE_TEST_SUITE_P(Facts, ShaderTweakTest, ::testing::ValuesIn(kTweakCases),
+                         [](const auto& p) {
+                           return ::kestrune::test::CaseName(p.index, p.param.vendor,
+                                                             p.param.processors);
+                         });
 
 // ---- Option switches ----
 

@@ -5,8 +5,8 @@
 // backup, restore and clear flows on those paths.
 #include <gtest/gtest.h>
 
-#include "engine/ini_text.h"
 #include "engine/pubg_lib.h"
+#include "ini/ini_text.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/win32/win32_test_support.h"

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "env/game_process.h"
+#include "support/case_name.h"
 
 namespace kestrune {
 namespace {
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"p \"a\"\"b\"", {"p", "a\"b"}},      // doubled quote inside quotes
                       SplitCase{"p \"\"", {"p", ""}},                // empty quoted argument
                       SplitCase{"p \"unterminated arg", {"p", "unterminated arg"}},
-                      SplitCase{"p\ta\tb", {"p", "a", "b"}}));
+                      SplitCase{"p\ta\tb", {"p", "a", "b"}}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.line); });
 
 struct NameCase {
   const char* name;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/debug_log.h"
+#include "support/case_name.h"
 #include "support/temp_dir.h"
 #include "support/test_env.h"
 
@@ -108,7 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"99999999999", 60, 60}, IntegerCase{"2147483647", 0, 2147483647},
                       IntegerCase{"-2147483648", 0, INT32_MIN}, IntegerCase{"2147483648", 7, 7},
                       IntegerCase{"1.5", 7, 7}, IntegerCase{"12abc", 7, 7},
-                      IntegerCase{"1 2", 7, 7}, IntegerCase{"-", 7, 7}, IntegerCase{"0x10", 7, 7}));
+                      IntegerCase{"1 2", 7, 7}, IntegerCase{"-", 7, 7}, IntegerCase{"0x10", 7, 7}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.stored, p.param.fallback);
+    });
 
 struct FlagCase {
   const char* stored;
@@ -130,7 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"2", false, false}, FlagCase{"yes", false, false},
                       FlagCase{"0", true, false}, FlagCase{"-1", true, false},
                       FlagCase{nullptr, true, true}, FlagCase{nullptr, false, false},
-                      FlagCase{"", true, true}));
+                      FlagCase{"", true, true}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.stored, p.param.fallback);
+    });
 
 // A settings file in a bad state yields defaults, never crashes, and says so once.
 TEST_F(SettingsTest, GarbageFileReadsDefaultsAndStillTakesWrites) {

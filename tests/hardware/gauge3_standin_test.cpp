@@ -9,7 +9,7 @@
 
 #include "gauge3_adapters.h"
 #include "hardware/gauge3_api.h"
-#include "hardware/gpuz_lib.h"
+#include "hardware/gauge3_lib.h"
 #include "platform/debug_log.h"
 #include "platform/shared_library.h"
 #include "support/temp_dir.h"

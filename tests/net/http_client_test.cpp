@@ -11,6 +11,7 @@
 
 #include "net/async_request.h"
 #include "net/http_body.h"
+#include "support/case_name.h"
 #include "support/http_test_server.h"
 #ifdef _WIN32
 #include "support/windows_trust.h"
@@ -231,7 +232,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RedirectCase{"/a/b/page", "dir/next.html", "path=/dir/next.html"},
                     RedirectCase{"/a/b/page", "../up.html", "path=/a/up.html"},
                     RedirectCase{"/a/b/page", "/abs%3Fq=1", "path=/abs?q=1"},
-                    RedirectCase{"/a/b/page", "/chain/3", "done"}));
+                    RedirectCase{"/a/b/page", "/chain/3", "done"}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.start, p.param.location);
+    });
 
 TEST_F(HttpClientTest, AbsoluteLocationAndCookiesOnEveryHop) {
   TWinHTTPLib client;

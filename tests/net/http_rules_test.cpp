@@ -5,6 +5,7 @@
 #include "net/http_body.h"
 #include "net/http_cookies.h"
 #include "net/http_url.h"
+#include "support/case_name.h"
 #include "support/deflate.h"
 
 namespace kestrune {
@@ -44,7 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         ResolveCase{"http://h/a/b", "ftp://x/y", "ftp://x/y"},
         ResolveCase{"http://h/a/b", "file:///etc/passwd", "file:///etc/passwd"},
         // "http" inside a relative path does not make it absolute.
-        ResolveCase{"http://h/a/b", "docs/http-guide.html", "http://h/docs/http-guide.html"}));
+        ResolveCase{"http://h/a/b", "docs/http-guide.html", "http://h/docs/http-guide.html"}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.base, p.param.location);
+    });
 
 struct CrackCase {
   const char* url;
@@ -82,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CrackCase{"h/x", false}, CrackCase{"http://", false},
                     CrackCase{"http://h:0/", false}, CrackCase{"http://h:65536/", false},
                     CrackCase{"http://h:8x/", false}, CrackCase{"http://bad host/", false},
-                    CrackCase{"http://[::1/", false}));
+                    CrackCase{"http://[::1/", false}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.url); });
 
 TEST(EscapeTest, QueryValuesCannotChangeTheQueryShape) {
   EXPECT_EQ(EscapeQueryValue("Debian GNU/Linux 12 (bookworm)"),
@@ -134,7 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CookieCase{"sid=abc; domain=www.example.com", "example.com", false},
                     CookieCase{"sid=abc; domain=0.0.1", "127.0.0.1", false},
                     CookieCase{"", "h", false}, CookieCase{"novalue", "h", false},
-                    CookieCase{"sid=abc", "", false}));
+                    CookieCase{"sid=abc", "", false}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.setCookie, p.param.host);
+    });
 
 TEST(CookieJarTest, SameDomainAndNameReplacesInPlace) {
   std::vector<TCookieEntry> jar;

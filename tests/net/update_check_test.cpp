@@ -7,11 +7,12 @@
 #include <chrono>
 #include <mutex>
 
+#include "cli/cli_net_checks.h"
 #include "env/settings_store.h"
 #include "net/http_client.h"
-#include "net/net_cli.h"
 #include "net/usage_report.h"
 #include "platform/message_queue.h"
+#include "support/case_name.h"
 #include "support/http_test_server.h"
 
 namespace kestrune {
@@ -34,19 +35,19 @@ TEST_P(IsNewerVersionTest, Compares) {
   EXPECT_EQ(IsNewerVersion(c.local, c.remote), c.newer) << c.local << " vs " << c.remote;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IsNewerVersionTest,
-                         testing::Values(VersionCase{"1.2.3.4", "1.2.3.10", true},
-                                         VersionCase{"1.2.3.10", "1.2.3.4", false},
-                                         VersionCase{"1.2.3.4", "1.2.3.4", false},
-                                         VersionCase{"1.2.3.4", "1.2.3", false},
-                                         VersionCase{"1.2.3", "1.2.3.4", true},
-                                         VersionCase{"1.0.0.3", "v2.0.0.0 beta", true},
-                                         VersionCase{"", "9.9.9.9", false},
-                                         VersionCase{"1.0.0.0", "", false},
-                                         VersionCase{"1.0.0.0", "x.y.z.w", false},
-                                         VersionCase{"0009.0.0.0", "10.0.0.0", true},
-                                         // Past four digits the text order shows through.
-                                         VersionCase{"9999.0.0.0", "10000.0.0.0", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IsNewerVersionTest,
+    testing::Values(
+        VersionCase{"1.2.3.4", "1.2.3.10", true}, VersionCase{"1.2.3.10", "1.2.3.4", false},
+        VersionCase{"1.2.3.4", "1.2.3.4", false}, VersionCase{"1.2.3.4", "1.2.3", false},
+        VersionCase{"1.2.3", "1.2.3.4", true}, VersionCase{"1.0.0.3", "v2.0.0.0 beta", true},
+        VersionCase{"", "9.9.9.9", false}, VersionCase{"1.0.0.0", "", false},
+        VersionCase{"1.0.0.0", "x.y.z.w", false}, VersionCase{"0009.0.0.0", "10.0.0.0", true},
+        // Past four digits the text order shows through.
+        VersionCase{"9999.0.0.0", "10000.0.0.0", false}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.local, p.param.remote);
+    });
 
 TEST(CanonicalVersionTest, FourPaddedNumbersOfTheFirstMatch) {
   EXPECT_EQ(CanonicalVersion("1.2.3.4"), "0001.0002.0003.0004");

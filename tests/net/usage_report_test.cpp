@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <thread>
 
+#include "cli/cli_net_checks.h"
 #include "env/settings_store.h"
 #include "net/async_request.h"
 #include "net/http_client.h"
-#include "net/net_cli.h"
 #include "net/net_hosts.h"
 #include "support/http_test_server.h"
 #include "support/test_env.h"

@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <regex>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_test_support.h"
 #include "platform/file_lock.h"
+#include "support/case_name.h"
 
 namespace kestrune::opti::test {
 namespace {
@@ -142,13 +143,13 @@ TEST_P(ScreenScaleTest, ScreenPercentageIsClampedForTheGameOnly) {
   EXPECT_EQ(ReadConfig("ScreenSize"), GetParam().saved);
 }
 
-INSTANTIATE_TEST_SUITE_P(Boundaries, ScreenScaleTest,
-                         ::testing::Values(ScreenCase{"39", 100, "39"}, ScreenCase{"40", 40, "40"},
-                                           ScreenCase{"120", 120, "120"},
-                                           ScreenCase{"121", 100, "121"},
-                                           ScreenCase{"abc", 100, "100"},
-                                           ScreenCase{" 85 ", 85, "85"},
-                                           ScreenCase{"150", 100, "150"}));
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, ScreenScaleTest,
+    ::testing::Values(ScreenCase{"39", 100, "39"}, ScreenCase{"40", 40, "40"},
+                      ScreenCase{"120", 120, "120"}, ScreenCase{"121", 100, "121"},
+                      ScreenCase{"abc", 100, "100"}, ScreenCase{" 85 ", 85, "85"},
+                      ScreenCase{"150", 100, "150"}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.typed); });
 
 struct FpsCase {
   bool checked;
@@ -173,7 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FrameRateLimitTest,
     ::testing::Values(FpsCase{false, "144", 1000, "144"}, FpsCase{false, "junk", 1000, "60"},
                       FpsCase{true, "144", 144, "144"}, FpsCase{true, " 30 ", 30, "30"},
-                      FpsCase{true, "junk", 60, "60"}, FpsCase{true, "5000", 5000, "5000"}));
+                      FpsCase{true, "junk", 60, "60"}, FpsCase{true, "5000", 5000, "5000"}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.checked, p.param.typed);
+    });
 
 struct FovCase {
   bool checked;
@@ -204,7 +208,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, FieldOfViewTest,
                                            FovCase{true, "110", 110, "110"},
                                            FovCase{true, "wide", 100, "100"},
                                            // no range is imposed
-                                           FovCase{true, "300", 300, "300"}));
+                                           FovCase{true, "300", 300, "300"}),
+                         [](const auto& p) {
+                           return ::kestrune::test::CaseName(p.index, p.param.checked,
+                                                             p.param.typed);
+                         });
 
 TEST_F(PageTest, ApplyWhileTheGameRunsShowsOnlyTheNoticeAndTouchesNothing) {
   WriteFile(GameFile("Engine.ini"), "[Core.System]\r\nPaths=x\r\n");

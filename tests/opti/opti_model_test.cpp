@@ -7,6 +7,7 @@
 
 #include "opti/opti_frame.h"
 #include "opti/opti_test_support.h"
+#include "support/case_name.h"
 
 namespace kestrune::opti::test {
 namespace {
@@ -97,7 +98,11 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, AutoConfigTest,
                                            AutoCase{1024, 2049, 2, 1, 2, 2, 1, 2, 3},
                                            AutoCase{1535, 2048, 2, 1, 2, 2, 1, 2, 2},
                                            AutoCase{1536, 2048, 3, 1, 2, 3, 1, 3, 2},
-                                           AutoCase{4096, 8192, 3, 1, 2, 3, 1, 3, 3}));
+                                           AutoCase{4096, 8192, 3, 1, 2, 3, 1, 3, 3}),
+                         [](const auto& p) {
+                           return ::kestrune::test::CaseName(p.index, p.param.shaders,
+                                                             p.param.videoMemory);
+                         });
 
 struct SchemeCase {
   int scheme;
@@ -137,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SchemeCase{2, {1, 1, 1, 1, 1, 1, 1, 0, 2}},
                       SchemeCase{3, {2, 1, 2, 2, 2, 1, 2, 0, 2}},
                       SchemeCase{4, {3, 1, 3, 3, 3, 1, 3, 0, 2}},
-                      SchemeCase{5, {4, 6, 3, 3, 4, 3, 4, 0, 2}}));
+                      SchemeCase{5, {4, 6, 3, 3, 4, 3, 4, 0, 2}}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.scheme); });
 
 TEST_F(PageTest, SettingTheSchemeFromCodeRunsNoScheme) {
   Store("CBConfigModelIndex", "3");
@@ -186,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredIndexCase{"CBFXAAIndex", " 6 ", ListId::FXAA, 6},
                       StoredIndexCase{"CBAOIndex", "abc", ListId::AO, 0},
                       StoredIndexCase{"CBMouseSmoothingIndex", "2", ListId::MouseSmoothing, -1},
-                      StoredIndexCase{"CBHardWareIndex", "99999999999", ListId::HardWare, 0}));
+                      StoredIndexCase{"CBHardWareIndex", "99999999999", ListId::HardWare, 0}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.key, p.param.stored); });
 
 TEST_F(PageTest, AStoredSchemeOutOfRangeIsNoSelectionAndRunsNoAutomaticConfiguration) {
   Store("CBConfigModelIndex", "6");
@@ -231,7 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"LanguageCheck", nullptr, CheckId::Language, true},
                       FlagCase{"LanguageCheck", "0", CheckId::Language, false},
                       FlagCase{"LanguageCheck", "on", CheckId::Language, true},
-                      FlagCase{"FpsCamearFovCheck", "1", CheckId::FpsCamearFov, true}));
+                      FlagCase{"FpsCamearFovCheck", "1", CheckId::FpsCamearFov, true}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.key, p.param.stored); });
 
 struct EditLoadCase {
   const char* key;
@@ -255,7 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
                       EditLoadCase{"ScreenSize", "+07", EditId::Screen, "7"},
                       EditLoadCase{"FpsCamearFov", "", EditId::FpsCamearFov, "108"},
                       EditLoadCase{"FPSLimit", "-3", EditId::FPSLimit, "-3"},
-                      EditLoadCase{"FPSLimit", "1.5", EditId::FPSLimit, "60"}));
+                      EditLoadCase{"FPSLimit", "1.5", EditId::FPSLimit, "60"}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.key, p.param.stored); });
 
 TEST_F(PageTest, SaveSettingsWritesEveryKeyInItsOrder) {
   auto page = MakePage();
@@ -307,7 +316,8 @@ INSTANTIATE_TEST_SUITE_P(
                       EditSaveCase{EditId::FpsCamearFov, "wide", "FpsCamearFov", "108"},
                       EditSaveCase{EditId::FpsCamearFov, "\t95", "FpsCamearFov", "95"},
                       EditSaveCase{EditId::FPSLimit, "", "FPSLimit", "60"},
-                      EditSaveCase{EditId::FPSLimit, "144fps", "FPSLimit", "60"}));
+                      EditSaveCase{EditId::FPSLimit, "144fps", "FPSLimit", "60"}),
+    [](const auto& p) { return ::kestrune::test::CaseName(p.index, p.param.key, p.param.typed); });
 
 TEST_F(PageTest, LoadSaveRoundTripKeepsEveryChoice) {
   auto first = MakePage();
@@ -434,14 +444,16 @@ TEST_P(ParseIntDefTest, ParsesLikeThePage) {
   EXPECT_EQ(ParseIntDef(GetParam().text, GetParam().fallback), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ParseIntDefTest,
-                         ::testing::Values(ParseCase{"42", 0, 42}, ParseCase{" -42 ", 0, -42},
-                                           ParseCase{"+5", 0, 5}, ParseCase{"", 7, 7},
-                                           ParseCase{"-", 7, 7}, ParseCase{"4 2", 7, 7},
-                                           ParseCase{"0x10", 7, 7},
-                                           ParseCase{"2147483647", 0, 2147483647},
-                                           ParseCase{"-2147483648", 0, -2147483647 - 1},
-                                           ParseCase{"2147483648", 7, 7}, ParseCase{"1e3", 7, 7}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseIntDefTest,
+    ::testing::Values(ParseCase{"42", 0, 42}, ParseCase{" -42 ", 0, -42}, ParseCase{"+5", 0, 5},
+                      ParseCase{"", 7, 7}, ParseCase{"-", 7, 7}, ParseCase{"4 2", 7, 7},
+                      ParseCase{"0x10", 7, 7}, ParseCase{"2147483647", 0, 2147483647},
+                      ParseCase{"-2147483648", 0, -2147483647 - 1}, ParseCase{"2147483648", 7, 7},
+                      ParseCase{"1e3", 7, 7}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.text, p.param.fallback);
+    });
 
 }  // namespace
 }  // namespace kestrune::opti::test

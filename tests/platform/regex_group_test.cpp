@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/debug_log.h"
+#include "support/case_name.h"
 
 namespace kestrune {
 namespace {
@@ -40,7 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
         // An empty match is an empty text too.
         RegexCase{"abc", "x*", 0, ""},
         // UTF-8 subjects pass through byte for byte.
-        RegexCase{"名称=优化完成", "名称=(.+)", 1, "优化完成"}));
+        RegexCase{"名称=优化完成", "名称=(.+)", 1, "优化完成"}),
+    [](const auto& p) {
+      return ::kestrune::test::CaseName(p.index, p.param.pattern, p.param.group);
+    });
 
 TEST(RegexGroupBadPatternTest, EmptyAndOneDebugLine) {
   int lines = 0;

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 #include "platform/message_bus.h"
 
 namespace kestrune::test {

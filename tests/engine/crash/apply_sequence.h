@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/hareware_info.h"
 #include "engine/pubg_lib.h"
+#include "hardware/hardware_info.h"
 #include "opti/opti_tables.h"
 
 namespace kestrune::crash {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/hareware_info.h"
+#include "hardware/hardware_info.h"
 #include "platform/processor_info.h"
 
 namespace kestrune {

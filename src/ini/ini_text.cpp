@@ -1,5 +1,5 @@
 // INI text rules (see ini_text.h).
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 
 #include <cstddef>
 #include <cstring>
@@ -23,10 +23,6 @@ struct Line {
   size_t equals = 0;      // position of the first '=' (key lines)
 };
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 // Reads a text line by line without keeping the lines: every operation is
 // one pass that remembers only the few lines it needs, so a file of tens of
 // megabytes costs no more memory than its own bytes. Content before the
@@ -48,19 +44,19 @@ class LineReader {
     line.end = i;
     std::string_view content = text_.substr(line.begin, line.contentEnd - line.begin);
     size_t first = 0;
-    while (first < content.size() && IsBlank(content[first])) ++first;
+    while (first < content.size() && IsSpaceOrTab(content[first])) ++first;
     size_t close = std::string_view::npos;
     if (first < content.size() && content[first] == '[') close = content.find(']', first + 1);
     if (close != std::string_view::npos) {
       line.kind = LineKind::kHeader;
-      line.name = Trim(content.substr(first + 1, close - first - 1));
+      line.name = TrimSpaceTab(content.substr(first + 1, close - first - 1));
       inSection_ = true;
     } else if (first < content.size() && (content[first] == ';' || content[first] == '#')) {
       line.kind = LineKind::kComment;
     } else if (size_t eq = content.find('='); inSection_ && eq != std::string_view::npos) {
       line.kind = LineKind::kKey;
       line.equals = line.begin + eq;
-      line.name = Trim(content.substr(0, eq));
+      line.name = TrimSpaceTab(content.substr(0, eq));
     }
     pos_ = line.end;
     return true;
@@ -101,8 +97,8 @@ struct Located {
 Located Locate(std::string_view text, std::string_view section, std::string_view key,
                bool wantLastKey) {
   Located at;
-  std::string_view wantedSection = Trim(section);
-  std::string_view wantedKey = Trim(key);
+  std::string_view wantedSection = TrimSpaceTab(section);
+  std::string_view wantedKey = TrimSpaceTab(key);
   LineReader reader(text);
   Line line;
   while (reader.Next(line)) {
@@ -129,7 +125,7 @@ Located Locate(std::string_view text, std::string_view section, std::string_view
 // Calls `fn` for each key line of the first section named `section`.
 template <typename Fn>
 void ForEachKeyOf(std::string_view text, std::string_view section, Fn fn) {
-  std::string_view wanted = Trim(section);
+  std::string_view wanted = TrimSpaceTab(section);
   LineReader reader(text);
   Line line;
   bool inside = false;
@@ -171,17 +167,9 @@ std::string KeyLine(std::string_view key, std::string_view value) {
 
 }  // namespace
 
-std::string_view Trim(std::string_view text) {
-  size_t b = 0;
-  size_t e = text.size();
-  while (b < e && IsBlank(text[b])) ++b;
-  while (e > b && IsBlank(text[e - 1])) --e;
-  return text.substr(b, e - b);
-}
-
 bool NamesEqual(std::string_view a, std::string_view b) {
-  a = Trim(a);
-  b = Trim(b);
+  a = TrimSpaceTab(a);
+  b = TrimSpaceTab(b);
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
@@ -196,9 +184,9 @@ bool IsSafeText(std::string_view text) {
 bool IsWritableEntry(std::string_view section, std::string_view key, std::string_view value) {
   if (!IsSafeText(section) || !IsSafeText(key) || !IsSafeText(value)) return false;
   if (section.find(']') != std::string_view::npos) return false;
-  if (Trim(key).empty() || key.find('=') != std::string_view::npos) return false;
+  if (TrimSpaceTab(key).empty() || key.find('=') != std::string_view::npos) return false;
   // A key that opens with '[' , ';' or '#' would read back as a header or comment.
-  std::string_view k = Trim(key);
+  std::string_view k = TrimSpaceTab(key);
   return k.front() != '[' && k.front() != ';' && k.front() != '#';
 }
 
@@ -238,7 +226,7 @@ std::string DeleteKey(std::string_view text, std::string_view section, std::stri
 }
 
 std::string EraseSection(std::string_view text, std::string_view section) {
-  std::string_view wanted = Trim(section);
+  std::string_view wanted = TrimSpaceTab(section);
   LineReader reader(text);
   Line line;
   std::string out;
@@ -275,8 +263,8 @@ std::vector<std::pair<std::string, std::string>> ListEntries(std::string_view te
                                                              std::string_view section) {
   std::vector<std::pair<std::string, std::string>> entries;
   ForEachKeyOf(text, section, [&](const Line& line) {
-    entries.emplace_back(line.name,
-                         Trim(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
+    entries.emplace_back(
+        line.name, TrimSpaceTab(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
   });
   return entries;
 }
@@ -296,7 +284,7 @@ std::optional<std::string> ReadValue(std::string_view text, std::string_view sec
   Located at = Locate(text, section, key, false);
   if (!at.hasKey) return std::nullopt;
   const Line& line = at.key;
-  return std::string(Trim(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
+  return std::string(TrimSpaceTab(text.substr(line.equals + 1, line.contentEnd - line.equals - 1)));
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -1,10 +1,10 @@
 // INI operations on files (see ini_file.h).
-#include "engine/ini_file.h"
+#include "ini/ini_file.h"
 
 #include <functional>
 #include <optional>
 
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 #include "platform/file_system.h"
 
 namespace kestrune::ini {
@@ -81,17 +81,6 @@ FileResult DeleteKeyFromFile(const std::string& path, const std::string& section
   }
   return Modify(path, false, options,
                 [&](const std::string& text) { return DeleteKey(text, section, key); });
-}
-
-FileResult EraseSectionInFile(const std::string& path, const std::string& section) {
-  return Modify(path, false, {},
-                [&](const std::string& text) { return EraseSection(text, section); });
-}
-
-std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section) {
-  std::optional<std::string> text = ReadText(path);
-  if (!text) return {};
-  return ListKeys(*text, section);
 }
 
 std::optional<std::string> ReadValueFromFile(const std::string& path, const std::string& section,

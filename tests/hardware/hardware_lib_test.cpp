@@ -1,6 +1,6 @@
 // Processor and memory facts: brand string, memory rounding, bit counting,
 // topology line and the logical-processor rule.
-#include "hardware/hareware_lib.h"
+#include "hardware/hardware_lib.h"
 
 #include <gtest/gtest.h>
 

@@ -61,7 +61,6 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Joins lines, each followed by CR LF.
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 
-std::string_view Trim(std::string_view text);
 bool NamesEqual(std::string_view a, std::string_view b);
 
 }  // namespace kestrune::ini

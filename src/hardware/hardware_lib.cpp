@@ -1,6 +1,6 @@
 // Processor and memory facts over the platform's CPUID, memory and topology
 // queries; the arithmetic stays here so it is the same on every system.
-#include "hardware/hareware_lib.h"
+#include "hardware/hardware_lib.h"
 
 #include <cmath>
 #include <cstdio>

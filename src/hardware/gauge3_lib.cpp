@@ -1,5 +1,5 @@
 // TGPUZLib over the platform's sibling-library loader.
-#include "hardware/gpuz_lib.h"
+#include "hardware/gauge3_lib.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "engine/ini_text.h"
+#include "ini/ini_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/ini_file.h"
+#include "ini/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

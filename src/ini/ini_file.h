@@ -28,10 +28,8 @@ FileResult WriteKeyToFile(const std::string& path, const std::string& section,
                           const EditOptions& options = {});
 FileResult DeleteKeyFromFile(const std::string& path, const std::string& section,
                              const std::string& key, const EditOptions& options = {});
-FileResult EraseSectionInFile(const std::string& path, const std::string& section);
 
-// Reads: a missing or unreadable file yields nothing (empty list, nullopt).
-std::vector<std::string> ListKeysInFile(const std::string& path, const std::string& section);
+// Reads: a missing or unreadable file yields nothing (nullopt).
 std::optional<std::string> ReadValueFromFile(const std::string& path, const std::string& section,
                                              const std::string& key);
 

@@ -1,6 +1,6 @@
 // TGPUZLib against fake GPU libraries built beside the tests: the adapter
 // choice, the version gate, missing entries and garbage answers.
-#include "hardware/gpuz_lib.h"
+#include "hardware/gauge3_lib.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,5 +1,5 @@
 // The CLI's view of the update check and the usage report.
-#include "net/net_cli.h"
+#include "cli/cli_net_checks.h"
 
 #include "env/settings_store.h"
 #include "net/http_client.h"
