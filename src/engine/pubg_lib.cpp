@@ -225,6 +225,20 @@ std::string TPUBGLib::GameConfigFolder() const {
   return platform::ParentFolder(GameUserSettingsPath) + kSep;
 }
 
+std::string TPUBGLib::DataFolder() const {
+  std::string root = BackupRoot;
+  while (root.size() > 1 && (root.back() == kSep || root.back() == '/')) root.pop_back();
+  return WithSeparator(platform::ParentFolder(root));
+}
+
+std::string TPUBGLib::BackupIndexPath() const {
+  return BackupRoot + kIndexFileName;
+}
+
+void TPUBGLib::SetKeyObserver(TKeyObserver observer) {
+  keyObserver_ = std::move(observer);
+}
+
 // ---- Backups ----
 
 std::string TPUBGLib::BackupStamp(std::chrono::system_clock::time_point when) {
@@ -239,6 +253,10 @@ std::string TPUBGLib::BackupStamp(std::chrono::system_clock::time_point when) {
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                 static_cast<int>(millis.count()));
   return stamp;
+}
+
+bool TPUBGLib::IsBackupStamp(const std::string& name) {
+  return IsStampName(name);
 }
 
 void TPUBGLib::SetClock(TClock clock) {
@@ -346,6 +364,7 @@ void TPUBGLib::BackupConfigFiles() {
     throw EIndexWriteError(indexPath);
   }
   NoteChanged(indexPath);
+  lastBackup_ = folder;
 }
 
 void TPUBGLib::RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders) {
@@ -507,6 +526,7 @@ bool TPUBGLib::WriteIniKey(const std::string& path, const std::string& section,
     return false;
   }
   if (result.changed) NoteChanged(path);
+  if (keyObserver_) keyObserver_(path, section, key, value);
   return true;
 }
 
@@ -522,6 +542,7 @@ bool TPUBGLib::DeleteIniKey(const std::string& path, const std::string& section,
     return false;
   }
   if (result.changed) NoteChanged(path);
+  if (keyObserver_) keyObserver_(path, section, key, std::nullopt);
   return true;
 }
 

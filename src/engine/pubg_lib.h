@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -133,8 +134,44 @@ class TPUBGLib {
   void WriteDefaultGameUserSettings();
   void WriteDefaultEngineIni();
 
+  // Whether a folder name is a stamp "YYYYMMDD_HHMMSSZZZ".
+  static bool IsBackupStamp(const std::string& name);
   // The stamp for a moment in local time: "YYYYMMDD_HHMMSSZZZ".
   static std::string BackupStamp(std::chrono::system_clock::time_point when);
+
+  // Kestrune's own data folder, the one that holds BackupRoot (with a
+  // trailing separator). Records of our own (what the last Apply set) live
+  // here, never among the game's files.
+  std::string DataFolder() const;
+  // The backup index file ("config.dat" in BackupRoot).
+  std::string BackupIndexPath() const;
+  // The folder the last BackupConfigFiles of this engine made (empty before).
+  const std::string& LastBackupFolder() const { return lastBackup_; }
+
+  // ---- Keeping the history tidy (backup_history.cpp) ----
+
+  // Folder names (stamps) the user pinned; a pinned backup is never pruned.
+  std::vector<std::string> PinnedBackups() const;
+  bool IsBackupPinned(const TBackupEntry& entry) const;
+  // Pins or unpins the backup at `index` of ListBackups. Throws
+  // EIndexWriteError when the index cannot be read or written, and
+  // std::out_of_range for an index that is not in the history.
+  void SetBackupPinned(size_t index, bool pinned);
+  // Removes the backup at `index` of ListBackups: its index entry (the rest
+  // renumbered, one atomic write), then its folder unless another entry
+  // still names it. Same errors as SetBackupPinned.
+  void DeleteBackup(size_t index);
+  // Keeps the newest `keep` backups that are not pinned and deletes the
+  // older ones (0 keeps everything); `protect` (a folder) is never deleted.
+  // One atomic index write, then the folders. Returns how many entries went.
+  int PruneBackups(int keep, const std::string& protect = "");
+
+  // Every change a key operation made: the value written, or nullopt for a
+  // key removed. Apply records them for the drift check.
+  using TKeyObserver =
+      std::function<void(const std::string& path, const std::string& section,
+                         const std::string& key, const std::optional<std::string>& value)>;
+  void SetKeyObserver(TKeyObserver observer);
 
   // Tests replace the clock to take two backups "in the same millisecond".
   using TClock = std::function<std::chrono::system_clock::time_point()>;
@@ -220,10 +257,15 @@ class TPUBGLib {
   bool SaveWholeFile(const std::string& path, const std::vector<std::string>& lines);
   void RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders);
   void RemoveBackupFolder(const std::string& folder);
+  // Drops the entries at `drop` (indexes of ListBackups) from the index in
+  // one write, then their folders; returns how many went.
+  int DropBackups(const std::vector<size_t>& drop);
 
   std::string base_;
   const THareWareInfo* hardware_ = nullptr;
   TClock clock_;
+  TKeyObserver keyObserver_;
+  std::string lastBackup_;
   std::vector<TSwallowedWrite> swallowed_;
   std::vector<std::string> changed_;
 };

@@ -1,9 +1,11 @@
 // The page's actions: Apply, the restore history, restore, clear and start.
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 
 #include "opti/opti_frame.h"
+#include "opti/opti_lock.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
@@ -65,13 +67,15 @@ const SwitchWriter kLaterSwitches[] = {
     {CheckId::Language, "ApplyGameLanguage", &TPUBGLib::ApplyGameLanguage},
 };
 
+}  // namespace
+
 // Two Kestrune processes changing the same files lose each other's writes:
 // each flow (Apply, restore, clear) holds the game's configuration folder
 // locked from its first read to its barrier. The lock is on the folder
 // itself, so no file of ours appears among the game's. A second flow waits
 // this long, then gives up.
 constexpr int kFlowLockWaitMs = 5000;
-constexpr const char* kAnotherKestrune =
+const char* const kAnotherKestrune =
     "Another Kestrune is changing the game's configuration files; try again when it has "
     "finished.";
 
@@ -89,8 +93,6 @@ std::unique_ptr<platform::ScopedFileLock> LockGameFolder(const std::string& fold
   if (lock->timedOut()) return nullptr;
   return lock;
 }
-
-}  // namespace
 
 std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files) {
   // The dialogs show one line: name every file and its reason.
@@ -114,15 +116,20 @@ std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
 std::string HistoryLine(std::string_view folder) {
   // One match per line: its groups have fixed widths, so they are cut from
   // the whole match instead of matching again for each (a long history
-  // lists thousands of lines after every Apply).
+  // lists thousands of lines after every Apply). The date keeps its year;
+  // the milliseconds only tell apart backups of the same second, which
+  // LoadHistory numbers instead.
   std::string stamp = RegexGroup(folder, kHistoryPattern, 0);
-  std::string g[6];
-  if (stamp.size() == 18) {
-    const size_t at[6][2] = {{4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}, {15, 3}};
-    for (int i = 0; i < 6; ++i) g[i] = stamp.substr(at[i][0], at[i][1]);
+  if (stamp.size() != 18) {
+    // Not one of our stamps (a hand-edited index): the folder's own name.
+    std::string trimmed(folder);
+    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\'))
+      trimmed.pop_back();
+    size_t cut = trimmed.find_last_of("/\\");
+    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
   }
-  std::string line = g[0] + "月" + g[1] + "日 " + g[2] + "时" + g[3] + "分" + g[4] + "秒 " + g[5];
-  return line;
+  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
+         stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
 }
 
 void TOptiFrame::Note(std::string_view call, int arg) {
@@ -159,11 +166,13 @@ ApplyResult TOptiFrame::BtnApplyClick() {
   // written does not stop it (the CLI's set reports it).
   if (!SaveSettings()) DebugLog("Apply: some choices could not be saved to Config.dat");
   engine_->ResetSwallowedWrites();
+  BeginApplyRecord();
   try {
     RunApplySteps(result);
   } catch (const std::exception& error) {
     // The index could not be written, or the binding file could not be
     // read: stop here, keep what was written durable, and say why.
+    EndApplyRecord(false);
     Sync();
     result.status = ApplyStatus::Failed;
     result.error = error.what();
@@ -172,6 +181,7 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowErrorBox(result.error);
     return result;
   }
+  EndApplyRecord(true);
   LoadHistory();
   lock.reset();  // the question may stay open for long: the files are done
   int answer = dialogs_.ShowMessageBox(kGameTitle, ApplyQuestionText(result.skipped),
@@ -248,8 +258,13 @@ void TOptiFrame::LoadHistory() {
   Note("ListBackups");
   engine_->ListBackups(history_);
   historyList_.Items.clear();
-  for (const TBackupEntry& entry : history_)
-    historyList_.Items.push_back(HistoryLine(entry.Folder));
+  std::map<std::string, int> seen;  // two backups in one second: " (2)", " (3)"...
+  for (const TBackupEntry& entry : history_) {
+    std::string line = HistoryLine(entry.Folder);
+    int n = ++seen[line];
+    if (n > 1) line += " (" + std::to_string(n) + ")";
+    historyList_.Items.push_back(std::move(line));
+  }
   historyList_.ItemIndex = historyList_.Count() - 1;  // newest, or none when empty
 }
 

@@ -14,6 +14,7 @@
 
 #include "engine/hareware_info.h"
 #include "engine/pubg_lib.h"
+#include "opti/apply_record.h"
 #include "opti/opti_services.h"
 #include "opti/opti_tables.h"
 
@@ -66,7 +67,8 @@ std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedW
 // held, otherwise which files could not be changed and why, then the question.
 std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped);
 
-// The history line of a backup folder: "%s月%s日 %s时%s分%s秒 %s" from the stamp.
+// The history line of a backup folder: "YYYY-MM-DD HH:MM:SS" from the stamp
+// (the folder's own name when it carries none).
 std::string HistoryLine(std::string_view folder);
 
 class TOptiFrame {
@@ -142,7 +144,28 @@ class TOptiFrame {
   // True when the game was started.
   bool BtnStartPUBGClick();
 
+  // ---- Drift and the tidy history (opti_history.cpp) ----
+
+  // Keys the game changed since the last Apply (none without a readable record).
+  std::vector<DriftedKey> CheckDrift() const;
+  // Apply again with the last Apply's selections (saved to Config.dat
+  // first, as Apply saves them). Failed with a reason when there is no record.
+  ApplyResult ApplyAgain();
+  // The "KeepBackups" setting: how many backups Apply keeps (0 = all).
+  int KeepBackups();
+  // History actions by line index; each holds the game folder's lock, then
+  // reloads the history. False with `error` set when refused or failed.
+  bool DeleteHistoryEntry(int index, std::string& error);
+  bool PinHistoryEntry(int index, bool pinned, std::string& error);
+  // Deletes the oldest unpinned backups beyond `keep`; -1 when it failed.
+  int PruneHistory(int keep, std::string& error);
+  bool HistoryEntryPinned(int index) const;
+
  private:
+  // Apply's record: the key observer runs while the writers do; a
+  // successful Apply saves the record and prunes the history.
+  void BeginApplyRecord();
+  void EndApplyRecord(bool done);
   void Note(std::string_view call, int arg = 0);
   bool Sync();
   void RunApplySteps(ApplyResult& result);
@@ -163,6 +186,7 @@ class TOptiFrame {
   std::vector<TBackupEntry> history_;
   TComboModel historyList_;
   FlowReport report_;
+  ApplyRecord applying_;
 };
 
 }  // namespace kestrune::opti

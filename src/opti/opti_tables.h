@@ -130,7 +130,7 @@ inline constexpr int kButtonsOkCancel = 0;
 inline constexpr int kResultOk = 1;
 inline constexpr int kResultCancel = 2;
 
-// Backup folder names carry their stamp; the history shows it without the year.
+// Backup folder names carry their stamp; the history shows its date and time.
 inline constexpr std::string_view kHistoryPattern =
     "(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})(\\d{3})";
 
