@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "cli/cli_hardware.h"
+#include "cli/cli_history.h"
 #include "cli/cli_net.h"
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
@@ -48,12 +49,23 @@ commands:
                          as the page does on Apply; NAME is a short name, a
                          control name or a Config.dat key (see show);
                          "set scheme 1" runs the automatic configuration
-  apply [--dry-run] [--start]
+  apply [--dry-run] [--start] [--again]
                          apply the selections to the game's files (backup
                          first); --start answers the final question with
                          "start the game"; --dry-run prints what would change
-                         and touches nothing
+                         and touches nothing; --again applies the last
+                         Apply's selections once more
   backups                list the backups (restore history) with their indexes
+  backups prune [N]      delete the oldest backups beyond the newest N (default
+                         the KeepBackups setting, 30; 0 keeps all); pinned
+                         backups stay
+  backups delete INDEX   delete one backup
+  backups pin INDEX      keep a backup whatever pruning does (unpin INDEX undoes)
+  diff [INDEX [INDEX2]]  the keys that differ between a backup (the newest by
+                         default) and the game's files now, or another backup
+                         (--json for scripts)
+  drift                  the keys the last Apply set that the game changed
+                         since (status 6 when there are some; --json)
   restore INDEX          put the backup with that index back
   clear [--yes]          delete the game's *.ini files (a backup is taken
                          first); asks for confirmation unless --yes
@@ -67,7 +79,8 @@ options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
 prints the version.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
-4 done in part: some files could not be changed, 5 confirmation declined.
+4 done in part: some files could not be changed, 5 confirmation declined,
+6 drift found.
 )";
 
 void Error(const std::string& text) {
@@ -150,6 +163,8 @@ struct Options {
   bool help = false;
   bool version = false;
   bool verbose = false;
+  bool again = false;
+  bool json = false;
   std::vector<std::string> words;
 };
 
@@ -171,6 +186,10 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.verbose = true;
     else if (a == "--version" || a == "-V")
       out.version = true;
+    else if (a == "--again")
+      out.again = true;
+    else if (a == "--json")
+      out.json = true;
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -383,8 +402,12 @@ int CmdApply(Session& session, const Options& options) {
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
   }
+  if (options.again && !opti::LoadApplyRecord(opti::ApplyRecordPath(engine))) {
+    Error("there is no readable record of an earlier Apply to repeat");
+    return kExitFailed;
+  }
   session.dialogs.questionAnswer = options.start ? opti::kResultOk : opti::kResultCancel;
-  opti::ApplyResult result = page.BtnApplyClick();
+  opti::ApplyResult result = options.again ? page.ApplyAgain() : page.BtnApplyClick();
   if (result.status == opti::ApplyStatus::GameRunning) return kExitGameRunning;
 
   std::vector<opti::FileChanges> files;
@@ -414,8 +437,9 @@ void PrintHistory(const opti::TOptiFrame& page) {
     return;
   }
   for (size_t i = 0; i < history.size(); ++i)
-    Print("%c %zu  %s  %s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ', i,
-          page.HistoryList().Items[i].c_str(), history[i].Folder.c_str());
+    Print("%c %zu  %s  %s%s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ', i,
+          page.HistoryList().Items[i].c_str(), history[i].Folder.c_str(),
+          page.HistoryEntryPinned(static_cast<int>(i)) ? "  (pinned)" : "");
 }
 
 int CmdBackups(Session& session) {
@@ -503,9 +527,8 @@ int RunCli(const std::vector<std::string>& args) {
     SetDebugLogSink([](std::string_view) {});
   } else {
     // Debug lines quote what servers sent (addresses, headers): escaped.
-    SetDebugLogSink([](std::string_view line) {
-      PrintError("[kestrune] %s\n", EscapeControls(line).c_str());
-    });
+    SetDebugLogSink(
+        [](std::string_view line) { PrintError("[kestrune] %s\n", EscapeControls(line).c_str()); });
   }
   if (command == "help" || options.help) {
     PrintText(kUsage);
@@ -521,7 +544,8 @@ int RunCli(const std::vector<std::string>& args) {
     Print("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
-  const bool takesWords = command == "set" || command == "restore";
+  const bool takesWords =
+      command == "set" || command == "restore" || command == "diff" || command == "backups";
   if (!takesWords && !options.words.empty()) {
     Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
     return kExitUsage;
@@ -529,8 +553,8 @@ int RunCli(const std::vector<std::string>& args) {
   if (command == "update-check") return RunUpdateCheck();
   if (command == "report-url") return RunReportUrl();
 
-  static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
-                                          "backups", "restore", "clear", "start"};
+  static const char* const kCommands[] = {"status",  "show",  "set",   "apply", "backups",
+                                          "restore", "clear", "start", "diff",  "drift"};
   bool known = false;
   for (const char* c : kCommands) known = known || command == c;
   if (!known) {
@@ -541,6 +565,12 @@ int RunCli(const std::vector<std::string>& args) {
     Error("--dry-run and --start belong to apply");
     return kExitUsage;
   }
+  if ((options.again && (command != "apply" || options.dryRun)) ||
+      (options.json && command != "diff" && command != "drift")) {
+    Error(options.again ? "--again belongs to apply (without --dry-run)"
+                        : "--json belongs to diff and drift");
+    return kExitUsage;
+  }
 
   // Without a home there is no game folder: relative paths would land in
   // whatever folder the command was started from.
@@ -548,7 +578,11 @@ int RunCli(const std::vector<std::string>& args) {
     Error("cannot find the local application-data folder (is HOME set?)");
     return kExitFailed;
   }
+  if (command == "diff") return RunDiff(options.words, options.json);
+  if (command == "drift") return RunDrift(options.json);
   Session session;
+  if (command == "backups" && !options.words.empty())
+    return RunBackupsCommand(session.Page(), options.words);
   if (command == "status") return CmdStatus(session);
   if (command == "show") return CmdShow(session);
   if (command == "set") return CmdSet(session, options);

@@ -154,28 +154,55 @@ std::optional<ApplyRecord> LoadApplyRecord(const std::string& path) {
   return record;
 }
 
-std::vector<DriftedKey> FindDrift(const TPUBGLib& engine, const ApplyRecord& record) {
-  // Each file is read once; nullopt marks one that could not be read.
-  std::map<std::string, std::optional<std::string>> files;
-  auto text = [&](const std::string& name) -> const std::optional<std::string>& {
-    auto it = files.find(name);
-    if (it != files.end()) return it->second;
+namespace {
+
+// The game files' texts, each read once; nullopt marks one that could not
+// be read (a missing file holds no keys).
+class GameTexts {
+ public:
+  explicit GameTexts(const TPUBGLib& engine) : engine_(engine) {}
+  const std::optional<std::string>& Text(const std::string& name) {
+    auto it = files_.find(name);
+    if (it != files_.end()) return it->second;
     std::optional<std::string> data;
-    platform::ReadResult read = platform::ReadWholeFile(GameFilePath(engine, name));
+    platform::ReadResult read = platform::ReadWholeFile(GameFilePath(engine_, name));
     if (read.status == platform::ReadStatus::kOk)
       data = std::move(read.data);
     else if (read.status == platform::ReadStatus::kNotFound)
-      data = std::string();  // a missing file holds no keys
+      data = std::string();
     else
-      DebugLogF("Drift: cannot read %s: %s", name.c_str(), read.error.c_str());
-    return files.emplace(name, std::move(data)).first->second;
-  };
+      DebugLogF("Apply record: cannot read %s: %s", name.c_str(), read.error.c_str());
+    return files_.emplace(name, std::move(data)).first->second;
+  }
+
+ private:
+  const TPUBGLib& engine_;
+  std::map<std::string, std::optional<std::string>> files_;
+};
+
+std::optional<std::string> CurrentValue(const std::string& text, const RecordedKey& k) {
+  std::optional<std::string> now = ini::ReadValue(text, k.section, k.key);
+  if (now) now = std::string(ini::Trim(*now));
+  return now;
+}
+
+}  // namespace
+
+void SettleApplyRecord(const TPUBGLib& engine, ApplyRecord& record) {
+  GameTexts texts(engine);
+  for (RecordedKey& k : record.keys) {
+    const std::optional<std::string>& text = texts.Text(k.file);
+    if (text) k.value = CurrentValue(*text, k);
+  }
+}
+
+std::vector<DriftedKey> FindDrift(const TPUBGLib& engine, const ApplyRecord& record) {
+  GameTexts texts(engine);
   std::vector<DriftedKey> drift;
   for (const RecordedKey& k : record.keys) {
-    const std::optional<std::string>& data = text(k.file);
-    if (!data) continue;
-    std::optional<std::string> now = ini::ReadValue(*data, k.section, k.key);
-    if (now) now = std::string(ini::Trim(*now));
+    const std::optional<std::string>& text = texts.Text(k.file);
+    if (!text) continue;  // no drift is claimed from a failed read
+    std::optional<std::string> now = CurrentValue(*text, k);
     if (k.value && !now) {
       drift.push_back({k, DriftKind::Removed, now});
     } else if (!k.value && now) {

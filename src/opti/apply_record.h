@@ -41,6 +41,11 @@ bool SaveApplyRecord(const std::string& path, const ApplyRecord& record, std::st
 // nullopt when there is no record or it cannot be read: never drift.
 std::optional<ApplyRecord> LoadApplyRecord(const std::string& path);
 
+// Sets each recorded key to what the file holds now, right after Apply: a
+// key Apply removed may survive as a later duplicate line, and the record
+// must be the state Apply left, or the game would be blamed for it.
+void SettleApplyRecord(const TPUBGLib& engine, ApplyRecord& record);
+
 enum class DriftKind { Changed, Removed, ReAdded };
 
 struct DriftedKey {

@@ -132,6 +132,19 @@ std::string HistoryLine(std::string_view folder) {
          stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
 }
 
+std::vector<std::string> HistoryLines(const std::vector<TBackupEntry>& history) {
+  std::vector<std::string> lines;
+  lines.reserve(history.size());
+  std::map<std::string, int> seen;  // two backups in one second: " (2)", " (3)"...
+  for (const TBackupEntry& entry : history) {
+    std::string line = HistoryLine(entry.Folder);
+    int n = ++seen[line];
+    if (n > 1) line += " (" + std::to_string(n) + ")";
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 void TOptiFrame::Note(std::string_view call, int arg) {
   if (observer_) observer_(call, arg);
 }
@@ -257,14 +270,7 @@ void TOptiFrame::LoadHistory() {
   history_.clear();
   Note("ListBackups");
   engine_->ListBackups(history_);
-  historyList_.Items.clear();
-  std::map<std::string, int> seen;  // two backups in one second: " (2)", " (3)"...
-  for (const TBackupEntry& entry : history_) {
-    std::string line = HistoryLine(entry.Folder);
-    int n = ++seen[line];
-    if (n > 1) line += " (" + std::to_string(n) + ")";
-    historyList_.Items.push_back(std::move(line));
-  }
+  historyList_.Items = HistoryLines(history_);
   historyList_.ItemIndex = historyList_.Count() - 1;  // newest, or none when empty
 }
 

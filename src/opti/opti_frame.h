@@ -70,6 +70,8 @@ std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped);
 // The history line of a backup folder: "YYYY-MM-DD HH:MM:SS" from the stamp
 // (the folder's own name when it carries none).
 std::string HistoryLine(std::string_view folder);
+// The lines of a whole history: two backups in the same second get " (2)".
+std::vector<std::string> HistoryLines(const std::vector<TBackupEntry>& history);
 
 class TOptiFrame {
  public:

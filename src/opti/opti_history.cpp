@@ -37,6 +37,7 @@ void TOptiFrame::EndApplyRecord(bool done) {
   applying_ = ApplyRecord{};
   // A dry run works on scratch copies: it neither records nor prunes.
   if (!done || !durable_) return;
+  SettleApplyRecord(*engine_, record);
   std::string error;
   if (!SaveApplyRecord(ApplyRecordPath(*engine_), record, &error))
     DebugLogF("Apply: the record of what it set was not saved: %s", error.c_str());
