@@ -487,7 +487,9 @@ TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
 TEST_F(CliE2E, ReportUrlPrintsTheStartUpAddressWithoutSending) {
   CliRun run = Run({"report-url"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
+  std::string address = run.out.substr(0, run.out.find('\n') + 1);
+  EXPECT_THAT(address, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
+  EXPECT_THAT(run.out, HasSubstr("\nusage report: on"));
 }
 
 TEST_F(CliE2E, BackupsRestoreAndClear) {
@@ -499,7 +501,7 @@ TEST_F(CliE2E, BackupsRestoreAndClear) {
 
   CliRun list = Run({"backups"});
   ASSERT_EQ(list.status, 0) << list.err;
-  std::regex line(R"(([ *]) (\d+)  (\d{2})月(\d{2})日 (\d{2})时(\d{2})分(\d{2})秒 (\d{3})  (.*))");
+  std::regex line(R"(([ *]) (\d+)  \d{4}-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})()  (.*))");
   std::vector<std::smatch> rows;
   std::istringstream in(list.out);
   std::string text;
@@ -1165,6 +1167,207 @@ TEST_F(CliE2E, StartWithoutSteamFailsAndSaysSo) {
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("Steam was not found"));
   EXPECT_THAT(run.out, ::testing::Not(HasSubstr("Asked Steam")));
+}
+
+// ---- What changed since a backup, drift, and the tidy history ----
+
+// The history as `backups` prints it: index, date line, folder, pinned.
+struct HistoryRow {
+  std::string line, folder;
+  bool pinned = false;
+};
+std::vector<HistoryRow> ParseBackups(const std::string& out) {
+  std::vector<HistoryRow> rows;
+  std::regex row(
+      R"([ *] (\d+)  (\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?: \(\d+\))?)  (.*?)(  \(pinned\))?)");
+  std::istringstream in(out);
+  std::string text;
+  while (std::getline(in, text)) {
+    std::smatch m;
+    if (!std::regex_match(text, m, row)) {
+      ADD_FAILURE() << "not a history line: " << text;
+      continue;
+    }
+    rows.push_back({m[2], m[3], m[4].matched});
+  }
+  return rows;
+}
+
+TEST_F(CliE2E, DriftFindsWhatTheGameRewroteAndApplyAgainPutsItBack) {
+  CliRun none = Run({"drift"});
+  EXPECT_EQ(none.status, 0) << none.err;
+  EXPECT_THAT(none.out, HasSubstr("No record of an Apply yet"));
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  // Right after Apply nothing has drifted, even where the player's file
+  // repeats a key that Apply removed once.
+  CliRun clean = Run({"drift"});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_THAT(clean.out, HasSubstr("No drift"));
+  // Kestrune's record lives beside the backups, never among the game's files.
+  EXPECT_TRUE(fs::exists(fs::path(BackupRoot()).parent_path() / "last-apply.txt"));
+  for (auto& e : fs::directory_iterator(GameFolder()))
+    EXPECT_NE(e.path().extension(), ".txt") << e.path();
+
+  // What the game does on an update or in its settings menu: a key
+  // rewritten, a section dropped, a removed key put back.
+  std::string gus = ReadFile(GameFile("GameUserSettings.ini"));
+  std::optional<std::string> applied = ini::ReadValue(gus, "ScalabilityGroups", "sg.ShadowQuality");
+  ASSERT_TRUE(applied);
+  const std::string rewritten = *applied == "3" ? "1" : "3";
+  gus = ini::SetKey(gus, "ScalabilityGroups", "sg.ShadowQuality", rewritten);
+  WriteFile(GameFile("GameUserSettings.ini"), gus);
+  std::string scalability = ReadFile(GameFile("Scalability.ini"));
+  std::vector<std::string> sections = ini::ListSections(scalability);
+  ASSERT_FALSE(sections.empty());
+  size_t droppedKeys = ini::ListKeys(scalability, sections[0]).size();
+  WriteFile(GameFile("Scalability.ini"), ini::EraseSection(scalability, sections[0]));
+  std::string engine = ReadFile(GameFile("Engine.ini"));
+  ASSERT_EQ(ini::ReadValue(engine, "/script/engine.renderersettings",
+                           "r.UseParallelGetDynamicMeshElementsTasks"),
+            std::nullopt);
+  WriteFile(GameFile("Engine.ini"), ini::SetKey(engine, "/script/engine.renderersettings",
+                                                "r.UseParallelGetDynamicMeshElementsTasks", "1"));
+
+  CliRun drift = Run({"drift"});
+  EXPECT_EQ(drift.status, 6) << drift.err;
+  EXPECT_THAT(drift.out,
+              HasSubstr("~ [ScalabilityGroups] sg.ShadowQuality: " + *applied + " → " + rewritten));
+  EXPECT_THAT(
+      drift.out,
+      HasSubstr(
+          "+ [/script/engine.renderersettings] r.UseParallelGetDynamicMeshElementsTasks = 1"));
+  EXPECT_THAT(drift.out, HasSubstr("- [" + sections[0] + "] "));
+  CliRun json = Run({"drift", "--json"});
+  EXPECT_EQ(json.status, 6);
+  EXPECT_THAT(json.out, HasSubstr(R"({"kind":"changed","file":"GameUserSettings.ini",)"
+                                  R"("section":"ScalabilityGroups","key":"sg.ShadowQuality",)"
+                                  R"("applied":")" +
+                                  *applied + R"(","now":")" + rewritten + R"("})"));
+  // One line per drifted key: the rewrite, the key put back, the section's keys.
+  size_t lines = 0;
+  for (size_t at = 0; (at = drift.out.find("\n  ", at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 2 + droppedKeys);
+
+  // apply --again: a backup first, then the same selections once more,
+  // even after the page's selections were changed in between.
+  ASSERT_EQ(Run({"set", "msaa", "9"}).status, 0);
+  size_t backups = BackupFolders().size();
+  CliRun again = Run({"apply", "--again"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(BackupFolders().size(), backups + 1);
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBMSAAIndex"), "2");
+  EXPECT_EQ(Run({"drift"}).status, 0);
+  EXPECT_EQ(ini::ReadValue(ReadFile(GameFile("GameUserSettings.ini")), "ScalabilityGroups",
+                           "sg.ShadowQuality"),
+            *applied);
+
+  // A record that cannot be read is no record: never drift.
+  WriteFile(GameFile("GameUserSettings.ini"), gus);
+  WriteFile((fs::path(BackupRoot()).parent_path() / "last-apply.txt").string(),
+            "kestrune-apply-record 1\nset\tEngine.ini\t[torn");
+  CliRun torn = Run({"drift"});
+  EXPECT_EQ(torn.status, 0) << torn.out;
+  EXPECT_THAT(torn.out, HasSubstr("No record"));
+  CliRun noAgain = Run({"apply", "--again"});
+  EXPECT_EQ(noAgain.status, 1);
+  EXPECT_THAT(noAgain.err, HasSubstr("no readable record"));
+}
+
+TEST_F(CliE2E, ApplyKeepsTheNewestBackupsAndThePinnedOnes) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "KeepBackups=3\r\n");
+  std::vector<std::string> taken;
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(Run({"apply"}).status, 0);
+    taken.push_back(BackupFolders().back());
+  }
+  // Exactly three, the newest, and the index names just them.
+  EXPECT_EQ(BackupFolders(), std::vector<std::string>(taken.begin() + 2, taken.end()));
+  std::vector<HistoryRow> rows = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(rows.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(rows[i].folder, Shown(taken[i + 2]));
+
+  // A pinned backup stays through pruning and does not count.
+  CliRun pin = Run({"backups", "pin", "0"});
+  ASSERT_EQ(pin.status, 0) << pin.err;
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  rows = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].folder, Shown(taken[2]));
+  EXPECT_TRUE(rows[0].pinned);
+  EXPECT_EQ(BackupFolders().size(), 4u);
+
+  // prune N keeps the newest N (and the pinned one).
+  CliRun prune = Run({"backups", "prune", "1"});
+  ASSERT_EQ(prune.status, 0) << prune.err;
+  EXPECT_THAT(prune.out, HasSubstr("Removed 2 backups"));
+  std::vector<HistoryRow> pruned = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(pruned.size(), 2u);
+  EXPECT_EQ(pruned[0].folder, rows[0].folder);
+  EXPECT_EQ(pruned[1].folder, rows[3].folder);
+  EXPECT_EQ(BackupFolders().size(), 2u);
+
+  // A pinned backup is deleted only after unpinning it.
+  CliRun refused = Run({"backups", "delete", "0"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("pinned"));
+  ASSERT_EQ(Run({"backups", "unpin", "0"}).status, 0);
+  CliRun deleted = Run({"backups", "delete", "0"});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  EXPECT_EQ(ParseBackups(Run({"backups"}).out).size(), 1u);
+  EXPECT_EQ(BackupFolders().size(), 1u);
+
+  // Bad words change nothing.
+  Tree before = World();
+  struct Bad {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } bad[] = {
+      {{"backups", "delete", "1"}, 2, "no backup with index 1 (0..0)"},
+      {{"backups", "delete"}, 2, "takes one INDEX"},
+      {{"backups", "pin", "x"}, 2, "no backup with index x"},
+      {{"backups", "prune", "-1"}, 2, "not a number of backups"},
+      {{"backups", "trim"}, 2, "unknown backups action"},
+  };
+  for (const Bad& b : bad) {
+    CliRun run = Run(b.args);
+    EXPECT_EQ(run.status, b.status) << b.args[1];
+    EXPECT_THAT(run.err, HasSubstr(b.says)) << b.args[1];
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+}
+
+TEST_F(CliE2E, KeepBackupsZeroKeepsEveryBackup) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "KeepBackups=0\r\n");
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(Run({"apply"}).status, 0);
+  EXPECT_EQ(BackupFolders().size(), 3u);
+  CliRun prune = Run({"backups", "prune"});
+  EXPECT_EQ(prune.status, 0);
+  EXPECT_THAT(prune.out, HasSubstr("nothing removed"));
+  EXPECT_EQ(BackupFolders().size(), 3u);
+}
+
+TEST_F(CliE2E, DeletingAHandEditedEntryNeverDeletesTheGameFiles) {
+  // An index entry that names the game's own folder: the entry goes, the
+  // files it names stay.
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::map<std::string, std::string> files;
+  for (const char* name : kGameFiles) files[name] = ReadFile(GameFile(name));
+  std::string index = ReadFile(BackupRoot() + "/config.dat");
+  WriteFile(BackupRoot() + "/config.dat", index + "ID1=" + Shown(GameFolder()) + "\r\n");
+  CliRun deleted = Run({"backups", "delete", "1"});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), files[name]) << name;
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"), index);
+}
+
+TEST_F(CliE2E, ReportUrlSaysWhenTheUsageReportIsOff) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "UsageReport=0\r\n");
+  CliRun run = Run({"report-url"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("usage report: off"));
 }
 
 }  // namespace
