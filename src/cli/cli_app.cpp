@@ -9,6 +9,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/cli_changes.h"
 #include "cli/cli_hardware.h"
 #include "cli/cli_history.h"
 #include "cli/cli_net.h"
@@ -49,12 +50,13 @@ commands:
                          as the page does on Apply; NAME is a short name, a
                          control name or a Config.dat key (see show);
                          "set scheme 1" runs the automatic configuration
-  apply [--dry-run] [--start] [--again]
+  apply [--dry-run] [--start] [--json] [--again]
                          apply the selections to the game's files (backup
-                         first); --start answers the final question with
-                         "start the game"; --dry-run prints what would change
-                         and touches nothing; --again applies the last
-                         Apply's selections once more
+                         first) and list what changed; --start answers the
+                         final question with "start the game"; --dry-run
+                         lists what would change and touches nothing; --json
+                         prints the list as one JSON object; --again applies
+                         the last Apply's selections once more
   backups                list the backups (restore history) with their indexes
   backups prune [N]      delete the oldest backups beyond the newest N (default
                          the KeepBackups setting, 30; 0 keeps all); pinned
@@ -137,21 +139,33 @@ std::optional<bool> ParseSwitch(std::string_view text) {
   return std::nullopt;
 }
 
-// The page's dialogs on a terminal.
+// The page's dialogs on a terminal. While `deferred`, messages are kept
+// (with the answer given) and printed later, after the list of changes.
 class TerminalDialogs final : public opti::OptiDialogs {
  public:
   int questionAnswer = opti::kResultCancel;
+  bool deferred = false;
+  std::vector<std::string> kept;  // each message's lines, answer included
 
   void ShowGameRunningNotice(const std::function<void()>&) override {
     PrintError("kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
                std::string(opti::kRunningLine2).c_str());
   }
   int ShowMessageBox(std::string_view, std::string_view text, int, int buttons) override {
-    Print("%s\n", std::string(text).c_str());
-    if (buttons == opti::kButtonsOkOnly) return opti::kResultOk;
-    Print("  -> %s\n", questionAnswer == opti::kResultOk ? "yes: starting the game through Steam"
-                                                         : "no (pass --start to start the game)");
-    return questionAnswer;
+    std::string shown = std::string(text) + "\n";
+    int answer = opti::kResultOk;
+    if (buttons != opti::kButtonsOkOnly) {
+      answer = questionAnswer;
+      shown += std::string("  -> ") +
+               (answer == opti::kResultOk ? "yes: starting the game through Steam"
+                                          : "no (pass --start to start the game)") +
+               "\n";
+    }
+    if (deferred)
+      kept.push_back(shown);
+    else
+      PrintText(shown);
+    return answer;
   }
   void ShowErrorBox(std::string_view message) override { Error(std::string(message)); }
 };
@@ -252,30 +266,6 @@ void PrintSelections(const opti::TOptiFrame& page) {
   }
 }
 
-// A binding list can run to tens of kilobytes; show its start and its size.
-std::string Shorten(const std::string& value) {
-  constexpr size_t kMax = 160;
-  if (value.size() <= kMax) return value;
-  size_t cut = 100;
-  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
-  return value.substr(0, cut) + "… [" + std::to_string(value.size()) + " chars]";
-}
-
-void PrintChanges(const std::vector<opti::FileChanges>& files) {
-  for (const auto& file : files) {
-    const char* state = !file.existed && file.exists   ? " (new file)"
-                        : file.existed && !file.exists ? " (deleted)"
-                                                       : "";
-    Print("%s%s: %s\n", file.name.c_str(), state, file.path.c_str());
-    if (file.changes.empty()) Print("  no change\n");
-    for (opti::KeyChange change : file.changes) {
-      if (change.before) change.before = Shorten(*change.before);
-      if (change.after) change.after = Shorten(*change.after);
-      Print("  %s\n", opti::FormatKeyChange(change).c_str());
-    }
-  }
-}
-
 int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
   if (skipped.empty()) return kExitOk;
   for (const auto& s : skipped)
@@ -284,7 +274,7 @@ int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
   return kExitSkippedWrites;
 }
 
-int DryRun(Session& session, bool showPage) {
+int DryRun(Session& session, bool showPage, bool json) {
   // The page is built on a scratch copy, so the player's folders stay as they are.
   opti::DryRunReport report = opti::DryRunApply(session.hardware, session.settings, session.game,
                                                 "", [&](const opti::TOptiFrame& page) {
@@ -294,19 +284,26 @@ int DryRun(Session& session, bool showPage) {
     session.dialogs.ShowGameRunningNotice({});
     return kExitGameRunning;
   }
-  Print("Dry run of Apply: nothing was written. Apply would change:\n");
-  PrintChanges(report.files);
-  if (report.apply.status == opti::ApplyStatus::Failed) {
+  const bool failed = report.apply.status == opti::ApplyStatus::Failed;
+  if (json) {
+    PrintChangeList(
+        ChangeListOf(report.files), true,
+        {{"dryRun", "true"}, {"question", failed ? "null" : opti::JsonString(report.question)}});
+  } else {
+    Print("Dry run of Apply: nothing was written. Apply would change:\n");
+    PrintChangeList(ChangeListOf(report.files), false);
+  }
+  if (failed) {
     Error("Apply would stop: " + report.apply.error);
     return kExitFailed;
   }
-  Print("Apply would then ask: %s\n", report.question.c_str());
+  if (!json) Print("Apply would then ask: %s\n", report.question.c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
 int CmdStatus(Session& session) {
   PrintMachine(session.hardware, session.source);
-  return DryRun(session, /*showPage=*/true);
+  return DryRun(session, /*showPage=*/true, /*json=*/false);
 }
 
 int CmdShow(Session& session) {
@@ -390,14 +387,17 @@ int CmdSet(Session& session, const Options& options) {
 }
 
 int CmdApply(Session& session, const Options& options) {
-  if (options.dryRun) return DryRun(session, false);
+  if (options.dryRun) return DryRun(session, false, options.json);
   opti::TOptiFrame& page = session.Page();
   TPUBGLib& engine = page.Engine();
-  const std::string* paths[] = {&engine.EngineIniPath, &engine.GameUserSettingsPath,
-                                &engine.ScalabilityIniPath};
-  std::string before[3];
-  bool existed[3] = {};
-  for (int i = 0; i < 3; ++i) {
+  std::vector<const std::string*> paths = {&engine.EngineIniPath, &engine.GameUserSettingsPath,
+                                           &engine.ScalabilityIniPath};
+  // The three game files, then the page's keys saved in Config.dat.
+  const std::string config = ConfigFilePath();
+  paths.push_back(&config);
+  std::string before[4];
+  bool existed[4] = {};
+  for (int i = 0; i < 4; ++i) {
     auto read = platform::ReadWholeFile(*paths[i]);
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
@@ -407,26 +407,39 @@ int CmdApply(Session& session, const Options& options) {
     return kExitFailed;
   }
   session.dialogs.questionAnswer = options.start ? opti::kResultOk : opti::kResultCancel;
+  // The final question comes after the list of what changed.
+  session.dialogs.deferred = true;
   opti::ApplyResult result = options.again ? page.ApplyAgain() : page.BtnApplyClick();
   if (result.status == opti::ApplyStatus::GameRunning) return kExitGameRunning;
 
-  std::vector<opti::FileChanges> files;
-  for (int i = 0; i < 3; ++i) {
-    opti::FileChanges file;
-    file.name = platform::FileName(*paths[i]);
-    file.path = *paths[i];
-    file.existed = existed[i];
+  opti::ChangeList list;
+  for (int i = 0; i < 4; ++i) {
     auto read = platform::ReadWholeFile(*paths[i]);
-    file.exists = read.status == platform::ReadStatus::kOk;
-    file.changes = opti::DiffIniKeys(before[i], read.data);
-    files.push_back(std::move(file));
+    list.files.push_back(opti::CompareIniTexts(platform::FileName(*paths[i]), *paths[i], existed[i],
+                                               read.status == platform::ReadStatus::kOk, before[i],
+                                               read.data));
   }
-  Print("Changed:\n");
-  PrintChanges(files);
+  const bool backedUp = result.status != opti::ApplyStatus::Failed && !page.History().empty();
+  if (options.json) {
+    std::string messages = "[";
+    for (const std::string& m : session.dialogs.kept)
+      messages += (messages.size() > 1 ? "," : "") + opti::JsonString(m);
+    std::string backup = "null";
+    if (backedUp)
+      backup = "{\"index\":" + std::to_string(page.History().size() - 1) +
+               ",\"name\":" + opti::JsonString(page.HistoryList().Items.back()) +
+               ",\"folder\":" + opti::JsonString(page.History().back().Folder) + "}";
+    PrintChangeList(list, true,
+                    {{"dryRun", "false"}, {"messages", messages + "]"}, {"backup", backup}});
+  } else {
+    Print("Changed:\n");
+    PrintChangeList(list, false);
+    if (backedUp)
+      Print("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
+            page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
+    for (const std::string& m : session.dialogs.kept) PrintText(m);
+  }
   if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
-  if (!page.History().empty())
-    Print("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
-          page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
   return ReportSkipped(result.skipped);
 }
 
@@ -566,9 +579,9 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   if ((options.again && (command != "apply" || options.dryRun)) ||
-      (options.json && command != "diff" && command != "drift")) {
+      (options.json && command != "apply" && command != "diff" && command != "drift")) {
     Error(options.again ? "--again belongs to apply (without --dry-run)"
-                        : "--json belongs to diff and drift");
+                        : "--json belongs to apply, diff and drift");
     return kExitUsage;
   }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/cli_app.h"
-#include "cli/cli_change_text.h"
+#include "cli/cli_changes.h"
 #include "cli/cli_history.h"
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
@@ -55,10 +55,19 @@ int RunDiff(const std::vector<std::string>& words, bool json) {
     return kExitFailed;
   }
   std::vector<std::string> lines = opti::HistoryLines(history);
-  ChangeListHeading heading;
-  heading.from = "[" + std::to_string(from) + "] " + lines[from];
-  heading.to = to < 0 ? std::string("now") : "[" + std::to_string(to) + "] " + lines[to];
-  PrintChangeList(heading, comparison.files, json);
+  auto side = [&](int index) {
+    return "{\"index\":" + std::to_string(index) + ",\"name\":" + opti::JsonString(lines[index]) +
+           ",\"folder\":" + opti::JsonString(history[index].Folder) + "}";
+  };
+  if (json) {
+    PrintChangeList(comparison.list, true,
+                    {{"from", side(from)}, {"to", to < 0 ? std::string("\"now\"") : side(to)}});
+    return kExitOk;
+  }
+  std::string target = to < 0 ? std::string("the files now")
+                              : "backup " + std::to_string(to) + " (" + lines[to] + ")";
+  Print("Changes from backup %d (%s) to %s:\n", from, lines[from].c_str(), target.c_str());
+  PrintChangeList(comparison.list, false);
   return kExitOk;
 }
 

@@ -1,11 +1,11 @@
 // kestrune-cli drift: the keys the last Apply set that the game (an update,
 // its own settings menu) has changed, removed or put back since.
 #include "cli/cli_app.h"
-#include "cli/cli_change_text.h"
 #include "cli/cli_history.h"
 #include "cli/cli_output.h"
 #include "engine/pubg_lib.h"
 #include "opti/apply_record.h"
+#include "opti/change_list.h"
 
 namespace kestrune::cli {
 namespace {
@@ -35,11 +35,11 @@ int RunDrift(bool json) {
       const opti::DriftedKey& d = drift[i];
       if (i > 0) out += ",";
       out += std::string("{\"kind\":\"") + KindName(d.kind) +
-             "\",\"file\":" + JsonString(d.recorded.file) +
-             ",\"section\":" + JsonString(d.recorded.section) +
-             ",\"key\":" + JsonString(d.recorded.key);
-      if (d.recorded.value) out += ",\"applied\":" + JsonString(*d.recorded.value);
-      if (d.now) out += ",\"now\":" + JsonString(*d.now);
+             "\",\"file\":" + opti::JsonString(d.recorded.file) +
+             ",\"section\":" + opti::JsonString(d.recorded.section) +
+             ",\"key\":" + opti::JsonString(d.recorded.key);
+      if (d.recorded.value) out += ",\"applied\":" + opti::JsonString(*d.recorded.value);
+      if (d.now) out += ",\"now\":" + opti::JsonString(*d.now);
       out += "}";
     }
     out += "]}\n";

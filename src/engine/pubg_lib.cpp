@@ -209,8 +209,7 @@ TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware)
 void TPUBGLib::InitPaths() {
   // With no base the paths stay relative and resolve against the working folder.
   std::string base = WithSeparator(base_);
-  std::string configFolder =
-      base + "TslGame" + kSep + "Saved" + kSep + "Config" + kSep + "WindowsNoEditor" + kSep;
+  std::string configFolder = GameConfigFolderUnder(base_) + kSep;
   BackupRoot = base + "Kestrune" + kSep + "BackupFiles" + kSep;
   EngineIniPath = configFolder + "Engine.ini";
   GameUserSettingsPath = configFolder + "GameUserSettings.ini";
@@ -219,6 +218,11 @@ void TPUBGLib::InitPaths() {
     DebugLogF("TPUBGLib: cannot create %s", configFolder.c_str());
   if (!platform::CreateDirectories(BackupRoot))
     DebugLogF("TPUBGLib: cannot create %s", BackupRoot.c_str());
+}
+
+std::string TPUBGLib::GameConfigFolderUnder(const std::string& localAppData) {
+  return WithSeparator(localAppData) + "TslGame" + kSep + "Saved" + kSep + "Config" + kSep +
+         "WindowsNoEditor";
 }
 
 std::string TPUBGLib::GameConfigFolder() const {

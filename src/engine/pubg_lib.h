@@ -105,6 +105,10 @@ class TPUBGLib {
   // with a trailing separator).
   std::string GameConfigFolder() const;
 
+  // The game's configuration folder under a local application-data folder
+  // (no trailing separator); the one place its path is spelled.
+  static std::string GameConfigFolderUnder(const std::string& localAppData);
+
   // New stamped folder under BackupRoot with copies of the game files that
   // exist, recorded in the index (renumbered ID0..IDn, newest last). Each
   // copy is flushed and read back before it counts. Throws EBackupError when

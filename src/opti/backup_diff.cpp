@@ -1,7 +1,6 @@
 // Comparing two folders of game files key by key.
 #include "opti/backup_diff.h"
 
-#include "opti/ini_diff.h"
 #include "platform/file_system.h"
 
 namespace kestrune::opti {
@@ -37,17 +36,13 @@ FileSetComparison CompareFileSets(const TPUBGLib& engine, const std::string& bef
   for (const std::string* game :
        {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath}) {
     std::string name = platform::FileName(*game);
-    FileChanges file;
-    file.name = name;
-    file.path = platform::JoinPath(after, name);
+    std::string path = platform::JoinPath(after, name);
     size_t errorsBefore = result.errors.size();
     Side old = ReadSide(platform::JoinPath(beforeFolder, name), result.errors);
-    Side now = ReadSide(file.path, result.errors);
+    Side now = ReadSide(path, result.errors);
     if (result.errors.size() != errorsBefore) continue;
-    file.existed = old.exists;
-    file.exists = now.exists;
-    file.changes = DiffIniKeys(old.data, now.data);
-    result.files.push_back(std::move(file));
+    result.list.files.push_back(
+        CompareIniTexts(name, path, old.exists, now.exists, old.data, now.data));
   }
   return result;
 }

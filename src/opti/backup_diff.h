@@ -1,18 +1,18 @@
 // Key comparison of two sets of the game's three files: a backup against the
-// files as they are now, or one backup against another. The result has the
-// dry run's shape (per file, key changes), so the same renderers show it.
+// files as they are now, or one backup against another, as a change list
+// (per file and section), so the dry run's renderers show it.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "engine/pubg_lib.h"
-#include "opti/opti_dry_run.h"
+#include "opti/change_list.h"
 
 namespace kestrune::opti {
 
 struct FileSetComparison {
-  std::vector<FileChanges> files;   // Engine.ini, GameUserSettings.ini, Scalability.ini
+  ChangeList list;                  // Engine.ini, GameUserSettings.ini, Scalability.ini
   std::vector<std::string> errors;  // a file that is there but could not be read, with why
 };
 

@@ -21,6 +21,9 @@ struct FileChanges {
   bool existed = false;
   bool exists = false;  // after the run
   std::vector<KeyChange> changes;
+  // The file's text before and after the run (empty for Config.dat, which
+  // is known by its keys only).
+  std::string beforeText, afterText;
 };
 
 struct DryRunReport {
@@ -36,8 +39,5 @@ struct DryRunReport {
 DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
                          const std::string& localAppData = "",
                          const std::function<void(const TOptiFrame&)>& pageBuilt = {});
-
-// The game's configuration folder under a local application-data folder.
-std::string GameConfigFolderUnder(const std::string& localAppData);
 
 }  // namespace kestrune::opti

@@ -28,6 +28,7 @@
 #include "engine/hareware_info.h"
 #include "engine/ini_text.h"
 #include "hardware/hareware_lib.h"
+#include "opti/change_list.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_tables.h"
 #include "platform/process.h"
@@ -103,6 +104,14 @@ std::vector<std::string> ChangeLines(const std::string& out, const std::string& 
     if (inside) lines.push_back(line);
   }
   return lines;
+}
+
+// The change lines the list of an actual change between two texts holds.
+std::vector<std::string> ActualChangeLines(const std::string& name, const std::string& before,
+                                           const std::string& after) {
+  opti::ChangeList list;
+  list.files.push_back(opti::CompareIniTexts(name, "", true, true, before, after));
+  return ChangeLines(opti::RenderChangeListText(list), name);
 }
 
 // Keys whose values follow the processor count of the machine running the test.
@@ -359,21 +368,13 @@ TEST_F(CliE2E, DryRunChangesNothingAndListsExactlyWhatApplyThenChanges) {
   for (const char* name : kGameFiles) {
     std::vector<std::string> predicted = ChangeLines(dry.out, name);
     EXPECT_EQ(predicted, ChangeLines(real.out, name)) << name;
-    // And against the files themselves: the same keys, in the same order.
-    auto actual = opti::DiffIniKeys(gameBefore[name], ReadFile(GameFile(name)));
-    ASSERT_EQ(predicted.size(), actual.size()) << name;
-    for (size_t i = 0; i < actual.size(); ++i)
-      EXPECT_EQ(predicted[i].rfind("  [" + actual[i].section + "] " + actual[i].key + ": ", 0), 0u)
-          << predicted[i];
+    // And against the files themselves: the same entries, in the same order.
+    EXPECT_EQ(predicted, ActualChangeLines(name, gameBefore[name], ReadFile(GameFile(name))));
     EXPECT_FALSE(predicted.empty()) << name;
   }
   // Config.dat: the dry run listed what Apply then saved.
-  std::vector<std::string> configLines;
-  for (const auto& change : opti::DiffIniKeys(configBefore, ReadFile(ConfigDat())))
-    configLines.push_back("  " + opti::FormatKeyChange(change));
-  std::vector<std::string> predictedConfig = ChangeLines(dry.out, "Config.dat");
-  if (configLines.empty()) configLines.push_back("  no change");
-  EXPECT_EQ(predictedConfig, configLines);
+  EXPECT_EQ(ChangeLines(dry.out, "Config.dat"),
+            ActualChangeLines("Config.dat", configBefore, ReadFile(ConfigDat())));
 }
 
 TEST_F(CliE2E, DryRunOnAFirstStartListsConfigDatAsNew) {
@@ -383,7 +384,110 @@ TEST_F(CliE2E, DryRunOnAFirstStartListsConfigDatAsNew) {
   ASSERT_EQ(dry.status, 0) << dry.err;
   EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
   EXPECT_THAT(dry.out, HasSubstr("Config.dat (new file)"));
-  EXPECT_THAT(dry.out, HasSubstr("[general] CBConfigModelIndex: added = 1"));
+  EXPECT_THAT(dry.out, HasSubstr("\n  [general]\n    + CBConfigModelIndex = 1\n"));
+}
+
+// The list reads like a diff: per file and section (the file's spelling,
+// once), template rulers as lines, the binding list per action entry, a
+// summary, and Apply's final question after all of it.
+TEST_F(CliE2E, ApplyListsChangesReadablyAndAsksItsQuestionLast) {
+  fs::remove(GameFile("Engine.ini"));  // Apply writes the template first
+  CliRun run = Run({"apply"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string& out = run.out;
+  EXPECT_THAT(out, HasSubstr("Engine.ini (new file): "));
+  EXPECT_THAT(out, HasSubstr("\n  [Core.System]\n    + Paths = ../../../Engine/Content\n"));
+  EXPECT_THAT(out, HasSubstr("    + None=======Optimization By====="));
+  EXPECT_THAT(out, Not(HasSubstr("None: added")));
+  // The player's binding list: the two actions Apply edits, nothing else.
+  std::vector<std::string> bindings;
+  for (const std::string& line : ChangeLines(out, "GameUserSettings.ini"))
+    if (line.find("CustomInputSettins") != std::string::npos) bindings.push_back(line);
+  EXPECT_THAT(bindings,
+              ::testing::ElementsAre(
+                  "    ~ CustomInputSettins ActionKeyList[Jump]: "
+                  "(ActionName=\"Jump\",Keys=((Key=SpaceBar))) → "
+                  "(ActionName=\"Jump\",Keys=((Key=SpaceBar),(Key=Gamepad_FaceButton_Bottom)))",
+                  "    ~ CustomInputSettins ActionKeyList[ToggleCrouch]: "
+                  "(ActionName=\"ToggleCrouch\",Keys=((Key=C))) → "
+                  "(ActionName=\"ToggleCrouch\",Keys=((Key=C),()))"));
+  EXPECT_THAT(out, Not(HasSubstr(" chars]")));
+  // Each section once per file, whatever case the writers used.
+  for (const char* name : kGameFiles) {
+    std::map<std::string, int> seen;
+    for (const std::string& line : ChangeLines(out, name))
+      if (line.rfind("  [", 0) == 0) {
+        std::string lower = line;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(++seen[lower], 1) << name << ": " << line;
+      }
+  }
+  std::smatch summary;
+  ASSERT_TRUE(std::regex_search(
+      out, summary,
+      std::regex("\n4 files changed: [0-9]+ keys added, [0-9]+ changed, [0-9]+ removed\n")))
+      << out;
+  size_t question = out.find("优化完成！请问是否立即启动游戏？");
+  ASSERT_NE(question, std::string::npos);
+  EXPECT_GT(question, static_cast<size_t>(summary.position(0)));
+  EXPECT_GT(question, out.find("Backup taken: [0]"));
+}
+
+// --json: one object a script reads (checked with Python's own parser), the
+// same counts as the text.
+TEST_F(CliE2E, JsonChangeListIsOneObjectWithTheTextsCounts) {
+  CliRun text = Run({"apply", "--dry-run"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  CliRun dry = Run({"apply", "--dry-run", "--json"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  CliRun real = Run({"apply", "--json"});
+  ASSERT_EQ(real.status, 0) << real.err;
+  const std::string reader =
+      "import json,sys\n"
+      "d=json.load(open(sys.argv[1],encoding='utf-8'))\n"
+      "s=d['summary']\n"
+      "print(d['dryRun'],s['files'],s['added'],s['changed'],s['removed'],len(d['files']))\n"
+      "for f in d['files']:\n"
+      "  for sec in f['sections']:\n"
+      "    for c in sec['changes']:\n"
+      "      if c.get('item'): print(f['name'],sec['name'],c['op'],c['key'],c['item'])\n"
+      "print(d.get('question') or d['messages'][-1].splitlines()[0])\n";
+  WriteFile(temp.Path("reader.py"), reader);
+  auto read = [&](const std::string& json) {
+    WriteFile(temp.Path("out.json"), json);
+    std::string command = "python3 " + Quote(temp.Path("reader.py")) + " " +
+                          Quote(temp.Path("out.json")) + " >" + Quote(temp.Path("parsed"));
+    EXPECT_EQ(std::system(command.c_str()), 0) << json.substr(0, 400);
+    return ReadFile(temp.Path("parsed"));
+  };
+  std::smatch counts;
+  ASSERT_TRUE(std::regex_search(
+      text.out, counts,
+      std::regex(
+          "\n([0-9]+) files changed: ([0-9]+) keys added, ([0-9]+) changed, ([0-9]+) removed")));
+  const std::string numbers = counts[1].str() + " " + counts[2].str() + " " + counts[3].str() +
+                              " " + counts[4].str() + " 4\n";
+  const std::string bindings =
+      "GameUserSettings.ini /Script/TslGame.TslGameUserSettings changed CustomInputSettins "
+      "ActionKeyList[Jump]\n"
+      "GameUserSettings.ini /Script/TslGame.TslGameUserSettings changed CustomInputSettins "
+      "ActionKeyList[ToggleCrouch]\n";
+  EXPECT_EQ(read(dry.out), "True " + numbers + bindings + "优化完成！请问是否立即启动游戏？\n");
+  EXPECT_EQ(read(real.out), "False " + numbers + bindings + "优化完成！请问是否立即启动游戏？\n");
+}
+
+// Colour on a terminal only, and never with NO_COLOR set.
+TEST_F(CliE2E, ColourOnATerminalUnlessNoColorIsSet) {
+  auto onTerminal = [&]() {
+    std::string command = "script -qec " + Quote(CliCommand({"apply", "--dry-run"})) +
+                          " /dev/null </dev/null >" + Quote(temp.Path("terminal"));
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return ReadFile(temp.Path("terminal"));
+  };
+  EXPECT_THAT(onTerminal(), HasSubstr("\x1b[32m+ "));
+  EXPECT_THAT(Run({"apply", "--dry-run"}).out, Not(HasSubstr("\x1b[")));
+  wrapper = "NO_COLOR=1 ";
+  EXPECT_THAT(onTerminal(), Not(HasSubstr("\x1b[")));
 }
 
 TEST_F(CliE2E, StatusShowsMachineSelectionsAndADryRunWithoutTouchingAnything) {
