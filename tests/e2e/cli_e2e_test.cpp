@@ -1474,5 +1474,82 @@ TEST_F(CliE2E, ReportUrlSaysWhenTheUsageReportIsOff) {
   EXPECT_THAT(run.out, HasSubstr("usage report: off"));
 }
 
+// The change list of the three game files between two folders, rendered as
+// the program renders it (the expected JSON up to its closing brace).
+std::string ExpectedDiffJson(const std::string& before, const std::string& after,
+                             const std::string& shownAfter) {
+  opti::ChangeList list;
+  for (const char* name : kGameFiles) {
+    std::string a = before + "/" + name, b = after + "/" + name;
+    list.files.push_back(opti::CompareIniTexts(name, shownAfter + (Wine().on ? "\\" : "/") + name,
+                                               fs::exists(a), fs::exists(b), ReadFile(a),
+                                               ReadFile(b)));
+  }
+  std::string json = opti::RenderChangeListJson(list);
+  return json.substr(0, json.size() - 1);
+}
+
+TEST_F(CliE2E, DiffShowsWhatChangedSinceABackupAndBetweenTwo) {
+  CliRun none = Run({"diff"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_THAT(none.err, HasSubstr("no backups"));
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::vector<std::string> folders = BackupFolders();
+  ASSERT_EQ(folders.size(), 1u);
+  // The newest backup against now: exactly what Apply changed in the game files.
+  CliRun json = Run({"diff", "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out.rfind(ExpectedDiffJson(folders[0], GameFolder(), Shown(GameFolder())), 0), 0u)
+      << json.out.substr(0, 400);
+  EXPECT_THAT(json.out, HasSubstr(R"("to":"now")"));
+  CliRun text = Run({"diff"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_THAT(text.out, HasSubstr("Changes from backup 0 ("));
+  EXPECT_THAT(text.out, HasSubstr("to the files now"));
+  EXPECT_THAT(text.out, HasSubstr("[ScalabilityGroups]"));
+  EXPECT_THAT(text.out, ::testing::ContainsRegex("keys? added"));
+
+  // Two backups: the second holds the first Apply's result.
+  ASSERT_EQ(Run({"set", "scheme", "5"}).status, 0);
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  folders = BackupFolders();
+  ASSERT_EQ(folders.size(), 2u);
+  CliRun between = Run({"diff", "0", "1", "--json"});
+  ASSERT_EQ(between.status, 0) << between.err;
+  EXPECT_EQ(between.out.rfind(ExpectedDiffJson(folders[0], folders[1], Shown(folders[1])), 0), 0u)
+      << between.out.substr(0, 400);
+  // Backup 1 against now is the second Apply, by default the newest.
+  CliRun newest = Run({"diff", "--json"});
+  EXPECT_EQ(newest.out, Run({"diff", "1", "--json"}).out);
+  EXPECT_EQ(newest.out.rfind(ExpectedDiffJson(folders[1], GameFolder(), Shown(GameFolder())), 0),
+            0u);
+
+  Tree before = World();
+  struct Bad {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } bad[] = {
+      {{"diff", "2"}, 2, "no backup with index 2 (0..1)"},
+      {{"diff", "0", "x"}, 2, "no backup with index x"},
+      {{"diff", "0", "1", "1"}, 2, "at most two"},
+  };
+  for (const Bad& b : bad) {
+    CliRun run = Run(b.args);
+    EXPECT_EQ(run.status, b.status);
+    EXPECT_THAT(run.err, HasSubstr(b.says));
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+
+  // A file that cannot be read is an error, not a list of removed keys.
+  fs::remove(GameFile("Scalability.ini"));
+  fs::create_directory(GameFile("Scalability.ini"));
+  CliRun unreadable = Run({"diff"});
+  EXPECT_EQ(unreadable.status, 1);
+  EXPECT_THAT(unreadable.err, HasSubstr("cannot read"));
+  EXPECT_EQ(unreadable.out, "");
+}
+
 }  // namespace
 }  // namespace kestrune::test
