@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app/dialogs.h"
+#include "app/usage_report_item.h"
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
@@ -319,6 +320,7 @@ void TPUBGMainForm::HideToTray() {
 void TPUBGMainForm::RestoreFromTray() {
   DebugLog("restore from tray");
   window_->BringToFront();
+  optiFrame_->CheckDrift();  // the game may have run while we sat in the tray
   if (!shownOnce_) {
     shownOnce_ = true;
     gui::RunLater(1000, [this] { ServiceStart(); });
@@ -349,9 +351,10 @@ void TPUBGMainForm::ShowOptionsMenu() {
   items[0].checked = AutoRunEnabled();
   bool nowChecked = !items[0].checked;
   items[0].onClick = [nowChecked] { SetAutoRunEnabled(nowChecked); };
-  items[1].caption = "-";
-  items[2].caption = "关于我们&";
-  items[2].onClick = [] {
+  items.insert(items.begin() + 1, UsageReportMenuItem());
+  items[2].caption = "-";
+  items[3].caption = "关于我们&";
+  items[3].onClick = [] {
     RunGuarded([] {
       TAboutForm about;
       about.ShowModal();
