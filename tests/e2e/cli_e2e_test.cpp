@@ -572,7 +572,9 @@ TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
       {{"apply", "--force"}, 2, "unknown option --force"},
       {{"restore", "0"}, 1, "no backups"},
       {{"restore"}, 2, "one INDEX"},
-      {{"backups", "extra"}, 2, "unexpected argument"},
+      {{"backups", "extra"}, 2, "unknown backups action 'extra'"},
+      {{"drift", "extra"}, 2, "unexpected argument"},
+      {{"diff", "--again"}, 2, "--again belongs to apply"},
   };
   Tree before = World();
   for (const Case& c : cases) {
