@@ -61,8 +61,9 @@ commands:
                          first); asks for confirmation unless --yes
   start                  start the game through Steam unless it is running
   update-check           ask the update server whether a newer version exists
-  report-url             print the usage report address this machine would
-                         send at start-up (nothing is sent)
+  report-url [--send]    print the usage report address this machine would
+                         send at start-up; nothing is sent unless --send
+                         (which prints the server's answer)
   help                   this text
 
 options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
@@ -165,6 +166,7 @@ struct Options {
   bool version = false;
   bool verbose = false;
   bool json = false;
+  bool send = false;
   std::vector<std::string> words;
 };
 
@@ -188,6 +190,8 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.version = true;
     else if (a == "--json")
       out.json = true;
+    else if (a == "--send")
+      out.send = true;
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -264,15 +268,12 @@ int DryRun(Session& session, bool showPage, bool json) {
                                                 "", [&](const opti::TOptiFrame& page) {
                                                   if (showPage) PrintSelections(page);
                                                 });
-  if (report.apply.status == opti::ApplyStatus::GameRunning) {
-    session.dialogs.ShowGameRunningNotice({});
-    return kExitGameRunning;
-  }
   const bool failed = report.apply.status == opti::ApplyStatus::Failed;
   if (json) {
-    PrintChangeList(
-        ChangeListOf(report.files), true,
-        {{"dryRun", "true"}, {"question", failed ? "null" : opti::JsonString(report.question)}});
+    PrintChangeList(ChangeListOf(report.files), true,
+                    {{"dryRun", "true"},
+                     {"gameRunning", report.gameRunning ? "true" : "false"},
+                     {"question", failed ? "null" : opti::JsonString(report.question)}});
   } else {
     Print("Dry run of Apply: nothing was written. Apply would change:\n");
     PrintChangeList(ChangeListOf(report.files), false);
@@ -282,6 +283,10 @@ int DryRun(Session& session, bool showPage, bool json) {
     return kExitFailed;
   }
   if (!json) Print("Apply would then ask: %s\n", report.question.c_str());
+  // The dry run writes nothing, so a running game does not stop it.
+  if (report.gameRunning && !json)
+    Print("Note: the game is running, so Apply would be refused now: %s\n",
+          std::string(opti::kRunningLine1).c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
@@ -542,7 +547,11 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   if (command == "update-check") return RunUpdateCheck();
-  if (command == "report-url") return RunReportUrl();
+  if (options.send && command != "report-url") {
+    Error("--send belongs to report-url");
+    return kExitUsage;
+  }
+  if (command == "report-url") return options.send ? RunReportSend() : RunReportUrl();
 
   static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
                                           "backups", "restore", "clear", "start"};

@@ -594,6 +594,26 @@ TEST_F(CliE2E, ReportUrlPrintsTheStartUpAddressWithoutSending) {
   EXPECT_THAT(run.out, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
 }
 
+// The README's "report-url --send": sent to the statistics host, the answer
+// shown; no answer is a failure.
+TEST_F(CliE2E, ReportUrlSendSendsAndShowsTheAnswer) {
+  HttpTestServer server;
+  ASSERT_TRUE(server.ok());
+  std::string config = ReadFile(ConfigDat());
+  WriteFile(ConfigDat(), config + "StatsHost=" + server.HostPort() + "\r\n");
+  CliRun run = Run({"report-url", "--send"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("usage report: http://" + server.HostPort() + "/cj?mac="));
+  EXPECT_THAT(run.out, HasSubstr("sent: yes\nstatus: 200\n"));
+
+  WriteFile(ConfigDat(), config + "StatsHost=127.0.0.1:1\r\n");  // nobody listens
+  CliRun refused = Run({"report-url", "--send"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.out, HasSubstr("sent: no\n"));
+  EXPECT_THAT(refused.err, HasSubstr("kestrune-cli: error: the usage report got no answer"));
+  EXPECT_EQ(Run({"status", "--send"}).status, 2);
+}
+
 TEST_F(CliE2E, BackupsRestoreAndClear) {
   ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
   std::map<std::string, std::string> afterFirst;
@@ -718,11 +738,20 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
 
   Tree before = World();
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"apply"}, {"apply", "--dry-run"}, {"apply", "--start"}}) {
+       {std::vector<std::string>{"apply"}, {"apply", "--start"}}) {
     CliRun run = Run(args);
     EXPECT_EQ(run.status, 3) << args.back();
     EXPECT_THAT(run.err, HasSubstr("您正在吃鸡中，请退出游戏后重试！"));
     EXPECT_THAT(run.err, HasSubstr("游戏打开时无法优化，结束并退出后才可以进行优化哟！"));
+  }
+  // A dry run writes nothing: it runs, and says Apply would be refused.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"apply", "--dry-run"}, {"status"}}) {
+    CliRun dry = Run(args);
+    EXPECT_EQ(dry.status, 0) << args.back() << dry.err;
+    EXPECT_THAT(dry.out, HasSubstr("Apply would then ask: "));
+    EXPECT_THAT(dry.out, HasSubstr("Note: the game is running, so Apply would be refused now: "
+                                   "您正在吃鸡中，请退出游戏后重试！"));
   }
   CliRun start = Run({"start"});
   EXPECT_EQ(start.status, 3);
