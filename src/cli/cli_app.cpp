@@ -425,7 +425,8 @@ int CmdApply(Session& session, const Options& options) {
     for (const std::string& m : session.dialogs.kept) PrintText(m);
   }
   if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
-  return ReportSkipped(result.skipped);
+  int status = ReportSkipped(result.skipped);
+  return result.settingsNotSaved ? kExitFailed : status;
 }
 
 void PrintHistory(const opti::TOptiFrame& page) {

@@ -78,10 +78,12 @@ struct TSwallowedWrite {
 
 class TPUBGLib {
  public:
-  // base = the platform's local application-data folder; no hardware facts.
+  // base = the platform's local application-data folder, backups where the
+  // platform keeps Kestrune's own data; no hardware facts.
   TPUBGLib();
   explicit TPUBGLib(const THareWareInfo& hardware);
-  // base = `baseFolder` (tests, other front ends); empty gives relative paths.
+  // base = `baseFolder` (tests, other front ends), backups under it in
+  // "Kestrune"; empty gives relative paths.
   explicit TPUBGLib(const std::string& baseFolder);
   TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware);
 
@@ -225,7 +227,12 @@ class TPUBGLib {
   void RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders);
   void RemoveBackupFolder(const std::string& folder);
 
+  // Where the platform keeps Kestrune's own data (the backups), moving
+  // backups an earlier build kept elsewhere; the platform constructors only.
+  void UsePlatformDataFolder();
+
   std::string base_;
+  std::string ownData_;  // empty: "Kestrune" under base_
   const THareWareInfo* hardware_ = nullptr;
   TClock clock_;
   std::vector<TSwallowedWrite> swallowed_;

@@ -226,6 +226,7 @@ class CliE2E : public ::testing::Test {
     }
     // The adapter facts the GUI's survey cached.
     fs::remove_all(ConfigDat(), ec);
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
     WriteFile(ConfigDat(),
               "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
               "VideoMemorySize=4096\r\n");
@@ -252,11 +253,20 @@ class CliE2E : public ::testing::Test {
   }
 
   std::string Bin() const { return temp.Path("bin"); }
-  std::string ConfigDat() const { return Bin() + "/Config.dat"; }
+  // Config.dat: beside the executable on Windows, in the configuration home
+  // on Linux.
+  std::string ConfigDat() const {
+    return Wine().on ? Bin() + "/Config.dat" : temp.Path("home/.config/KestruneTools/Config.dat");
+  }
   std::string Local() const { return Wine().on ? Wine().local : temp.Path(kProtonLocal); }
   std::string GameFolder() const { return Local() + "/TslGame/Saved/Config/WindowsNoEditor"; }
   std::string GameFile(const std::string& name) const { return GameFolder() + "/" + name; }
-  std::string BackupRoot() const { return Local() + "/Kestrune/BackupFiles"; }
+  // Backups: in the local application data on Windows, in the data home on
+  // Linux (never inside the Proton prefix).
+  std::string BackupRoot() const {
+    return Wine().on ? Local() + "/Kestrune/BackupFiles"
+                     : temp.Path("home/.local/share/Kestrune/BackupFiles");
+  }
   static std::string Fixture(const std::string& name) {
     return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
   }
@@ -612,6 +622,71 @@ TEST_F(CliE2E, ReportUrlSendSendsAndShowsTheAnswer) {
   EXPECT_THAT(refused.out, HasSubstr("sent: no\n"));
   EXPECT_THAT(refused.err, HasSubstr("kestrune-cli: error: the usage report got no answer"));
   EXPECT_EQ(Run({"status", "--send"}).status, 2);
+}
+
+// ---- Kestrune's own files on Linux: the desktop's places ----
+
+// A Config.dat beside the executable (an earlier build's place) is read once
+// and moved to the configuration home; one left behind later is not read.
+TEST_F(CliE2E, AConfigDatBesideTheProgramMovesToTheConfigurationHome) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps Config.dat beside the executable";
+  std::string settings = ReadFile(ConfigDat()) + "BigJumpCheck=1\r\n";
+  fs::remove(ConfigDat());
+  WriteFile(Bin() + "/Config.dat", settings);
+  CliRun show = Run({"show"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_THAT(show.out, HasSubstr("[x] big-jump"));
+  EXPECT_THAT(show.out, HasSubstr("Config.dat: " + ConfigDat() + "\n"));
+  EXPECT_EQ(ReadFile(ConfigDat()), settings);
+  EXPECT_FALSE(fs::exists(Bin() + "/Config.dat"));
+
+  WriteFile(Bin() + "/Config.dat", "[general]\r\nBigJumpCheck=0\r\n");
+  EXPECT_THAT(Run({"show"}).out, HasSubstr("[x] big-jump"));
+  ASSERT_EQ(Run({"set", "big-jump", "off"}).status, 0);
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "BigJumpCheck"), "0");
+  EXPECT_EQ(ReadFile(Bin() + "/Config.dat"), "[general]\r\nBigJumpCheck=0\r\n");
+}
+
+// A settings write that fails is reported: set and apply end with status 1
+// (apply still changes the game's files).
+TEST_F(CliE2E, ASettingsWriteThatFailsEndsWithStatusOne) {
+  fs::permissions(ConfigDat(), fs::perms::owner_read);
+  std::string before = ReadFile(ConfigDat());
+  CliRun set = Run({"set", "msaa", "3"});
+  EXPECT_EQ(set.status, 1) << set.out;
+  EXPECT_THAT(set.err, HasSubstr("could not save the settings"));
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("could not be saved to Config.dat"));
+  EXPECT_THAT(apply.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(ReadFile(ConfigDat()), before);
+  fs::permissions(ConfigDat(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// Backups live in the data home, not in the Proton prefix Steam may delete;
+// those an earlier build kept in the prefix move there with their index and
+// restore as before.
+TEST_F(CliE2E, BackupsLiveInTheDataHomeAndOldOnesMoveThere) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps the backups in the local application data";
+  const std::string oldRoot = Local() + "/Kestrune/BackupFiles";
+  const std::string stamp = "20240101_120000000";
+  fs::create_directories(oldRoot + "/" + stamp);
+  for (const char* name : kGameFiles)
+    fs::copy_file(Fixture(name), oldRoot + "/" + stamp + "/" + name);
+  WriteFile(oldRoot + "/config.dat", "[Backup]\r\nID0=" + oldRoot + "/" + stamp + "/\r\n");
+  CliRun list = Run({"backups"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_THAT(list.out, HasSubstr(BackupRoot() + "/" + stamp));
+  EXPECT_FALSE(fs::exists(oldRoot));
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"),
+            "[Backup]\r\nID0=" + BackupRoot() + "/" + stamp + "/\r\n");
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  EXPECT_EQ(BackupFolders().size(), 2u);
+  EXPECT_FALSE(fs::exists(Local() + "/Kestrune"));
+  CliRun restore = Run({"restore", "0"});
+  ASSERT_EQ(restore.status, 0) << restore.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
 }
 
 TEST_F(CliE2E, BackupsRestoreAndClear) {

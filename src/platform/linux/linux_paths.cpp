@@ -7,7 +7,12 @@
 
 #include <cstdlib>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "platform/file_system.h"
+#include "platform/own_places.h"
 
 namespace kestrune::platform {
 namespace {
@@ -59,6 +64,36 @@ std::string ExecutableFolder() {
 
 std::string UserSettingsFolder() {
   return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
+// ---- Kestrune's own files ----
+
+std::string SettingsFileFolder() {
+  std::string config = UserSettingsFolder();
+  return config.empty() ? "" : JoinPath(config, "KestruneTools");
+}
+
+std::string LegacySettingsFileFolder() {
+  std::string folder = ExecutableFolder();
+  return folder == SettingsFileFolder() ? "" : folder;
+}
+
+std::string OwnDataFolder() {
+  std::string data = XdgFolder("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? "" : JoinPath(data, "Kestrune");
+}
+
+std::string LegacyOwnDataFolder() {
+  std::string local = LocalAppDataFolder();
+  if (local.empty()) return "";
+  std::string legacy = JoinPath(local, "Kestrune");
+  return legacy == OwnDataFolder() ? "" : legacy;
+}
+
+bool MovePath(const std::string& from, const std::string& to, std::string* error) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (error) *error = std::strerror(errno);
+  return false;
 }
 
 }  // namespace kestrune::platform

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "platform/file_system.h"
+#include "platform/own_places.h"
 #include "platform/win32/win32_text.h"
 
 namespace kestrune::platform {
@@ -53,6 +54,31 @@ std::string ExecutableFolder() {
 
 std::string UserSettingsFolder() {
   return KnownFolder(FOLDERID_RoamingAppData);
+}
+
+// ---- Kestrune's own files: where the program always kept them ----
+
+std::string SettingsFileFolder() {
+  return ExecutableFolder();
+}
+
+std::string LegacySettingsFileFolder() {
+  return "";
+}
+
+std::string OwnDataFolder() {
+  std::string local = LocalAppDataFolder();
+  return local.empty() ? "" : JoinPath(local, "Kestrune");
+}
+
+std::string LegacyOwnDataFolder() {
+  return "";
+}
+
+bool MovePath(const std::string& from, const std::string& to, std::string* error) {
+  if (::MoveFileExW(win32::FilePath(from).c_str(), win32::FilePath(to).c_str(), 0)) return true;
+  if (error) *error = win32::ErrorText(::GetLastError());
+  return false;
 }
 
 }  // namespace kestrune::platform
