@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "cli/cli_changes.h"
+#include "cli/cli_game_folder.h"
 #include "cli/cli_hardware.h"
 #include "cli/cli_net.h"
 #include "cli/cli_output.h"
@@ -67,7 +68,8 @@ commands:
   help                   this text
 
 options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
-prints the version.
+prints the version; --game-dir DIR names the folder that holds the game's
+"TslGame" folder (also the Config.dat key GameDir) instead of looking for it.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
 4 done in part: some files could not be changed, 5 confirmation declined.
@@ -167,6 +169,7 @@ struct Options {
   bool verbose = false;
   bool json = false;
   bool send = false;
+  std::string gameDir;
   std::vector<std::string> words;
 };
 
@@ -192,6 +195,10 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.json = true;
     else if (a == "--send")
       out.send = true;
+    else if (a == "--game-dir" && i + 1 < args.size())
+      out.gameDir = args[++i];
+    else if (a.rfind("--game-dir=", 0) == 0)
+      out.gameDir = a.substr(11);
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -210,12 +217,16 @@ struct Session {
   opti::SystemGameControl game;
   TerminalDialogs dialogs;
   std::unique_ptr<opti::TOptiFrame> page;
+  GameFolderChoice gameFolder;
 
-  Session() : hardware(GatherHardware(&source)) {}
+  explicit Session(GameFolderChoice folder)
+      : hardware(GatherHardware(&source)), gameFolder(std::move(folder)) {}
   opti::TOptiFrame& Page() {
     if (!page)
-      page = std::make_unique<opti::TOptiFrame>(hardware, settings, dialogs, game,
-                                                std::make_unique<TPUBGLib>(hardware));
+      page = std::make_unique<opti::TOptiFrame>(
+          hardware, settings, dialogs, game,
+          gameFolder.named ? TPUBGLib::ForGameFolder(gameFolder.localAppData, hardware)
+                           : std::make_unique<TPUBGLib>(hardware));
     return *page;
   }
 };
@@ -264,8 +275,9 @@ int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
 
 int DryRun(Session& session, bool showPage, bool json) {
   // The page is built on a scratch copy, so the player's folders stay as they are.
+  const std::string named = session.gameFolder.named ? session.gameFolder.localAppData : "";
   opti::DryRunReport report = opti::DryRunApply(session.hardware, session.settings, session.game,
-                                                "", [&](const opti::TOptiFrame& page) {
+                                                named, [&](const opti::TOptiFrame& page) {
                                                   if (showPage) PrintSelections(page);
                                                 });
   const bool failed = report.apply.status == opti::ApplyStatus::Failed;
@@ -305,6 +317,10 @@ int CmdShow(Session& session) {
        {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
     Print("  %-21s %s\n", platform::FileName(*path).c_str(),
           platform::FileExists(*path) ? "present" : "missing");
+  Print("Looked for the game in:%s\n", session.gameFolder.named ? " (named: --game-dir or GameDir)"
+                                       : session.gameFolder.found ? ""
+                                                                  : " (not found)");
+  for (const std::string& place : session.gameFolder.searched) Print("  %s\n", place.c_str());
   Print("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
   Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
         platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
@@ -577,7 +593,14 @@ int RunCli(const std::vector<std::string>& args) {
     Error("cannot find the local application-data folder (is HOME set?)");
     return kExitFailed;
   }
-  Session session;
+  GameFolderChoice gameFolder = ChooseGameFolder(options.gameDir);
+  // Without the game there is nothing to optimise: no template tree is made
+  // where the game never was.
+  if (command == "apply" && !options.dryRun && !gameFolder.found) {
+    Error(NotFoundMessage(gameFolder));
+    return kExitFailed;
+  }
+  Session session(std::move(gameFolder));
   if (command == "status") return CmdStatus(session);
   if (command == "show") return CmdShow(session);
   if (command == "set") return CmdSet(session, options);

@@ -222,6 +222,17 @@ TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware)
   InitPaths();
 }
 
+TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData)
+    : base_(baseFolder), hardware_(&hardware) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
+
+std::unique_ptr<TPUBGLib> TPUBGLib::ForGameFolder(const std::string& localAppData,
+                                                  const THareWareInfo& hardware) {
+  return std::unique_ptr<TPUBGLib>(new TPUBGLib(localAppData, hardware, PlatformData{}));
+}
+
 void TPUBGLib::InitPaths() {
   // With no base the paths stay relative and resolve against the working folder.
   std::string base = WithSeparator(base_);

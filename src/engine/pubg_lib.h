@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -86,6 +87,11 @@ class TPUBGLib {
   // "Kestrune"; empty gives relative paths.
   explicit TPUBGLib(const std::string& baseFolder);
   TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware);
+
+  // The game's files under `localAppData` (a folder the user named), the
+  // backups where the platform keeps Kestrune's own data.
+  static std::unique_ptr<TPUBGLib> ForGameFolder(const std::string& localAppData,
+                                                 const THareWareInfo& hardware);
 
   TPUBGLib(const TPUBGLib&) = delete;
   TPUBGLib& operator=(const TPUBGLib&) = delete;
@@ -230,6 +236,8 @@ class TPUBGLib {
   // Where the platform keeps Kestrune's own data (the backups), moving
   // backups an earlier build kept elsewhere; the platform constructors only.
   void UsePlatformDataFolder();
+  struct PlatformData {};
+  TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData);
 
   std::string base_;
   std::string ownData_;  // empty: "Kestrune" under base_

@@ -689,6 +689,109 @@ TEST_F(CliE2E, BackupsLiveInTheDataHomeAndOldOnesMoveThere) {
   for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
 }
 
+// ---- Finding the game on Linux ----
+
+constexpr const char* kPrefixLocal =
+    "steamapps/compatdata/578080/pfx/drive_c/users/steamuser/AppData/Local";
+
+class GameSearchE2E : public CliE2E {
+ protected:
+  // A home without the game, with the page's Config.dat.
+  void EmptyHome() {
+    std::string config = ReadFile(ConfigDat());
+    fs::remove_all(temp.Path("home"));
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
+    WriteFile(ConfigDat(), config);
+  }
+  // The player's files under `local` (a local application-data folder).
+  void PutGameUnder(const std::string& local) {
+    std::string folder = local + "/TslGame/Saved/Config/WindowsNoEditor";
+    fs::create_directories(folder);
+    for (const char* name : kGameFiles) fs::copy_file(Fixture(name), folder + "/" + name);
+  }
+};
+
+TEST_F(GameSearchE2E, TheGameIsFoundInEverySteamLibrary) {
+  if (Wine().on) GTEST_SKIP() << "Windows finds the game in the local application data";
+  struct Place {
+    const char* name;
+    std::string local;            // where the game's prefix is
+    std::function<void()> setUp;  // what points there
+    std::string variables;        // set for the run
+  };
+  const std::string library = temp.Path("games/SteamLibrary");
+  std::vector<Place> places = {
+      {"flatpak",
+       temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") + kPrefixLocal, [] {},
+       ""},
+      {"native data home", temp.Path("home/.local/share/Steam/") + kPrefixLocal, [] {}, ""},
+      {"second library", library + "/" + kPrefixLocal,
+       [&] {
+         fs::create_directories(temp.Path("home/.local/share/Steam/steamapps"));
+         WriteFile(temp.Path("home/.local/share/Steam/steamapps/libraryfolders.vdf"),
+                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
+                       temp.Path("home/.local/share/Steam") +
+                       "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library + "\"\n\t}\n}\n");
+       },
+       ""},
+      {"STEAM_COMPAT_DATA_PATH",
+       temp.Path("compat/578080/pfx/drive_c/users/steamuser/AppData/Local"), [] {},
+       "STEAM_COMPAT_DATA_PATH=" + Quote(temp.Path("compat/578080")) + " "},
+  };
+  for (const Place& place : places) {
+    EmptyHome();
+    std::error_code ec;
+    fs::remove_all(temp.Path("games"), ec);
+    fs::remove_all(temp.Path("compat"), ec);
+    PutGameUnder(place.local);
+    place.setUp();
+    wrapper = place.variables;
+    CliRun show = Run({"show"});
+    ASSERT_EQ(show.status, 0) << place.name << show.err;
+    EXPECT_THAT(show.out, HasSubstr("Game files: " + place.local +
+                                    "/TslGame/Saved/Config/WindowsNoEditor/\n"))
+        << place.name;
+    EXPECT_THAT(show.out, HasSubstr("Looked for the game in:\n")) << place.name;
+    EXPECT_THAT(show.out, HasSubstr("  " + place.local + "\n")) << place.name;
+    CliRun apply = Run({"apply"});
+    EXPECT_EQ(apply.status, 0) << place.name << apply.err;
+    EXPECT_THAT(apply.out, HasSubstr("GameUserSettings.ini: " + place.local)) << place.name;
+  }
+}
+
+// No game anywhere: apply says so and where it looked, and makes no
+// template tree; a folder the user names is used as it is.
+TEST_F(GameSearchE2E, ApplyWithoutTheGameSaysWhereItLookedUnlessAFolderIsNamed) {
+  if (Wine().on) GTEST_SKIP() << "Windows uses its local application data as the game's";
+  EmptyHome();
+  Tree before = World();
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("kestrune-cli: error: the game's configuration was not found"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") +
+                kPrefixLocal + "\n"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.local/share/TslGame/Saved/Config/WindowsNoEditor")));
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_FALSE(fs::exists(temp.Path("home/.local/share/TslGame")));
+
+  const std::string named = temp.Path("elsewhere");
+  PutGameUnder(named);
+  CliRun there = Run({"apply", "--game-dir", named});
+  ASSERT_EQ(there.status, 0) << there.err;
+  EXPECT_THAT(there.out, HasSubstr("GameUserSettings.ini: " + named + "/TslGame/"));
+  EXPECT_THAT(there.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(BackupFolders().size(), 1u);
+  // The same folder named in Config.dat.
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "GameDir=" + named + "\r\n");
+  CliRun keyed = Run({"apply"});
+  EXPECT_EQ(keyed.status, 0) << keyed.err;
+  EXPECT_EQ(BackupFolders().size(), 2u);
+}
+
 TEST_F(CliE2E, BackupsRestoreAndClear) {
   ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
   std::map<std::string, std::string> afterFirst;

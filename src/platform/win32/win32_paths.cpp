@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "platform/file_system.h"
+#include "platform/game_search.h"
 #include "platform/own_places.h"
 #include "platform/win32/win32_text.h"
 
@@ -26,6 +27,14 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 
 std::string LocalAppDataFolder() {
   return KnownFolder(FOLDERID_LocalAppData);
+}
+
+GameSearch FindGameFolders() {
+  GameSearch search;
+  search.localAppData = LocalAppDataFolder();
+  search.found = !search.localAppData.empty();
+  if (search.found) search.searched.push_back(search.localAppData);
+  return search;
 }
 
 std::string ExecutablePath() {
