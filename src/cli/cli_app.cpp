@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "cli/cli_changes.h"
+#include "cli/cli_game_folder.h"
 #include "cli/cli_hardware.h"
 #include "cli/cli_history.h"
 #include "cli/cli_net.h"
@@ -73,12 +74,14 @@ commands:
                          first); asks for confirmation unless --yes
   start                  start the game through Steam unless it is running
   update-check           ask the update server whether a newer version exists
-  report-url             print the usage report address this machine would
-                         send at start-up (nothing is sent)
+  report-url [--send]    print the usage report address this machine would
+                         send at start-up; nothing is sent unless --send
+                         (which prints the server's answer)
   help                   this text
 
 options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
-prints the version.
+prints the version; --game-dir DIR names the folder that holds the game's
+"TslGame" folder (also the Config.dat key GameDir) instead of looking for it.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
 4 done in part: some files could not be changed, 5 confirmation declined,
@@ -179,6 +182,8 @@ struct Options {
   bool verbose = false;
   bool again = false;
   bool json = false;
+  bool send = false;
+  std::string gameDir;
   std::vector<std::string> words;
 };
 
@@ -204,6 +209,12 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.again = true;
     else if (a == "--json")
       out.json = true;
+    else if (a == "--send")
+      out.send = true;
+    else if (a == "--game-dir" && i + 1 < args.size())
+      out.gameDir = args[++i];
+    else if (a.rfind("--game-dir=", 0) == 0)
+      out.gameDir = a.substr(11);
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -222,12 +233,16 @@ struct Session {
   opti::SystemGameControl game;
   TerminalDialogs dialogs;
   std::unique_ptr<opti::TOptiFrame> page;
+  GameFolderChoice gameFolder;
 
-  Session() : hardware(GatherHardware(&source)) {}
+  explicit Session(GameFolderChoice folder)
+      : hardware(GatherHardware(&source)), gameFolder(std::move(folder)) {}
   opti::TOptiFrame& Page() {
     if (!page)
-      page = std::make_unique<opti::TOptiFrame>(hardware, settings, dialogs, game,
-                                                std::make_unique<TPUBGLib>(hardware));
+      page = std::make_unique<opti::TOptiFrame>(
+          hardware, settings, dialogs, game,
+          gameFolder.named ? TPUBGLib::ForGameFolder(gameFolder.localAppData, hardware)
+                           : std::make_unique<TPUBGLib>(hardware));
     return *page;
   }
 };
@@ -276,19 +291,17 @@ int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
 
 int DryRun(Session& session, bool showPage, bool json) {
   // The page is built on a scratch copy, so the player's folders stay as they are.
+  const std::string named = session.gameFolder.named ? session.gameFolder.localAppData : "";
   opti::DryRunReport report = opti::DryRunApply(session.hardware, session.settings, session.game,
-                                                "", [&](const opti::TOptiFrame& page) {
+                                                named, [&](const opti::TOptiFrame& page) {
                                                   if (showPage) PrintSelections(page);
                                                 });
-  if (report.apply.status == opti::ApplyStatus::GameRunning) {
-    session.dialogs.ShowGameRunningNotice({});
-    return kExitGameRunning;
-  }
   const bool failed = report.apply.status == opti::ApplyStatus::Failed;
   if (json) {
-    PrintChangeList(
-        ChangeListOf(report.files), true,
-        {{"dryRun", "true"}, {"question", failed ? "null" : opti::JsonString(report.question)}});
+    PrintChangeList(ChangeListOf(report.files), true,
+                    {{"dryRun", "true"},
+                     {"gameRunning", report.gameRunning ? "true" : "false"},
+                     {"question", failed ? "null" : opti::JsonString(report.question)}});
   } else {
     Print("Dry run of Apply: nothing was written. Apply would change:\n");
     PrintChangeList(ChangeListOf(report.files), false);
@@ -298,6 +311,10 @@ int DryRun(Session& session, bool showPage, bool json) {
     return kExitFailed;
   }
   if (!json) Print("Apply would then ask: %s\n", report.question.c_str());
+  // The dry run writes nothing, so a running game does not stop it.
+  if (report.gameRunning && !json)
+    Print("Note: the game is running, so Apply would be refused now: %s\n",
+          std::string(opti::kRunningLine1).c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
@@ -316,6 +333,10 @@ int CmdShow(Session& session) {
        {&engine.EngineIniPath, &engine.GameUserSettingsPath, &engine.ScalabilityIniPath})
     Print("  %-21s %s\n", platform::FileName(*path).c_str(),
           platform::FileExists(*path) ? "present" : "missing");
+  Print("Looked for the game in:%s\n", session.gameFolder.named ? " (named: --game-dir or GameDir)"
+                                       : session.gameFolder.found ? ""
+                                                                  : " (not found)");
+  for (const std::string& place : session.gameFolder.searched) Print("  %s\n", place.c_str());
   Print("Backups: %s (%zu)\n", engine.BackupRoot.c_str(), page.History().size());
   Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
         platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
@@ -440,7 +461,8 @@ int CmdApply(Session& session, const Options& options) {
     for (const std::string& m : session.dialogs.kept) PrintText(m);
   }
   if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
-  return ReportSkipped(result.skipped);
+  int status = ReportSkipped(result.skipped);
+  return result.settingsNotSaved ? kExitFailed : status;
 }
 
 void PrintHistory(const opti::TOptiFrame& page) {
@@ -564,7 +586,11 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitUsage;
   }
   if (command == "update-check") return RunUpdateCheck();
-  if (command == "report-url") return RunReportUrl();
+  if (options.send && command != "report-url") {
+    Error("--send belongs to report-url");
+    return kExitUsage;
+  }
+  if (command == "report-url") return options.send ? RunReportSend() : RunReportUrl();
 
   static const char* const kCommands[] = {"status",  "show",  "set",   "apply", "backups",
                                           "restore", "clear", "start", "diff",  "drift"};
@@ -591,9 +617,23 @@ int RunCli(const std::vector<std::string>& args) {
     Error("cannot find the local application-data folder (is HOME set?)");
     return kExitFailed;
   }
-  if (command == "diff") return RunDiff(options.words, options.json);
-  if (command == "drift") return RunDrift(options.json);
-  Session session;
+  GameFolderChoice gameFolder = ChooseGameFolder(options.gameDir);
+  // Without the game there is nothing to optimise: no template tree is made
+  // where the game never was.
+  if (command == "apply" && !options.dryRun && !gameFolder.found) {
+    Error(NotFoundMessage(gameFolder));
+    return kExitFailed;
+  }
+  if (command == "diff" || command == "drift") {
+    // The engine's paths only: the game's files and Kestrune's own data.
+    THareWareInfo none{};
+    std::unique_ptr<TPUBGLib> engine = gameFolder.named
+                                           ? TPUBGLib::ForGameFolder(gameFolder.localAppData, none)
+                                           : std::make_unique<TPUBGLib>();
+    return command == "diff" ? RunDiff(*engine, options.words, options.json)
+                             : RunDrift(*engine, options.json);
+  }
+  Session session(std::move(gameFolder));
   if (command == "backups" && !options.words.empty())
     return RunBackupsCommand(session.Page(), options.words);
   if (command == "status") return CmdStatus(session);

@@ -31,12 +31,11 @@ int BackupIndex(const std::string& word, const std::vector<TBackupEntry>& histor
 
 }  // namespace
 
-int RunDiff(const std::vector<std::string>& words, bool json) {
+int RunDiff(const TPUBGLib& engine, const std::vector<std::string>& words, bool json) {
   if (words.size() > 2) {
     DiffError("diff takes at most two INDEXes (kestrune-cli backups lists them)");
     return kExitUsage;
   }
-  TPUBGLib engine;
   std::vector<TBackupEntry> history;
   engine.ListBackups(history);
   if (history.empty()) {

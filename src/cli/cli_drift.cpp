@@ -24,8 +24,7 @@ const char* KindName(opti::DriftKind kind) {
 
 }  // namespace
 
-int RunDrift(bool json) {
-  TPUBGLib engine;
+int RunDrift(const TPUBGLib& engine, bool json) {
   std::optional<opti::ApplyRecord> record = opti::LoadApplyRecord(opti::ApplyRecordPath(engine));
   std::vector<opti::DriftedKey> drift;
   if (record) drift = opti::FindDrift(engine, *record);

@@ -11,9 +11,9 @@
 namespace kestrune::cli {
 
 // diff [INDEX] | diff INDEX1 INDEX2; `json` prints one JSON object.
-int RunDiff(const std::vector<std::string>& words, bool json);
+int RunDiff(const TPUBGLib& engine, const std::vector<std::string>& words, bool json);
 // drift: 0 when nothing drifted, 6 when some keys did.
-int RunDrift(bool json);
+int RunDrift(const TPUBGLib& engine, bool json);
 // backups prune [N] | delete INDEX | pin INDEX | unpin INDEX
 int RunBackupsCommand(opti::TOptiFrame& page, const std::vector<std::string>& words);
 

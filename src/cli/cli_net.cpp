@@ -24,6 +24,17 @@ int RunUpdateCheck() {
   return kExitOk;
 }
 
+int RunReportSend() {
+  CliUsageReportSend sent = SendUsageReportNow();
+  PrintText(sent.Describe());
+  if (sent.enabled && !sent.sent) {
+    PrintError("kestrune-cli: error: the usage report got no answer from %s\n",
+               EscapeControls(sent.address).c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 int RunReportUrl() {
   Print("%s\n", UsageReportAddress().c_str());
   // The switch the options menu shows as "发送匿名使用统计".

@@ -10,11 +10,13 @@
 #include <limits>
 #include <unordered_set>
 
+#include "engine/backup_move.h"
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
 #include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
+#include "platform/own_places.h"
 #include "platform/paths.h"
 
 namespace kestrune {
@@ -192,10 +194,24 @@ EFileOpenError::EFileOpenError(const std::string& path, const std::string& reaso
 
 // ---- Construction and paths ----
 
-TPUBGLib::TPUBGLib() : TPUBGLib(platform::LocalAppDataFolder()) {}
+TPUBGLib::TPUBGLib() : base_(platform::LocalAppDataFolder()) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
 
 TPUBGLib::TPUBGLib(const THareWareInfo& hardware)
-    : TPUBGLib(platform::LocalAppDataFolder(), hardware) {}
+    : base_(platform::LocalAppDataFolder()), hardware_(&hardware) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
+
+void TPUBGLib::UsePlatformDataFolder() {
+  ownData_ = platform::OwnDataFolder();
+  std::string legacy = platform::LegacyOwnDataFolder();
+  if (!ownData_.empty() && !legacy.empty())
+    MoveLegacyBackups(WithSeparator(legacy) + "BackupFiles" + kSep,
+                      WithSeparator(ownData_) + "BackupFiles" + kSep);
+}
 
 TPUBGLib::TPUBGLib(const std::string& baseFolder) : base_(baseFolder) {
   InitPaths();
@@ -206,11 +222,23 @@ TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware)
   InitPaths();
 }
 
+TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData)
+    : base_(baseFolder), hardware_(&hardware) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
+
+std::unique_ptr<TPUBGLib> TPUBGLib::ForGameFolder(const std::string& localAppData,
+                                                  const THareWareInfo& hardware) {
+  return std::unique_ptr<TPUBGLib>(new TPUBGLib(localAppData, hardware, PlatformData{}));
+}
+
 void TPUBGLib::InitPaths() {
   // With no base the paths stay relative and resolve against the working folder.
   std::string base = WithSeparator(base_);
   std::string configFolder = GameConfigFolderUnder(base_) + kSep;
-  BackupRoot = base + "Kestrune" + kSep + "BackupFiles" + kSep;
+  BackupRoot = (ownData_.empty() ? base + "Kestrune" + kSep : WithSeparator(ownData_)) +
+               "BackupFiles" + kSep;
   EngineIniPath = configFolder + "Engine.ini";
   GameUserSettingsPath = configFolder + "GameUserSettings.ini";
   ScalabilityIniPath = configFolder + "Scalability.ini";

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -79,12 +80,19 @@ struct TSwallowedWrite {
 
 class TPUBGLib {
  public:
-  // base = the platform's local application-data folder; no hardware facts.
+  // base = the platform's local application-data folder, backups where the
+  // platform keeps Kestrune's own data; no hardware facts.
   TPUBGLib();
   explicit TPUBGLib(const THareWareInfo& hardware);
-  // base = `baseFolder` (tests, other front ends); empty gives relative paths.
+  // base = `baseFolder` (tests, other front ends), backups under it in
+  // "Kestrune"; empty gives relative paths.
   explicit TPUBGLib(const std::string& baseFolder);
   TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware);
+
+  // The game's files under `localAppData` (a folder the user named), the
+  // backups where the platform keeps Kestrune's own data.
+  static std::unique_ptr<TPUBGLib> ForGameFolder(const std::string& localAppData,
+                                                 const THareWareInfo& hardware);
 
   TPUBGLib(const TPUBGLib&) = delete;
   TPUBGLib& operator=(const TPUBGLib&) = delete;
@@ -265,7 +273,14 @@ class TPUBGLib {
   // one write, then their folders; returns how many went.
   int DropBackups(const std::vector<size_t>& drop);
 
+  // Where the platform keeps Kestrune's own data (the backups), moving
+  // backups an earlier build kept elsewhere; the platform constructors only.
+  void UsePlatformDataFolder();
+  struct PlatformData {};
+  TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData);
+
   std::string base_;
+  std::string ownData_;  // empty: "Kestrune" under base_
   const THareWareInfo* hardware_ = nullptr;
   TClock clock_;
   TKeyObserver keyObserver_;

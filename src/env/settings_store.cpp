@@ -8,6 +8,7 @@
 
 #include "engine/ini_file.h"
 #include "engine/ini_text.h"
+#include "env/config_location.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
@@ -134,8 +135,7 @@ std::string ConfigFilePath() {
     std::lock_guard<std::mutex> lock(OverrideMutex());
     if (!ConfigOverride().empty()) return ConfigOverride();
   }
-  std::string folder = platform::ExecutableFolder();
-  return folder + platform::kPathSeparator + kConfigFileName;
+  return SettledConfigFilePath();
 }
 
 void SetConfigFilePathForTesting(const std::string& path) {

@@ -24,15 +24,13 @@ class DryRunDialogs final : public OptiDialogs {
   void ShowErrorBox(std::string_view) override {}
 };
 
+// The game as the dry run's page sees it: not running (the run only looks;
+// the report says whether the real one runs), never ended or started.
 class LookOnlyGame final : public GameControl {
  public:
-  explicit LookOnlyGame(GameControl& real) : real_(real) {}
-  bool IsGameRunning() override { return real_.IsGameRunning(); }
+  bool IsGameRunning() override { return false; }
   void TerminateGameProcesses() override {}
   void LaunchGameViaSteam() override {}
-
- private:
-  GameControl& real_;
 };
 
 // A fresh folder under the system's temporary folder, removed on exit.
@@ -63,6 +61,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
                          const std::string& localAppData,
                          const std::function<void(const TOptiFrame&)>& pageBuilt) {
   DryRunReport report;
+  report.gameRunning = game.IsGameRunning();
   std::string base = localAppData.empty() ? platform::LocalAppDataFolder() : localAppData;
   std::string realFolder = TPUBGLib::GameConfigFolderUnder(base);
 
@@ -92,7 +91,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
 
   OverlaySettings overlay(settings);
   DryRunDialogs dialogs;
-  LookOnlyGame lookOnly(game);
+  LookOnlyGame lookOnly;
   {
     TOptiFrame page(hardware, overlay, dialogs, lookOnly,
                     std::make_unique<TPUBGLib>(scratch.path(), hardware));

@@ -30,11 +30,15 @@ struct DryRunReport {
   ApplyResult apply;
   std::string question;            // the final question Apply would ask (empty if none)
   std::vector<FileChanges> files;  // the three game files, then Config.dat
+  // The game ran when the dry run started: it went on anyway (it writes
+  // nothing), but a real Apply would be refused.
+  bool gameRunning = false;
 };
 
 // The game files under `localAppData` (the platform's folder when empty).
 // `settings` is read, never written; `game` is asked whether the game runs
-// and is never told to end or start it. Apply's question is answered Cancel.
+// (see DryRunReport::gameRunning) and is never told to end or start it.
+// Apply's question is answered Cancel.
 // `pageBuilt`, when given, sees the freshly built page before Apply runs.
 DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
                          const std::string& localAppData = "",

@@ -75,6 +75,9 @@ const SwitchWriter kLaterSwitches[] = {
 // itself, so no file of ours appears among the game's. A second flow waits
 // this long, then gives up.
 constexpr int kFlowLockWaitMs = 5000;
+constexpr const char* kSettingsNotSaved =
+    "The page's choices could not be saved to Config.dat (read-only, or its folder cannot be "
+    "written); the game's files are still changed.";
 const char* const kAnotherKestrune =
     "Another Kestrune is changing the game's configuration files; try again when it has "
     "finished.";
@@ -176,8 +179,12 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     return result;
   }
   // The game files are what Apply is for: a Config.dat that cannot be
-  // written does not stop it (the CLI's set reports it).
-  if (!SaveSettings()) DebugLog("Apply: some choices could not be saved to Config.dat");
+  // written does not stop it, but the user hears that the choices are lost.
+  if (!SaveSettings()) {
+    DebugLog("Apply: some choices could not be saved to Config.dat");
+    result.settingsNotSaved = true;
+    dialogs_.ShowErrorBox(kSettingsNotSaved);
+  }
   engine_->ResetSwallowedWrites();
   BeginApplyRecord();
   try {

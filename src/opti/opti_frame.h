@@ -50,6 +50,7 @@ struct ApplyResult {
   std::string error;                     // Failed: the error's message
   std::vector<TSwallowedWrite> skipped;  // files the writers could not change
   bool gameStarted = false;              // the final question was answered OK
+  bool settingsNotSaved = false;         // Config.dat could not be written (error box shown)
 };
 
 // What the last restore or clear did not do.

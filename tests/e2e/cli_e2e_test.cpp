@@ -226,6 +226,7 @@ class CliE2E : public ::testing::Test {
     }
     // The adapter facts the GUI's survey cached.
     fs::remove_all(ConfigDat(), ec);
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
     WriteFile(ConfigDat(),
               "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
               "VideoMemorySize=4096\r\n");
@@ -252,11 +253,20 @@ class CliE2E : public ::testing::Test {
   }
 
   std::string Bin() const { return temp.Path("bin"); }
-  std::string ConfigDat() const { return Bin() + "/Config.dat"; }
+  // Config.dat: beside the executable on Windows, in the configuration home
+  // on Linux.
+  std::string ConfigDat() const {
+    return Wine().on ? Bin() + "/Config.dat" : temp.Path("home/.config/KestruneTools/Config.dat");
+  }
   std::string Local() const { return Wine().on ? Wine().local : temp.Path(kProtonLocal); }
   std::string GameFolder() const { return Local() + "/TslGame/Saved/Config/WindowsNoEditor"; }
   std::string GameFile(const std::string& name) const { return GameFolder() + "/" + name; }
-  std::string BackupRoot() const { return Local() + "/Kestrune/BackupFiles"; }
+  // Backups: in the local application data on Windows, in the data home on
+  // Linux (never inside the Proton prefix).
+  std::string BackupRoot() const {
+    return Wine().on ? Local() + "/Kestrune/BackupFiles"
+                     : temp.Path("home/.local/share/Kestrune/BackupFiles");
+  }
   static std::string Fixture(const std::string& name) {
     return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
   }
@@ -598,6 +608,194 @@ TEST_F(CliE2E, ReportUrlPrintsTheStartUpAddressWithoutSending) {
   EXPECT_THAT(run.out, HasSubstr("\nusage report: on"));
 }
 
+// The README's "report-url --send": sent to the statistics host, the answer
+// shown; no answer is a failure.
+TEST_F(CliE2E, ReportUrlSendSendsAndShowsTheAnswer) {
+  HttpTestServer server;
+  ASSERT_TRUE(server.ok());
+  std::string config = ReadFile(ConfigDat());
+  WriteFile(ConfigDat(), config + "StatsHost=" + server.HostPort() + "\r\n");
+  CliRun run = Run({"report-url", "--send"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("usage report: http://" + server.HostPort() + "/cj?mac="));
+  EXPECT_THAT(run.out, HasSubstr("sent: yes\nstatus: 200\n"));
+
+  WriteFile(ConfigDat(), config + "StatsHost=127.0.0.1:1\r\n");  // nobody listens
+  CliRun refused = Run({"report-url", "--send"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.out, HasSubstr("sent: no\n"));
+  EXPECT_THAT(refused.err, HasSubstr("kestrune-cli: error: the usage report got no answer"));
+  EXPECT_EQ(Run({"status", "--send"}).status, 2);
+}
+
+// ---- Kestrune's own files on Linux: the desktop's places ----
+
+// A Config.dat beside the executable (an earlier build's place) is read once
+// and moved to the configuration home; one left behind later is not read.
+TEST_F(CliE2E, AConfigDatBesideTheProgramMovesToTheConfigurationHome) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps Config.dat beside the executable";
+  std::string settings = ReadFile(ConfigDat()) + "BigJumpCheck=1\r\n";
+  fs::remove(ConfigDat());
+  WriteFile(Bin() + "/Config.dat", settings);
+  CliRun show = Run({"show"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_THAT(show.out, HasSubstr("[x] big-jump"));
+  EXPECT_THAT(show.out, HasSubstr("Config.dat: " + ConfigDat() + "\n"));
+  EXPECT_EQ(ReadFile(ConfigDat()), settings);
+  EXPECT_FALSE(fs::exists(Bin() + "/Config.dat"));
+
+  WriteFile(Bin() + "/Config.dat", "[general]\r\nBigJumpCheck=0\r\n");
+  EXPECT_THAT(Run({"show"}).out, HasSubstr("[x] big-jump"));
+  ASSERT_EQ(Run({"set", "big-jump", "off"}).status, 0);
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "BigJumpCheck"), "0");
+  EXPECT_EQ(ReadFile(Bin() + "/Config.dat"), "[general]\r\nBigJumpCheck=0\r\n");
+}
+
+// A settings write that fails is reported: set and apply end with status 1
+// (apply still changes the game's files).
+TEST_F(CliE2E, ASettingsWriteThatFailsEndsWithStatusOne) {
+  fs::permissions(ConfigDat(), fs::perms::owner_read);
+  std::string before = ReadFile(ConfigDat());
+  CliRun set = Run({"set", "msaa", "3"});
+  EXPECT_EQ(set.status, 1) << set.out;
+  EXPECT_THAT(set.err, HasSubstr("could not save the settings"));
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("could not be saved to Config.dat"));
+  EXPECT_THAT(apply.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(ReadFile(ConfigDat()), before);
+  fs::permissions(ConfigDat(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// Backups live in the data home, not in the Proton prefix Steam may delete;
+// those an earlier build kept in the prefix move there with their index and
+// restore as before.
+TEST_F(CliE2E, BackupsLiveInTheDataHomeAndOldOnesMoveThere) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps the backups in the local application data";
+  const std::string oldRoot = Local() + "/Kestrune/BackupFiles";
+  const std::string stamp = "20240101_120000000";
+  fs::create_directories(oldRoot + "/" + stamp);
+  for (const char* name : kGameFiles)
+    fs::copy_file(Fixture(name), oldRoot + "/" + stamp + "/" + name);
+  WriteFile(oldRoot + "/config.dat", "[Backup]\r\nID0=" + oldRoot + "/" + stamp + "/\r\n");
+  CliRun list = Run({"backups"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_THAT(list.out, HasSubstr(BackupRoot() + "/" + stamp));
+  EXPECT_FALSE(fs::exists(oldRoot));
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"),
+            "[Backup]\r\nID0=" + BackupRoot() + "/" + stamp + "/\r\n");
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  EXPECT_EQ(BackupFolders().size(), 2u);
+  EXPECT_FALSE(fs::exists(Local() + "/Kestrune"));
+  CliRun restore = Run({"restore", "0"});
+  ASSERT_EQ(restore.status, 0) << restore.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
+}
+
+// ---- Finding the game on Linux ----
+
+constexpr const char* kPrefixLocal =
+    "steamapps/compatdata/578080/pfx/drive_c/users/steamuser/AppData/Local";
+
+class GameSearchE2E : public CliE2E {
+ protected:
+  // A home without the game, with the page's Config.dat.
+  void EmptyHome() {
+    std::string config = ReadFile(ConfigDat());
+    fs::remove_all(temp.Path("home"));
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
+    WriteFile(ConfigDat(), config);
+  }
+  // The player's files under `local` (a local application-data folder).
+  void PutGameUnder(const std::string& local) {
+    std::string folder = local + "/TslGame/Saved/Config/WindowsNoEditor";
+    fs::create_directories(folder);
+    for (const char* name : kGameFiles) fs::copy_file(Fixture(name), folder + "/" + name);
+  }
+};
+
+TEST_F(GameSearchE2E, TheGameIsFoundInEverySteamLibrary) {
+  if (Wine().on) GTEST_SKIP() << "Windows finds the game in the local application data";
+  struct Place {
+    const char* name;
+    std::string local;            // where the game's prefix is
+    std::function<void()> setUp;  // what points there
+    std::string variables;        // set for the run
+  };
+  const std::string library = temp.Path("games/SteamLibrary");
+  std::vector<Place> places = {
+      {"flatpak",
+       temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") + kPrefixLocal, [] {},
+       ""},
+      {"native data home", temp.Path("home/.local/share/Steam/") + kPrefixLocal, [] {}, ""},
+      {"second library", library + "/" + kPrefixLocal,
+       [&] {
+         fs::create_directories(temp.Path("home/.local/share/Steam/steamapps"));
+         WriteFile(temp.Path("home/.local/share/Steam/steamapps/libraryfolders.vdf"),
+                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
+                       temp.Path("home/.local/share/Steam") +
+                       "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library + "\"\n\t}\n}\n");
+       },
+       ""},
+      {"STEAM_COMPAT_DATA_PATH",
+       temp.Path("compat/578080/pfx/drive_c/users/steamuser/AppData/Local"), [] {},
+       "STEAM_COMPAT_DATA_PATH=" + Quote(temp.Path("compat/578080")) + " "},
+  };
+  for (const Place& place : places) {
+    EmptyHome();
+    std::error_code ec;
+    fs::remove_all(temp.Path("games"), ec);
+    fs::remove_all(temp.Path("compat"), ec);
+    PutGameUnder(place.local);
+    place.setUp();
+    wrapper = place.variables;
+    CliRun show = Run({"show"});
+    ASSERT_EQ(show.status, 0) << place.name << show.err;
+    EXPECT_THAT(show.out, HasSubstr("Game files: " + place.local +
+                                    "/TslGame/Saved/Config/WindowsNoEditor/\n"))
+        << place.name;
+    EXPECT_THAT(show.out, HasSubstr("Looked for the game in:\n")) << place.name;
+    EXPECT_THAT(show.out, HasSubstr("  " + place.local + "\n")) << place.name;
+    CliRun apply = Run({"apply"});
+    EXPECT_EQ(apply.status, 0) << place.name << apply.err;
+    EXPECT_THAT(apply.out, HasSubstr("GameUserSettings.ini: " + place.local)) << place.name;
+  }
+}
+
+// No game anywhere: apply says so and where it looked, and makes no
+// template tree; a folder the user names is used as it is.
+TEST_F(GameSearchE2E, ApplyWithoutTheGameSaysWhereItLookedUnlessAFolderIsNamed) {
+  if (Wine().on) GTEST_SKIP() << "Windows uses its local application data as the game's";
+  EmptyHome();
+  Tree before = World();
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("kestrune-cli: error: the game's configuration was not found"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") +
+                kPrefixLocal + "\n"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.local/share/TslGame/Saved/Config/WindowsNoEditor")));
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_FALSE(fs::exists(temp.Path("home/.local/share/TslGame")));
+
+  const std::string named = temp.Path("elsewhere");
+  PutGameUnder(named);
+  CliRun there = Run({"apply", "--game-dir", named});
+  ASSERT_EQ(there.status, 0) << there.err;
+  EXPECT_THAT(there.out, HasSubstr("GameUserSettings.ini: " + named + "/TslGame/"));
+  EXPECT_THAT(there.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(BackupFolders().size(), 1u);
+  // The same folder named in Config.dat.
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "GameDir=" + named + "\r\n");
+  CliRun keyed = Run({"apply"});
+  EXPECT_EQ(keyed.status, 0) << keyed.err;
+  EXPECT_EQ(BackupFolders().size(), 2u);
+}
+
 TEST_F(CliE2E, BackupsRestoreAndClear) {
   ASSERT_EQ(Run({"apply"}).status, 0);  // backup 0: the player's files
   std::map<std::string, std::string> afterFirst;
@@ -722,11 +920,20 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
 
   Tree before = World();
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"apply"}, {"apply", "--dry-run"}, {"apply", "--start"}}) {
+       {std::vector<std::string>{"apply"}, {"apply", "--start"}}) {
     CliRun run = Run(args);
     EXPECT_EQ(run.status, 3) << args.back();
     EXPECT_THAT(run.err, HasSubstr("您正在吃鸡中，请退出游戏后重试！"));
     EXPECT_THAT(run.err, HasSubstr("游戏打开时无法优化，结束并退出后才可以进行优化哟！"));
+  }
+  // A dry run writes nothing: it runs, and says Apply would be refused.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"apply", "--dry-run"}, {"status"}}) {
+    CliRun dry = Run(args);
+    EXPECT_EQ(dry.status, 0) << args.back() << dry.err;
+    EXPECT_THAT(dry.out, HasSubstr("Apply would then ask: "));
+    EXPECT_THAT(dry.out, HasSubstr("Note: the game is running, so Apply would be refused now: "
+                                   "您正在吃鸡中，请退出游戏后重试！"));
   }
   CliRun start = Run({"start"});
   EXPECT_EQ(start.status, 3);
