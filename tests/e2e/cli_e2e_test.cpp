@@ -805,7 +805,8 @@ TEST_F(CliE2E, BackupsRestoreAndClear) {
 
   CliRun list = Run({"backups"});
   ASSERT_EQ(list.status, 0) << list.err;
-  std::regex line(R"(([ *]) (\d+)  \d{4}-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})()  (.*))");
+  std::regex line(
+      R"(([ *]) (\d+)  \d{4}-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})(?: \(\d+\))?()  (.*))");
   std::vector<std::smatch> rows;
   std::istringstream in(list.out);
   std::string text;
