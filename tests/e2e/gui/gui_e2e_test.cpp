@@ -534,6 +534,8 @@ TEST_F(GuiE2E, TheDriftNoticeReappliesWhatTheGameReset) {
   const std::string cli = "env -i HOME=" + world.Home() + " XDG_DATA_HOME=" + world.Home() +
                           "/.local/share XDG_CONFIG_HOME=" + world.Home() +
                           "/.config PATH=/usr/bin:/bin " + world.Bin() + "/kestrune-cli ";
+  // The game has been installed and started once.
+  WriteFile(world.GameFolder() + "/GameUserSettings.ini", "[ScalabilityGroups]\r\n");
   ASSERT_EQ(Shell(cli + "apply </dev/null >/dev/null 2>&1; echo $?"), "0");
   const std::string gus = world.GameFolder() + "/GameUserSettings.ini";
   std::string text = ReadFile(gus);
