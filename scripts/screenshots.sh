@@ -22,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$WORLD/bin" "$WORLD/home/.config" "$WORLD/home/.local/share" "$WORLD/run" "$OUT"
+mkdir -p "$WORLD/bin" "$WORLD/home/.config/KestruneTools" "$WORLD/home/.local/share" "$WORLD/run" "$OUT"
 chmod 700 "$WORLD/run"
 cp "$BUILD/bin/kestrune" "$BUILD/bin/Lumeshade.dat" "$WORLD/bin/"
 cp "$BUILD"/bin/*.so "$WORLD/bin/" 2>/dev/null || true
@@ -47,7 +47,7 @@ http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), H).serve_forever()
 PY
 PIDS+=($!)
 printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:1\r\nStatsHost=127.0.0.1:%s\r\n' \
-  "$PORT" "$PORT" > "$WORLD/bin/Config.dat"
+  "$PORT" "$PORT" > "$WORLD/home/.config/KestruneTools/Config.dat"
 
 start() {  # start the program, wait for its window
   (cd "$WORLD" && exec "$WORLD/bin/kestrune" "$@" >>"$WORLD/log" 2>&1) &
@@ -145,7 +145,7 @@ stop
 
 # The upgrade notice: the update server announces a newer version.
 printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:%s\r\nStatsHost=127.0.0.1:%s\r\n' \
-  "$PORT" "$PORT" "$PORT" > "$WORLD/bin/Config.dat"
+  "$PORT" "$PORT" "$PORT" > "$WORLD/home/.config/KestruneTools/Config.dat"
 start
 wait_window 升级; shot dialog-update "$W"
 stop
@@ -154,7 +154,7 @@ stop
 # (A free port nothing listens on; the browser refuses low ports outright.)
 DEAD=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:1\r\nStatsHost=127.0.0.1:%s\r\n' \
-  "$DEAD" "$PORT" > "$WORLD/bin/Config.dat"
+  "$DEAD" "$PORT" > "$WORLD/home/.config/KestruneTools/Config.dat"
 start
 click "$WIN" 229 73
 for _ in $(seq 200); do grep -q "notice shown" "$WORLD/log" && break; sleep 0.1; done

@@ -51,7 +51,8 @@ struct World {
       if (e.path().extension() == ".so")
         fs::copy_file(e.path(), root + "/bin/" + e.path().filename().string());
     // Nothing leaves the machine: the hosts point at a closed local port.
-    std::ofstream(root + "/bin/Config.dat")
+    fs::create_directories(root + "/home/.config/KestruneTools");
+    std::ofstream(root + "/home/.config/KestruneTools/Config.dat")
         << "[general]\r\nPartnerHost=127.0.0.1:1\r\nUpdateHost=127.0.0.1:1\r\n"
            "StatsHost=127.0.0.1:1\r\nUsageReport=0\r\n";
   }

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app/dialogs.h"
+#include "app/usage_report_item.h"
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
@@ -319,6 +320,7 @@ void TPUBGMainForm::HideToTray() {
 void TPUBGMainForm::RestoreFromTray() {
   DebugLog("restore from tray");
   window_->BringToFront();
+  optiFrame_->CheckDrift();  // the game may have run while we sat in the tray
   if (!shownOnce_) {
     shownOnce_ = true;
     gui::RunLater(1000, [this] { ServiceStart(); });
@@ -353,9 +355,10 @@ void TPUBGMainForm::ShowOptionsMenu() {
   items[1].onClick = [this] { ExportPresetFromMenu(); };
   items[2].caption = "导入方案…";
   items[2].onClick = [this] { ImportPresetFromMenu(); };
-  items[3].caption = "-";
-  items[4].caption = "关于我们&";
-  items[4].onClick = [] {
+  items.insert(items.begin() + 3, UsageReportMenuItem());
+  items[4].caption = "-";
+  items[5].caption = "关于我们&";
+  items[5].onClick = [] {
     RunGuarded([] {
       TAboutForm about;
       about.ShowModal();

@@ -90,6 +90,7 @@ TOptiFrameView::TOptiFrameView(Control& parent, const THareWareInfo& hardware) {
   Build();
   model_ = std::make_unique<opti::TOptiFrame>(hardware, settings_, dialogs_, game_);
   PushToWidgets();
+  CheckDrift();
 }
 
 void TOptiFrameView::Build() {
@@ -231,12 +232,14 @@ void TOptiFrameView::Build() {
   Label4.SetCaption(std::string(opti::kClearLinkText));
   Label4.SetCursor(Cursor::kHandPoint);
   Label4.OnClick = [this](Control&) { Run([this] { model_->Label4Click(); }); };
+  BuildHistoryExtras();
 }
 
 void TOptiFrameView::Run(const std::function<void()>& action) {
   PullFromWidgets();
   RunGuarded(action);
   PushToWidgets();
+  CheckDrift();
 }
 
 void TOptiFrameView::PullFromWidgets() {

@@ -62,10 +62,17 @@ class TOptiFrameView {
   TCZStandardButton btnRestore{&Frame};
   TCZStandardButton BtnApply{&Frame};
   TCZStandardButton BtnStartPUBG{&Frame};
-  TLabel Label4{&Frame};  // 清空所有配置文件
+  TLabel Label4{&Frame};             // 清空所有配置文件
+  TLabel LabelDeleteBackup{&Frame};  // 删除: the selected backup
+  TLabel LabelDrift{&Frame};         // 游戏重置了 N 项设置 — 重新应用
+
+  // Looks for keys the game reset since the last Apply and shows or hides
+  // the notice (at start, when shown from the tray, after every action).
+  void CheckDrift();
 
  private:
   void Build();
+  void BuildHistoryExtras();  // opti_page_history.cpp
   void PullFromWidgets();
   void PushToWidgets();
   void Run(const std::function<void()>& action);

@@ -11,7 +11,10 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/cli_changes.h"
+#include "cli/cli_game_folder.h"
 #include "cli/cli_hardware.h"
+#include "cli/cli_history.h"
 #include "cli/cli_net.h"
 #include "cli/cli_net_checks.h"
 #include "cli/cli_output.h"
@@ -53,31 +56,46 @@ commands:
                          as the page does on Apply; NAME is a short name, a
                          control name or a Config.dat key (see show);
                          "set scheme 1" runs the automatic configuration
-  apply [--dry-run] [--start]
+  apply [--dry-run] [--start] [--json] [--again]
                          apply the selections to the game's files (backup
-                         first); --start answers the final question with
-                         "start the game"; --dry-run prints what would change
-                         and touches nothing
+                         first) and list what changed; --start answers the
+                         final question with "start the game"; --dry-run
+                         lists what would change and touches nothing; --json
+                         prints the list as one JSON object; --again applies
+                         the last Apply's selections once more
   export FILE            write the page's selections (lists, edits, options)
                          to a preset file to share; nothing about the machine
   import FILE            read a preset file and save its selections as the
                          page does on Apply; a fault in the file (named with
                          its line) changes nothing
   backups                list the backups (restore history) with their indexes
+  backups prune [N]      delete the oldest backups beyond the newest N (default
+                         the KeepBackups setting, 30; 0 keeps all); pinned
+                         backups stay
+  backups delete INDEX   delete one backup
+  backups pin INDEX      keep a backup whatever pruning does (unpin INDEX undoes)
+  diff [INDEX [INDEX2]]  the keys that differ between a backup (the newest by
+                         default) and the game's files now, or another backup
+                         (--json for scripts)
+  drift                  the keys the last Apply set that the game changed
+                         since (status 6 when there are some; --json)
   restore INDEX          put the backup with that index back
   clear [--yes]          delete the game's *.ini files (a backup is taken
                          first); asks for confirmation unless --yes
   start                  start the game through Steam unless it is running
   update-check           ask the update server whether a newer version exists
-  report-url             print the usage report address this machine would
-                         send at start-up (nothing is sent)
+  report-url [--send]    print the usage report address this machine would
+                         send at start-up; nothing is sent unless --send
+                         (which prints the server's answer)
   help                   this text
 
 options: --verbose (-v) shows the diagnostic lines on stderr; --version (-V)
-prints the version.
+prints the version; --game-dir DIR names the folder that holds the game's
+"TslGame" folder (also the Config.dat key GameDir) instead of looking for it.
 
 exit status: 0 done, 1 failed, 2 bad command line, 3 the game is running,
-4 done in part: some files could not be changed, 5 confirmation declined.
+4 done in part: some files could not be changed, 5 confirmation declined,
+6 drift found.
 )";
 
 void Error(const std::string& text) {
@@ -112,21 +130,40 @@ std::optional<Target> FindTarget(std::string_view name) {
   return std::nullopt;
 }
 
-// The page's dialogs on a terminal.
+std::optional<bool> ParseSwitch(std::string_view text) {
+  std::string v = AsciiLowerCopy(text);
+  if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
+  if (v == "0" || v == "off" || v == "no" || v == "false") return false;
+  return std::nullopt;
+}
+
+// The page's dialogs on a terminal. While `deferred`, messages are kept
+// (with the answer given) and printed later, after the list of changes.
 class TerminalDialogs final : public opti::OptiDialogs {
  public:
   int questionAnswer = opti::kResultCancel;
+  bool deferred = false;
+  std::vector<std::string> kept;  // each message's lines, answer included
 
   void ShowGameRunningNotice(const std::function<void()>&) override {
     PrintError("kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
                std::string(opti::kRunningLine2).c_str());
   }
   int ShowMessageBox(std::string_view, std::string_view text, int, int buttons) override {
-    Print("%s\n", std::string(text).c_str());
-    if (buttons == opti::kButtonsOkOnly) return opti::kResultOk;
-    Print("  -> %s\n", questionAnswer == opti::kResultOk ? "yes: starting the game through Steam"
-                                                         : "no (pass --start to start the game)");
-    return questionAnswer;
+    std::string shown = std::string(text) + "\n";
+    int answer = opti::kResultOk;
+    if (buttons != opti::kButtonsOkOnly) {
+      answer = questionAnswer;
+      shown += std::string("  -> ") +
+               (answer == opti::kResultOk ? "yes: starting the game through Steam"
+                                          : "no (pass --start to start the game)") +
+               "\n";
+    }
+    if (deferred)
+      kept.push_back(shown);
+    else
+      PrintText(shown);
+    return answer;
   }
   void ShowErrorBox(std::string_view message) override { Error(std::string(message)); }
 };
@@ -138,6 +175,10 @@ struct Options {
   bool help = false;
   bool version = false;
   bool verbose = false;
+  bool again = false;
+  bool json = false;
+  bool send = false;
+  std::string gameDir;
   std::vector<std::string> words;
 };
 
@@ -159,6 +200,16 @@ bool ParseOptions(const std::vector<std::string>& args, size_t from, Options& ou
       out.verbose = true;
     else if (a == "--version" || a == "-V")
       out.version = true;
+    else if (a == "--again")
+      out.again = true;
+    else if (a == "--json")
+      out.json = true;
+    else if (a == "--send")
+      out.send = true;
+    else if (a == "--game-dir" && i + 1 < args.size())
+      out.gameDir = args[++i];
+    else if (a.rfind("--game-dir=", 0) == 0)
+      out.gameDir = a.substr(11);
     else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       Error("unknown option " + a + " (see kestrune-cli --help)");
       return false;
@@ -177,12 +228,16 @@ struct Session {
   opti::SystemGameControl game;
   TerminalDialogs dialogs;
   std::unique_ptr<opti::TOptiFrame> page;
+  GameFolderChoice gameFolder;
 
-  Session() : hardware(GatherHardware(&source)) {}
+  explicit Session(GameFolderChoice folder)
+      : hardware(GatherHardware(&source)), gameFolder(std::move(folder)) {}
   opti::TOptiFrame& Page() {
     if (!page)
-      page = std::make_unique<opti::TOptiFrame>(hardware, settings, dialogs, game,
-                                                std::make_unique<TPUBGLib>(hardware));
+      page = std::make_unique<opti::TOptiFrame>(
+          hardware, settings, dialogs, game,
+          gameFolder.named ? TPUBGLib::ForGameFolder(gameFolder.localAppData, hardware)
+                           : std::make_unique<TPUBGLib>(hardware));
     return *page;
   }
 };
@@ -223,30 +278,6 @@ void PrintSelections(const opti::TOptiFrame& page) {
   }
 }
 
-// A binding list can run to tens of kilobytes; show its start and its size.
-std::string Shorten(const std::string& value) {
-  constexpr size_t kMax = 160;
-  if (value.size() <= kMax) return value;
-  size_t cut = 100;
-  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
-  return value.substr(0, cut) + "… [" + std::to_string(value.size()) + " chars]";
-}
-
-void PrintChanges(const std::vector<opti::FileChanges>& files) {
-  for (const auto& file : files) {
-    const char* state = !file.existed && file.exists   ? " (new file)"
-                        : file.existed && !file.exists ? " (deleted)"
-                                                       : "";
-    Print("%s%s: %s\n", file.name.c_str(), state, file.path.c_str());
-    if (file.changes.empty()) Print("  no change\n");
-    for (opti::KeyChange change : file.changes) {
-      if (change.before) change.before = Shorten(*change.before);
-      if (change.after) change.after = Shorten(*change.after);
-      Print("  %s\n", opti::FormatKeyChange(change).c_str());
-    }
-  }
-}
-
 int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
   if (skipped.empty()) return kExitOk;
   for (const auto& s : skipped)
@@ -255,29 +286,38 @@ int ReportSkipped(const std::vector<TSwallowedWrite>& skipped) {
   return kExitSkippedWrites;
 }
 
-int DryRun(Session& session, bool showPage) {
+int DryRun(Session& session, bool showPage, bool json) {
   // The page is built on a scratch copy, so the player's folders stay as they are.
+  const std::string named = session.gameFolder.named ? session.gameFolder.localAppData : "";
   opti::DryRunReport report = opti::DryRunApply(session.hardware, session.settings, session.game,
-                                                "", [&](const opti::TOptiFrame& page) {
+                                                named, [&](const opti::TOptiFrame& page) {
                                                   if (showPage) PrintSelections(page);
                                                 });
-  if (report.apply.status == opti::ApplyStatus::GameRunning) {
-    session.dialogs.ShowGameRunningNotice({});
-    return kExitGameRunning;
+  const bool failed = report.apply.status == opti::ApplyStatus::Failed;
+  if (json) {
+    PrintChangeList(ChangeListOf(report.files), true,
+                    {{"dryRun", "true"},
+                     {"gameRunning", report.gameRunning ? "true" : "false"},
+                     {"question", failed ? "null" : opti::JsonString(report.question)}});
+  } else {
+    Print("Dry run of Apply: nothing was written. Apply would change:\n");
+    PrintChangeList(ChangeListOf(report.files), false);
   }
-  Print("Dry run of Apply: nothing was written. Apply would change:\n");
-  PrintChanges(report.files);
-  if (report.apply.status == opti::ApplyStatus::Failed) {
+  if (failed) {
     Error("Apply would stop: " + report.apply.error);
     return kExitFailed;
   }
-  Print("Apply would then ask: %s\n", report.question.c_str());
+  if (!json) Print("Apply would then ask: %s\n", report.question.c_str());
+  // The dry run writes nothing, so a running game does not stop it.
+  if (report.gameRunning && !json)
+    Print("Note: the game is running, so Apply would be refused now: %s\n",
+          std::string(opti::kRunningLine1).c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
 int CmdStatus(Session& session) {
   PrintMachine(session.hardware, session.source);
-  return DryRun(session, /*showPage=*/true);
+  return DryRun(session, /*showPage=*/true, /*json=*/false);
 }
 
 int CmdShow(Session& session) {
@@ -288,6 +328,10 @@ int CmdShow(Session& session) {
   for (const std::string& path : page.GameFilePaths())
     Print("  %-21s %s\n", platform::FileName(path).c_str(),
           platform::FileExists(path) ? "present" : "missing");
+  Print("Looked for the game in:%s\n", session.gameFolder.named ? " (named: --game-dir or GameDir)"
+                                       : session.gameFolder.found ? ""
+                                                                  : " (not found)");
+  for (const std::string& place : session.gameFolder.searched) Print("  %s\n", place.c_str());
   Print("Backups: %s (%zu)\n", page.BackupRoot().c_str(), page.History().size());
   Print("Config.dat: %s%s\n", ConfigFilePath().c_str(),
         platform::FileExists(ConfigFilePath()) ? "" : " (not written yet)");
@@ -364,38 +408,59 @@ int CmdSet(Session& session, const Options& options) {
 }
 
 int CmdApply(Session& session, const Options& options) {
-  if (options.dryRun) return DryRun(session, false);
+  if (options.dryRun) return DryRun(session, false, options.json);
   opti::TOptiFrame& page = session.Page();
-  const std::array<std::string, 3> paths = page.GameFilePaths();
-  std::string before[3];
-  bool existed[3] = {};
-  for (int i = 0; i < 3; ++i) {
+  const std::array<std::string, 3> gameFiles = page.GameFilePaths();
+  // The three game files, then the page's keys saved in Config.dat.
+  std::vector<std::string> paths(gameFiles.begin(), gameFiles.end());
+  paths.push_back(ConfigFilePath());
+  std::string before[4];
+  bool existed[4] = {};
+  for (int i = 0; i < 4; ++i) {
     auto read = platform::ReadWholeFile(paths[i]);
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
   }
+  if (options.again && !opti::LoadApplyRecord(opti::ApplyRecordPath(engine))) {
+    Error("there is no readable record of an earlier Apply to repeat");
+    return kExitFailed;
+  }
   session.dialogs.questionAnswer = options.start ? opti::kResultOk : opti::kResultCancel;
-  opti::ApplyResult result = page.BtnApplyClick();
+  // The final question comes after the list of what changed.
+  session.dialogs.deferred = true;
+  opti::ApplyResult result = options.again ? page.ApplyAgain() : page.BtnApplyClick();
   if (result.status == opti::ApplyStatus::GameRunning) return kExitGameRunning;
 
-  std::vector<opti::FileChanges> files;
-  for (int i = 0; i < 3; ++i) {
-    opti::FileChanges file;
-    file.name = platform::FileName(paths[i]);
-    file.path = paths[i];
-    file.existed = existed[i];
+  opti::ChangeList list;
+  for (int i = 0; i < 4; ++i) {
     auto read = platform::ReadWholeFile(paths[i]);
-    file.exists = read.status == platform::ReadStatus::kOk;
-    file.changes = opti::DiffIniKeys(before[i], read.data);
-    files.push_back(std::move(file));
+    list.files.push_back(opti::CompareIniTexts(platform::FileName(paths[i]), paths[i], existed[i],
+                                               read.status == platform::ReadStatus::kOk, before[i],
+                                               read.data));
   }
-  Print("Changed:\n");
-  PrintChanges(files);
+  const bool backedUp = result.status != opti::ApplyStatus::Failed && !page.History().empty();
+  if (options.json) {
+    std::string messages = "[";
+    for (const std::string& m : session.dialogs.kept)
+      messages += (messages.size() > 1 ? "," : "") + opti::JsonString(m);
+    std::string backup = "null";
+    if (backedUp)
+      backup = "{\"index\":" + std::to_string(page.History().size() - 1) +
+               ",\"name\":" + opti::JsonString(page.HistoryList().Items.back()) +
+               ",\"folder\":" + opti::JsonString(page.History().back().Folder) + "}";
+    PrintChangeList(list, true,
+                    {{"dryRun", "false"}, {"messages", messages + "]"}, {"backup", backup}});
+  } else {
+    Print("Changed:\n");
+    PrintChangeList(list, false);
+    if (backedUp)
+      Print("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
+            page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
+    for (const std::string& m : session.dialogs.kept) PrintText(m);
+  }
   if (result.status == opti::ApplyStatus::Failed) return kExitFailed;
-  if (!page.History().empty())
-    Print("Backup taken: [%zu] %s  %s\n", page.History().size() - 1,
-          page.HistoryList().Items.back().c_str(), page.History().back().Folder.c_str());
-  return ReportSkipped(result.skipped);
+  int status = ReportSkipped(result.skipped);
+  return result.settingsNotSaved ? kExitFailed : status;
 }
 
 void PrintHistory(const opti::TOptiFrame& page) {
@@ -405,8 +470,9 @@ void PrintHistory(const opti::TOptiFrame& page) {
     return;
   }
   for (size_t i = 0; i < history.size(); ++i)
-    Print("%c %zu  %s  %s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ', i,
-          page.HistoryList().Items[i].c_str(), history[i].Folder.c_str());
+    Print("%c %zu  %s  %s%s\n", static_cast<int>(i) == page.HistoryList().ItemIndex ? '*' : ' ', i,
+          page.HistoryList().Items[i].c_str(), history[i].Folder.c_str(),
+          page.HistoryEntryPinned(static_cast<int>(i)) ? "  (pinned)" : "");
 }
 
 int CmdBackups(Session& session) {
@@ -513,16 +579,22 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitOk;
   }
   const bool takesWords =
-      command == "set" || command == "restore" || command == "export" || command == "import";
+      command == "set" || command == "restore" || command == "export" || command == "import" ||
+      command == "diff" || command == "backups";
   if (!takesWords && !options.words.empty()) {
     Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
     return kExitUsage;
   }
   if (command == "update-check") return RunUpdateCheck();
-  if (command == "report-url") return RunReportUrl();
+  if (options.send && command != "report-url") {
+    Error("--send belongs to report-url");
+    return kExitUsage;
+  }
+  if (command == "report-url") return options.send ? RunReportSend() : RunReportUrl();
 
-  static const char* const kCommands[] = {"status",  "show",  "set",   "apply",  "backups",
-                                          "restore", "clear", "start", "export", "import"};
+  static const char* const kCommands[] = {"status",  "show",  "set",    "apply",  "backups",
+                                          "restore", "clear", "start",  "export", "import",
+                                          "diff",    "drift"};
   bool known = false;
   for (const char* c : kCommands) known = known || command == c;
   if (!known) {
@@ -533,6 +605,12 @@ int RunCli(const std::vector<std::string>& args) {
     Error("--dry-run and --start belong to apply");
     return kExitUsage;
   }
+  if ((options.again && (command != "apply" || options.dryRun)) ||
+      (options.json && command != "apply" && command != "diff" && command != "drift")) {
+    Error(options.again ? "--again belongs to apply (without --dry-run)"
+                        : "--json belongs to apply, diff and drift");
+    return kExitUsage;
+  }
 
   // Without a home there is no game folder: relative paths would land in
   // whatever folder the command was started from.
@@ -540,7 +618,25 @@ int RunCli(const std::vector<std::string>& args) {
     Error("cannot find the local application-data folder (is HOME set?)");
     return kExitFailed;
   }
-  Session session;
+  GameFolderChoice gameFolder = ChooseGameFolder(options.gameDir);
+  // Without the game there is nothing to optimise: no template tree is made
+  // where the game never was.
+  if (command == "apply" && !options.dryRun && !gameFolder.found) {
+    Error(NotFoundMessage(gameFolder));
+    return kExitFailed;
+  }
+  if (command == "diff" || command == "drift") {
+    // The engine's paths only: the game's files and Kestrune's own data.
+    THareWareInfo none{};
+    std::unique_ptr<TPUBGLib> engine = gameFolder.named
+                                           ? TPUBGLib::ForGameFolder(gameFolder.localAppData, none)
+                                           : std::make_unique<TPUBGLib>();
+    return command == "diff" ? RunDiff(*engine, options.words, options.json)
+                             : RunDrift(*engine, options.json);
+  }
+  Session session(std::move(gameFolder));
+  if (command == "backups" && !options.words.empty())
+    return RunBackupsCommand(session.Page(), options.words);
   if (command == "status") return CmdStatus(session);
   if (command == "show") return CmdShow(session);
   if (command == "set") return CmdSet(session, options);

@@ -6,5 +6,7 @@ namespace kestrune::cli {
 
 int RunUpdateCheck();
 int RunReportUrl();
+// Sends the usage report now and prints the answer.
+int RunReportSend();
 
 }  // namespace kestrune::cli

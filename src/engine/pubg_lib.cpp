@@ -10,11 +10,13 @@
 #include <limits>
 #include <unordered_set>
 
+#include "engine/backup_move.h"
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
 #include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
+#include "platform/own_places.h"
 #include "platform/paths.h"
 
 namespace kestrune {
@@ -192,10 +194,24 @@ EFileOpenError::EFileOpenError(const std::string& path, const std::string& reaso
 
 // ---- Construction and paths ----
 
-TPUBGLib::TPUBGLib() : TPUBGLib(platform::LocalAppDataFolder()) {}
+TPUBGLib::TPUBGLib() : base_(platform::LocalAppDataFolder()) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
 
 TPUBGLib::TPUBGLib(const THareWareInfo& hardware)
-    : TPUBGLib(platform::LocalAppDataFolder(), hardware) {}
+    : base_(platform::LocalAppDataFolder()), hardware_(&hardware) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
+
+void TPUBGLib::UsePlatformDataFolder() {
+  ownData_ = platform::OwnDataFolder();
+  std::string legacy = platform::LegacyOwnDataFolder();
+  if (!ownData_.empty() && !legacy.empty())
+    MoveLegacyBackups(WithSeparator(legacy) + "BackupFiles" + kSep,
+                      WithSeparator(ownData_) + "BackupFiles" + kSep);
+}
 
 TPUBGLib::TPUBGLib(const std::string& baseFolder) : base_(baseFolder) {
   InitPaths();
@@ -206,12 +222,23 @@ TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware)
   InitPaths();
 }
 
+TPUBGLib::TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData)
+    : base_(baseFolder), hardware_(&hardware) {
+  UsePlatformDataFolder();
+  InitPaths();
+}
+
+std::unique_ptr<TPUBGLib> TPUBGLib::ForGameFolder(const std::string& localAppData,
+                                                  const THareWareInfo& hardware) {
+  return std::unique_ptr<TPUBGLib>(new TPUBGLib(localAppData, hardware, PlatformData{}));
+}
+
 void TPUBGLib::InitPaths() {
   // With no base the paths stay relative and resolve against the working folder.
   std::string base = WithSeparator(base_);
-  std::string configFolder =
-      base + "TslGame" + kSep + "Saved" + kSep + "Config" + kSep + "WindowsNoEditor" + kSep;
-  BackupRoot = base + "Kestrune" + kSep + "BackupFiles" + kSep;
+  std::string configFolder = GameConfigFolderUnder(base_) + kSep;
+  BackupRoot = (ownData_.empty() ? base + "Kestrune" + kSep : WithSeparator(ownData_)) +
+               "BackupFiles" + kSep;
   EngineIniPath = configFolder + "Engine.ini";
   GameUserSettingsPath = configFolder + "GameUserSettings.ini";
   ScalabilityIniPath = configFolder + "Scalability.ini";
@@ -221,8 +248,27 @@ void TPUBGLib::InitPaths() {
     DebugLogF("TPUBGLib: cannot create %s", BackupRoot.c_str());
 }
 
+std::string TPUBGLib::GameConfigFolderUnder(const std::string& localAppData) {
+  return WithSeparator(localAppData) + "TslGame" + kSep + "Saved" + kSep + "Config" + kSep +
+         "WindowsNoEditor";
+}
+
 std::string TPUBGLib::GameConfigFolder() const {
   return platform::ParentFolder(GameUserSettingsPath) + kSep;
+}
+
+std::string TPUBGLib::DataFolder() const {
+  std::string root = BackupRoot;
+  while (root.size() > 1 && (root.back() == kSep || root.back() == '/')) root.pop_back();
+  return WithSeparator(platform::ParentFolder(root));
+}
+
+std::string TPUBGLib::BackupIndexPath() const {
+  return BackupRoot + kIndexFileName;
+}
+
+void TPUBGLib::SetKeyObserver(TKeyObserver observer) {
+  keyObserver_ = std::move(observer);
 }
 
 // ---- Backups ----
@@ -239,6 +285,10 @@ std::string TPUBGLib::BackupStamp(std::chrono::system_clock::time_point when) {
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                 static_cast<int>(millis.count()));
   return stamp;
+}
+
+bool TPUBGLib::IsBackupStamp(const std::string& name) {
+  return IsStampName(name);
 }
 
 void TPUBGLib::SetClock(TClock clock) {
@@ -346,6 +396,7 @@ void TPUBGLib::BackupConfigFiles() {
     throw EIndexWriteError(indexPath);
   }
   NoteChanged(indexPath);
+  lastBackup_ = folder;
 }
 
 void TPUBGLib::RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders) {
@@ -507,6 +558,7 @@ bool TPUBGLib::WriteIniKey(const std::string& path, const std::string& section,
     return false;
   }
   if (result.changed) NoteChanged(path);
+  if (keyObserver_) keyObserver_(path, section, key, value);
   return true;
 }
 
@@ -522,6 +574,7 @@ bool TPUBGLib::DeleteIniKey(const std::string& path, const std::string& section,
     return false;
   }
   if (result.changed) NoteChanged(path);
+  if (keyObserver_) keyObserver_(path, section, key, std::nullopt);
   return true;
 }
 

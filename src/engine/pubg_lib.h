@@ -18,6 +18,8 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -78,12 +80,19 @@ struct TSwallowedWrite {
 
 class TPUBGLib {
  public:
-  // base = the platform's local application-data folder; no hardware facts.
+  // base = the platform's local application-data folder, backups where the
+  // platform keeps Kestrune's own data; no hardware facts.
   TPUBGLib();
   explicit TPUBGLib(const THareWareInfo& hardware);
-  // base = `baseFolder` (tests, other front ends); empty gives relative paths.
+  // base = `baseFolder` (tests, other front ends), backups under it in
+  // "Kestrune"; empty gives relative paths.
   explicit TPUBGLib(const std::string& baseFolder);
   TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware);
+
+  // The game's files under `localAppData` (a folder the user named), the
+  // backups where the platform keeps Kestrune's own data.
+  static std::unique_ptr<TPUBGLib> ForGameFolder(const std::string& localAppData,
+                                                 const THareWareInfo& hardware);
 
   TPUBGLib(const TPUBGLib&) = delete;
   TPUBGLib& operator=(const TPUBGLib&) = delete;
@@ -103,6 +112,10 @@ class TPUBGLib {
   // The game's configuration folder (folder part of GameUserSettingsPath,
   // with a trailing separator).
   std::string GameConfigFolder() const;
+
+  // The game's configuration folder under a local application-data folder
+  // (no trailing separator); the one place its path is spelled.
+  static std::string GameConfigFolderUnder(const std::string& localAppData);
 
   // New stamped folder under BackupRoot with copies of the game files that
   // exist, recorded in the index (renumbered ID0..IDn, newest last). Each
@@ -133,8 +146,44 @@ class TPUBGLib {
   void WriteDefaultGameUserSettings();
   void WriteDefaultEngineIni();
 
+  // Whether a folder name is a stamp "YYYYMMDD_HHMMSSZZZ".
+  static bool IsBackupStamp(const std::string& name);
   // The stamp for a moment in local time: "YYYYMMDD_HHMMSSZZZ".
   static std::string BackupStamp(std::chrono::system_clock::time_point when);
+
+  // Kestrune's own data folder, the one that holds BackupRoot (with a
+  // trailing separator). Records of our own (what the last Apply set) live
+  // here, never among the game's files.
+  std::string DataFolder() const;
+  // The backup index file ("config.dat" in BackupRoot).
+  std::string BackupIndexPath() const;
+  // The folder the last BackupConfigFiles of this engine made (empty before).
+  const std::string& LastBackupFolder() const { return lastBackup_; }
+
+  // ---- Keeping the history tidy (backup_history.cpp) ----
+
+  // Folder names (stamps) the user pinned; a pinned backup is never pruned.
+  std::vector<std::string> PinnedBackups() const;
+  bool IsBackupPinned(const TBackupEntry& entry) const;
+  // Pins or unpins the backup at `index` of ListBackups. Throws
+  // EIndexWriteError when the index cannot be read or written, and
+  // std::out_of_range for an index that is not in the history.
+  void SetBackupPinned(size_t index, bool pinned);
+  // Removes the backup at `index` of ListBackups: its index entry (the rest
+  // renumbered, one atomic write), then its folder unless another entry
+  // still names it. Same errors as SetBackupPinned.
+  void DeleteBackup(size_t index);
+  // Keeps the newest `keep` backups that are not pinned and deletes the
+  // older ones (0 keeps everything); `protect` (a folder) is never deleted.
+  // One atomic index write, then the folders. Returns how many entries went.
+  int PruneBackups(int keep, const std::string& protect = "");
+
+  // Every change a key operation made: the value written, or nullopt for a
+  // key removed. Apply records them for the drift check.
+  using TKeyObserver =
+      std::function<void(const std::string& path, const std::string& section,
+                         const std::string& key, const std::optional<std::string>& value)>;
+  void SetKeyObserver(TKeyObserver observer);
 
   // Tests replace the clock to take two backups "in the same millisecond".
   using TClock = std::function<std::chrono::system_clock::time_point()>;
@@ -220,10 +269,22 @@ class TPUBGLib {
   bool SaveWholeFile(const std::string& path, const std::vector<std::string>& lines);
   void RemoveBackupLeftovers(const std::vector<std::string>& indexedFolders);
   void RemoveBackupFolder(const std::string& folder);
+  // Drops the entries at `drop` (indexes of ListBackups) from the index in
+  // one write, then their folders; returns how many went.
+  int DropBackups(const std::vector<size_t>& drop);
+
+  // Where the platform keeps Kestrune's own data (the backups), moving
+  // backups an earlier build kept elsewhere; the platform constructors only.
+  void UsePlatformDataFolder();
+  struct PlatformData {};
+  TPUBGLib(const std::string& baseFolder, const THareWareInfo& hardware, PlatformData);
 
   std::string base_;
+  std::string ownData_;  // empty: "Kestrune" under base_
   const THareWareInfo* hardware_ = nullptr;
   TClock clock_;
+  TKeyObserver keyObserver_;
+  std::string lastBackup_;
   std::vector<TSwallowedWrite> swallowed_;
   std::vector<std::string> changed_;
 };

@@ -9,6 +9,7 @@
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
 #include "platform/ascii.h"
+#include "env/config_location.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
@@ -135,8 +136,7 @@ std::string ConfigFilePath() {
     std::lock_guard<std::mutex> lock(OverrideMutex());
     if (!ConfigOverride().empty()) return ConfigOverride();
   }
-  std::string folder = platform::ExecutableFolder();
-  return folder + platform::kPathSeparator + kConfigFileName;
+  return SettledConfigFilePath();
 }
 
 void SetConfigFilePathForTesting(const std::string& path) {

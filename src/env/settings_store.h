@@ -50,7 +50,8 @@ bool ReadConfigFlag(const std::string& key, bool fallback);
 // within 32 bits. Anything else (empty, "abc", "1.5", "99999999999") is nullopt.
 std::optional<int> ParseConfigInteger(std::string_view text);
 
-// Full path of Config.dat (the executable's folder + "Config.dat").
+// Full path of Config.dat: beside the executable on Windows, in
+// $XDG_CONFIG_HOME/KestruneTools on Linux (see env/config_location.h).
 std::string ConfigFilePath();
 
 // Tests point the store at a file of their own; an empty path restores the default.

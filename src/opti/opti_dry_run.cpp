@@ -1,13 +1,11 @@
 // Dry run of Apply in a scratch folder.
 #include "opti/opti_dry_run.h"
 
-#include <filesystem>
-#include <random>
-
 #include "env/settings_store.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/scratch_folder.h"
 
 namespace kestrune::opti {
 namespace {
@@ -26,36 +24,25 @@ class DryRunDialogs final : public OptiDialogs {
   void ShowErrorBox(std::string_view) override {}
 };
 
+// The game as the dry run's page sees it: not running (the run only looks;
+// the report says whether the real one runs), never ended or started.
 class LookOnlyGame final : public GameControl {
  public:
-  explicit LookOnlyGame(GameControl& real) : real_(real) {}
-  bool IsGameRunning() override { return real_.IsGameRunning(); }
+  bool IsGameRunning() override { return false; }
   void TerminateGameProcesses() override {}
   void LaunchGameViaSteam() override {}
-
- private:
-  GameControl& real_;
 };
 
 // A fresh folder under the system's temporary folder, removed on exit.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::path root = std::filesystem::temp_directory_path(ec);
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
-      std::filesystem::path candidate =
-          root / ("kestrune-dry-run-" + std::to_string(random() % 1000000000ULL));
-      if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
-    }
-  }
+  ScratchFolder() : path_(platform::CreateScratchFolder("kestrune-dry-run-")) {}
   ~ScratchFolder() {
-    if (path_.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    if (!path_.empty() && !platform::RemoveTree(path_))
+      DebugLogF("Dry run: cannot remove %s", path_.c_str());
   }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::string& path() const { return path_; }
 
  private:
@@ -70,16 +57,13 @@ std::string ReadOrEmpty(const std::string& path, bool* exists) {
 
 }  // namespace
 
-std::string GameConfigFolderUnder(const std::string& localAppData) {
-  return platform::JoinPath(localAppData, "TslGame/Saved/Config/WindowsNoEditor");
-}
-
 DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, GameControl& game,
                          const std::string& localAppData,
                          const std::function<void(const TOptiFrame&)>& pageBuilt) {
   DryRunReport report;
+  report.gameRunning = game.IsGameRunning();
   std::string base = localAppData.empty() ? platform::LocalAppDataFolder() : localAppData;
-  std::string realFolder = GameConfigFolderUnder(base);
+  std::string realFolder = TPUBGLib::GameConfigFolderUnder(base);
 
   ScratchFolder scratch;
   if (scratch.path().empty()) {
@@ -87,7 +71,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
     report.apply.error = "cannot create a temporary folder for the dry run";
     return report;
   }
-  std::string scratchFolder = GameConfigFolderUnder(scratch.path());
+  std::string scratchFolder = TPUBGLib::GameConfigFolderUnder(scratch.path());
   platform::CreateDirectories(scratchFolder);
 
   std::string before[3];
@@ -101,19 +85,13 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
     if (!platform::ReplaceFileAtomically(copy, before[i], &error))
       DebugLogF("Dry run: cannot copy %s: %s", real.c_str(), error.c_str());
     // A read-only game file stays read-only in the copy, so skipped writes show.
-    if (!platform::IsWritable(real)) {
-      std::error_code ec;
-      std::filesystem::permissions(copy,
-                                   std::filesystem::perms::owner_write |
-                                       std::filesystem::perms::group_write |
-                                       std::filesystem::perms::others_write,
-                                   std::filesystem::perm_options::remove, ec);
-    }
+    if (!platform::IsWritable(real) && !platform::MarkReadOnly(copy))
+      DebugLogF("Dry run: cannot mark %s read-only", copy.c_str());
   }
 
   OverlaySettings overlay(settings);
   DryRunDialogs dialogs;
-  LookOnlyGame lookOnly(game);
+  LookOnlyGame lookOnly;
   {
     TOptiFrame page(hardware, overlay, dialogs, lookOnly,
                     std::make_unique<TPUBGLib>(scratch.path(), hardware));
@@ -130,6 +108,8 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
     file.existed = existed[i];
     std::string after = ReadOrEmpty(platform::JoinPath(scratchFolder, kGameFiles[i]), &file.exists);
     file.changes = DiffIniKeys(before[i], after);
+    file.beforeText = std::move(before[i]);
+    file.afterText = std::move(after);
     report.files.push_back(std::move(file));
   }
 

@@ -1,16 +1,17 @@
 // The page's actions: Apply, the restore history, restore, clear and start.
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 
 #include "opti/opti_frame.h"
+#include "opti/opti_lock.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/regex_group.h"
 
 namespace kestrune::opti {
-namespace {
 
 // Two Kestrune processes changing the same files lose each other's writes:
 // each flow (Apply, restore, clear) holds the game's configuration folder
@@ -18,7 +19,10 @@ namespace {
 // itself, so no file of ours appears among the game's. A second flow waits
 // this long, then gives up.
 constexpr int kFlowLockWaitMs = 5000;
-constexpr const char* kAnotherKestrune =
+constexpr const char* kSettingsNotSaved =
+    "The page's choices could not be saved to Config.dat (read-only, or its folder cannot be "
+    "written); the game's files are still changed.";
+const char* const kAnotherKestrune =
     "Another Kestrune is changing the game's configuration files; try again when it has "
     "finished.";
 
@@ -36,8 +40,6 @@ std::unique_ptr<platform::ScopedFileLock> LockGameFolder(const std::string& fold
   if (lock->timedOut()) return nullptr;
   return lock;
 }
-
-}  // namespace
 
 std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files) {
   // The dialogs show one line: name every file and its reason.
@@ -61,15 +63,33 @@ std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
 std::string HistoryLine(std::string_view folder) {
   // One match per line: its groups have fixed widths, so they are cut from
   // the whole match instead of matching again for each (a long history
-  // lists thousands of lines after every Apply).
+  // lists thousands of lines after every Apply). The date keeps its year;
+  // the milliseconds only tell apart backups of the same second, which
+  // LoadHistory numbers instead.
   std::string stamp = RegexGroup(folder, kHistoryPattern, 0);
-  std::string g[6];
-  if (stamp.size() == 18) {
-    const size_t at[6][2] = {{4, 2}, {6, 2}, {9, 2}, {11, 2}, {13, 2}, {15, 3}};
-    for (int i = 0; i < 6; ++i) g[i] = stamp.substr(at[i][0], at[i][1]);
+  if (stamp.size() != 18) {
+    // Not one of our stamps (a hand-edited index): the folder's own name.
+    std::string trimmed(folder);
+    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\'))
+      trimmed.pop_back();
+    size_t cut = trimmed.find_last_of("/\\");
+    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
   }
-  std::string line = g[0] + "月" + g[1] + "日 " + g[2] + "时" + g[3] + "分" + g[4] + "秒 " + g[5];
-  return line;
+  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
+         stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
+std::vector<std::string> HistoryLines(const std::vector<TBackupEntry>& history) {
+  std::vector<std::string> lines;
+  lines.reserve(history.size());
+  std::map<std::string, int> seen;  // two backups in one second: " (2)", " (3)"...
+  for (const TBackupEntry& entry : history) {
+    std::string line = HistoryLine(entry.Folder);
+    int n = ++seen[line];
+    if (n > 1) line += " (" + std::to_string(n) + ")";
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 void TOptiFrame::Note(std::string_view call, int arg) {
@@ -103,14 +123,20 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     return result;
   }
   // The game files are what Apply is for: a Config.dat that cannot be
-  // written does not stop it (the CLI's set reports it).
-  if (!SaveSettings()) DebugLog("Apply: some choices could not be saved to Config.dat");
+  // written does not stop it, but the user hears that the choices are lost.
+  if (!SaveSettings()) {
+    DebugLog("Apply: some choices could not be saved to Config.dat");
+    result.settingsNotSaved = true;
+    dialogs_.ShowErrorBox(kSettingsNotSaved);
+  }
   engine_->ResetSwallowedWrites();
+  BeginApplyRecord();
   try {
     RunApplySteps(result);
   } catch (const std::exception& error) {
     // The index could not be written, or the binding file could not be
     // read: stop here, keep what was written durable, and say why.
+    EndApplyRecord(false);
     Sync();
     result.status = ApplyStatus::Failed;
     result.error = error.what();
@@ -119,6 +145,7 @@ ApplyResult TOptiFrame::BtnApplyClick() {
     dialogs_.ShowErrorBox(result.error);
     return result;
   }
+  EndApplyRecord(true);
   LoadHistory();
   lock.reset();  // the question may stay open for long: the files are done
   int answer = dialogs_.ShowMessageBox(kGameTitle, ApplyQuestionText(result.skipped),
@@ -182,9 +209,7 @@ void TOptiFrame::LoadHistory() {
   history_.clear();
   Note("ListBackups");
   engine_->ListBackups(history_);
-  historyList_.Items.clear();
-  for (const TBackupEntry& entry : history_)
-    historyList_.Items.push_back(HistoryLine(entry.Folder));
+  historyList_.Items = HistoryLines(history_);
   historyList_.ItemIndex = historyList_.Count() - 1;  // newest, or none when empty
 }
 

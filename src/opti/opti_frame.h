@@ -14,6 +14,7 @@
 
 #include "engine/pubg_lib.h"
 #include "hardware/hardware_info.h"
+#include "opti/apply_record.h"
 #include "opti/opti_services.h"
 #include "opti/opti_tables.h"
 
@@ -49,6 +50,7 @@ struct ApplyResult {
   std::string error;                     // Failed: the error's message
   std::vector<TSwallowedWrite> skipped;  // files the writers could not change
   bool gameStarted = false;              // the final question was answered OK
+  bool settingsNotSaved = false;         // Config.dat could not be written (error box shown)
 };
 
 // What the last restore or clear did not do.
@@ -66,8 +68,11 @@ std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedW
 // held, otherwise which files could not be changed and why, then the question.
 std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped);
 
-// The history line of a backup folder: "%s月%s日 %s时%s分%s秒 %s" from the stamp.
+// The history line of a backup folder: "YYYY-MM-DD HH:MM:SS" from the stamp
+// (the folder's own name when it carries none).
 std::string HistoryLine(std::string_view folder);
+// The lines of a whole history: two backups in the same second get " (2)".
+std::vector<std::string> HistoryLines(const std::vector<TBackupEntry>& history);
 
 class TOptiFrame {
  public:
@@ -113,6 +118,10 @@ class TOptiFrame {
   }
   // The folder the backups and their index live in.
   const std::string& BackupRoot() const { return engine_->BackupRoot; }
+  // The folder the last backup went to (empty before the first).
+  const std::string& LastBackupFolder() const { return engine_->LastBackupFolder(); }
+  // Where the record of the last Apply is kept.
+  std::string ApplyRecordFile() const { return ApplyRecordPath(*engine_); }
   // The files the last flow's writers could not change, with the reason.
   std::vector<TSwallowedWrite> SwallowedWrites() const { return engine_->SwallowedWrites(); }
   // Tests pin the backups' time stamp.
@@ -155,7 +164,28 @@ class TOptiFrame {
   // True when the game was started.
   bool BtnStartPUBGClick();
 
+  // ---- Drift and the tidy history (opti_history.cpp) ----
+
+  // Keys the game changed since the last Apply (none without a readable record).
+  std::vector<DriftedKey> CheckDrift() const;
+  // Apply again with the last Apply's selections (saved to Config.dat
+  // first, as Apply saves them). Failed with a reason when there is no record.
+  ApplyResult ApplyAgain();
+  // The "KeepBackups" setting: how many backups Apply keeps (0 = all).
+  int KeepBackups();
+  // History actions by line index; each holds the game folder's lock, then
+  // reloads the history. False with `error` set when refused or failed.
+  bool DeleteHistoryEntry(int index, std::string& error);
+  bool PinHistoryEntry(int index, bool pinned, std::string& error);
+  // Deletes the oldest unpinned backups beyond `keep`; -1 when it failed.
+  int PruneHistory(int keep, std::string& error);
+  bool HistoryEntryPinned(int index) const;
+
  private:
+  // Apply's record: the key observer runs while the writers do; a
+  // successful Apply saves the record and prunes the history.
+  void BeginApplyRecord();
+  void EndApplyRecord(bool done);
   void Note(std::string_view call, int arg = 0);
   bool Sync();
   void RunApplySteps(ApplyResult& result);
@@ -176,6 +206,7 @@ class TOptiFrame {
   std::vector<TBackupEntry> history_;
   TComboModel historyList_;
   FlowReport report_;
+  ApplyRecord applying_;
 };
 
 }  // namespace kestrune::opti

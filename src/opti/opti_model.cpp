@@ -16,6 +16,14 @@ std::string FormatInt(const char* format, int value) {
   return buffer;
 }
 
+// The game's folder the user named in Config.dat ("GameDir"), else the one
+// the platform finds.
+std::unique_ptr<TPUBGLib> DefaultEngine(const THareWareInfo& hardware, OptiSettings& settings) {
+  std::string named = TrimBlanks(settings.Read(std::string(kGameDirKey)));
+  if (!named.empty()) return TPUBGLib::ForGameFolder(named, hardware);
+  return std::make_unique<TPUBGLib>(hardware);
+}
+
 }  // namespace
 
 TOptiFrame::TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, OptiDialogs& dialogs,
@@ -24,7 +32,7 @@ TOptiFrame::TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, Op
       settings_(settings),
       dialogs_(dialogs),
       game_(game),
-      engine_(engine ? std::move(engine) : std::make_unique<TPUBGLib>(hardware)) {
+      engine_(engine ? std::move(engine) : DefaultEngine(hardware, settings)) {
   InitControls();
   LoadSettings();
   LoadHistory();

@@ -152,6 +152,10 @@ inline constexpr std::string_view kClearDone =
     "删除完成，游戏已经恢复到第一次安装的状态，请重启游戏。";
 inline constexpr std::string_view kClearLinkText = "清空所有配置文件";
 
+// Config.dat key naming the local application-data folder that holds the
+// game's "TslGame" folder, when the user names one.
+inline constexpr std::string_view kGameDirKey = "GameDir";
+
 // The game-running notice's words.
 inline constexpr std::string_view kRunningCaption = "提醒";
 inline constexpr std::string_view kRunningLine1 = "您正在吃鸡中，请退出游戏后重试！";
@@ -168,7 +172,7 @@ inline constexpr int kButtonsOkCancel = 0;
 inline constexpr int kResultOk = 1;
 inline constexpr int kResultCancel = 2;
 
-// Backup folder names carry their stamp; the history shows it without the year.
+// Backup folder names carry their stamp; the history shows its date and time.
 inline constexpr std::string_view kHistoryPattern =
     "(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})(\\d{3})";
 

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "controls/recording_canvas.h"
 #include "controls/text_measure.h"
+#include "env/settings_store.h"
+#include "opti/apply_record.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::app {
@@ -27,6 +32,49 @@ TEST(OptiPage, EveryCheckBoxCaptionFitsItsBox) {
     // Nothing reaches past the page.
     EXPECT_LE(box.Left() + box.Width(), 880) << desc.control;
   }
+}
+
+// The notice when the game reset keys the last Apply set, and the "删除"
+// link: shown in full inside the page, the notice only when keys drifted.
+TEST(OptiPage, TheDriftNoticeShowsHowManyKeysTheGameReset) {
+  kestrune::test::TempDir temp;
+  // Everything user-specific in the temporary folder: no Proton prefix there,
+  // so the game's files are under XDG_DATA_HOME.
+  for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+    ::setenv(name, temp.Path(name).c_str(), 1);
+  SetConfigFilePathForTesting(temp.Path("Config.dat"));
+  Control parent;
+  parent.SetBounds(0, 0, 880, 480);
+  THareWareInfo hardware{};
+  {
+    TOptiFrameView view(parent, hardware);
+    EXPECT_FALSE(view.LabelDrift.Visible());  // no record: never drift
+    const opti::TOptiFrame& page = view.Model();
+    kestrune::test::WriteFile(page.GameFilePaths()[1],
+                              "[ScalabilityGroups]\r\nsg.ShadowQuality=3\r\n");
+    opti::ApplyRecord record;
+    opti::NoteRecordedKey(record,
+                          {"GameUserSettings.ini", "ScalabilityGroups", "sg.ShadowQuality", "1"});
+    opti::NoteRecordedKey(
+        record, {"GameUserSettings.ini", "ScalabilityGroups", "sg.ViewDistanceQuality", "2"});
+    opti::NoteRecordedKey(record,
+                          {"GameUserSettings.ini", "ScalabilityGroups", "sg.Gone", std::nullopt});
+    std::string error;
+    ASSERT_TRUE(opti::SaveApplyRecord(page.ApplyRecordFile(), record, &error)) << error;
+    view.CheckDrift();
+    ASSERT_TRUE(view.LabelDrift.Visible());
+    EXPECT_EQ(view.LabelDrift.Caption(), "游戏重置了 2 项设置 — 重新应用");
+    for (TLabel* label : {&view.LabelDrift, &view.LabelDeleteBackup}) {
+      const Size need = MeasureText(label->GetFont(), label->Caption());
+      EXPECT_LE(need.width, label->Width()) << label->Caption() << " is clipped";
+      EXPECT_LE(label->Left() + label->Width(), 880);
+    }
+    // A record that cannot be read hides the notice.
+    kestrune::test::WriteFile(page.ApplyRecordFile(), "kestrune-apply-record 1\nset");
+    view.CheckDrift();
+    EXPECT_FALSE(view.LabelDrift.Visible());
+  }
+  SetConfigFilePathForTesting("");
 }
 
 }  // namespace

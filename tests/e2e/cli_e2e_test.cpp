@@ -28,6 +28,7 @@
 #include "hardware/hardware_info.h"
 #include "hardware/hardware_lib.h"
 #include "ini/ini_text.h"
+#include "opti/change_list.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_tables.h"
 #include "platform/process.h"
@@ -103,6 +104,14 @@ std::vector<std::string> ChangeLines(const std::string& out, const std::string& 
     if (inside) lines.push_back(line);
   }
   return lines;
+}
+
+// The change lines the list of an actual change between two texts holds.
+std::vector<std::string> ActualChangeLines(const std::string& name, const std::string& before,
+                                           const std::string& after) {
+  opti::ChangeList list;
+  list.files.push_back(opti::CompareIniTexts(name, "", true, true, before, after));
+  return ChangeLines(opti::RenderChangeListText(list), name);
 }
 
 // Keys whose values follow the processor count of the machine running the test.
@@ -217,6 +226,7 @@ class CliE2E : public ::testing::Test {
     }
     // The adapter facts the GUI's survey cached.
     fs::remove_all(ConfigDat(), ec);
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
     WriteFile(ConfigDat(),
               "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
               "VideoMemorySize=4096\r\n");
@@ -243,11 +253,20 @@ class CliE2E : public ::testing::Test {
   }
 
   std::string Bin() const { return temp.Path("bin"); }
-  std::string ConfigDat() const { return Bin() + "/Config.dat"; }
+  // Config.dat: beside the executable on Windows, in the configuration home
+  // on Linux.
+  std::string ConfigDat() const {
+    return Wine().on ? Bin() + "/Config.dat" : temp.Path("home/.config/KestruneTools/Config.dat");
+  }
   std::string Local() const { return Wine().on ? Wine().local : temp.Path(kProtonLocal); }
   std::string GameFolder() const { return Local() + "/TslGame/Saved/Config/WindowsNoEditor"; }
   std::string GameFile(const std::string& name) const { return GameFolder() + "/" + name; }
-  std::string BackupRoot() const { return Local() + "/Kestrune/BackupFiles"; }
+  // Backups: in the local application data on Windows, in the data home on
+  // Linux (never inside the Proton prefix).
+  std::string BackupRoot() const {
+    return Wine().on ? Local() + "/Kestrune/BackupFiles"
+                     : temp.Path("home/.local/share/Kestrune/BackupFiles");
+  }
   static std::string Fixture(const std::string& name) {
     return std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name;
   }
@@ -359,21 +378,13 @@ TEST_F(CliE2E, DryRunChangesNothingAndListsExactlyWhatApplyThenChanges) {
   for (const char* name : kGameFiles) {
     std::vector<std::string> predicted = ChangeLines(dry.out, name);
     EXPECT_EQ(predicted, ChangeLines(real.out, name)) << name;
-    // And against the files themselves: the same keys, in the same order.
-    auto actual = opti::DiffIniKeys(gameBefore[name], ReadFile(GameFile(name)));
-    ASSERT_EQ(predicted.size(), actual.size()) << name;
-    for (size_t i = 0; i < actual.size(); ++i)
-      EXPECT_EQ(predicted[i].rfind("  [" + actual[i].section + "] " + actual[i].key + ": ", 0), 0u)
-          << predicted[i];
+    // And against the files themselves: the same entries, in the same order.
+    EXPECT_EQ(predicted, ActualChangeLines(name, gameBefore[name], ReadFile(GameFile(name))));
     EXPECT_FALSE(predicted.empty()) << name;
   }
   // Config.dat: the dry run listed what Apply then saved.
-  std::vector<std::string> configLines;
-  for (const auto& change : opti::DiffIniKeys(configBefore, ReadFile(ConfigDat())))
-    configLines.push_back("  " + opti::FormatKeyChange(change));
-  std::vector<std::string> predictedConfig = ChangeLines(dry.out, "Config.dat");
-  if (configLines.empty()) configLines.push_back("  no change");
-  EXPECT_EQ(predictedConfig, configLines);
+  EXPECT_EQ(ChangeLines(dry.out, "Config.dat"),
+            ActualChangeLines("Config.dat", configBefore, ReadFile(ConfigDat())));
 }
 
 TEST_F(CliE2E, DryRunOnAFirstStartListsConfigDatAsNew) {
@@ -383,7 +394,110 @@ TEST_F(CliE2E, DryRunOnAFirstStartListsConfigDatAsNew) {
   ASSERT_EQ(dry.status, 0) << dry.err;
   EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
   EXPECT_THAT(dry.out, HasSubstr("Config.dat (new file)"));
-  EXPECT_THAT(dry.out, HasSubstr("[general] CBConfigModelIndex: added = 1"));
+  EXPECT_THAT(dry.out, HasSubstr("\n  [general]\n    + CBConfigModelIndex = 1\n"));
+}
+
+// The list reads like a diff: per file and section (the file's spelling,
+// once), template rulers as lines, the binding list per action entry, a
+// summary, and Apply's final question after all of it.
+TEST_F(CliE2E, ApplyListsChangesReadablyAndAsksItsQuestionLast) {
+  fs::remove(GameFile("Engine.ini"));  // Apply writes the template first
+  CliRun run = Run({"apply"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string& out = run.out;
+  EXPECT_THAT(out, HasSubstr("Engine.ini (new file): "));
+  EXPECT_THAT(out, HasSubstr("\n  [Core.System]\n    + Paths = ../../../Engine/Content\n"));
+  EXPECT_THAT(out, HasSubstr("    + None=======Optimization By====="));
+  EXPECT_THAT(out, Not(HasSubstr("None: added")));
+  // The player's binding list: the two actions Apply edits, nothing else.
+  std::vector<std::string> bindings;
+  for (const std::string& line : ChangeLines(out, "GameUserSettings.ini"))
+    if (line.find("CustomInputSettins") != std::string::npos) bindings.push_back(line);
+  EXPECT_THAT(bindings,
+              ::testing::ElementsAre(
+                  "    ~ CustomInputSettins ActionKeyList[Jump]: "
+                  "(ActionName=\"Jump\",Keys=((Key=SpaceBar))) → "
+                  "(ActionName=\"Jump\",Keys=((Key=SpaceBar),(Key=Gamepad_FaceButton_Bottom)))",
+                  "    ~ CustomInputSettins ActionKeyList[ToggleCrouch]: "
+                  "(ActionName=\"ToggleCrouch\",Keys=((Key=C))) → "
+                  "(ActionName=\"ToggleCrouch\",Keys=((Key=C),()))"));
+  EXPECT_THAT(out, Not(HasSubstr(" chars]")));
+  // Each section once per file, whatever case the writers used.
+  for (const char* name : kGameFiles) {
+    std::map<std::string, int> seen;
+    for (const std::string& line : ChangeLines(out, name))
+      if (line.rfind("  [", 0) == 0) {
+        std::string lower = line;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(++seen[lower], 1) << name << ": " << line;
+      }
+  }
+  std::smatch summary;
+  ASSERT_TRUE(std::regex_search(
+      out, summary,
+      std::regex("\n4 files changed: [0-9]+ keys added, [0-9]+ changed, [0-9]+ removed\n")))
+      << out;
+  size_t question = out.find("优化完成！请问是否立即启动游戏？");
+  ASSERT_NE(question, std::string::npos);
+  EXPECT_GT(question, static_cast<size_t>(summary.position(0)));
+  EXPECT_GT(question, out.find("Backup taken: [0]"));
+}
+
+// --json: one object a script reads (checked with Python's own parser), the
+// same counts as the text.
+TEST_F(CliE2E, JsonChangeListIsOneObjectWithTheTextsCounts) {
+  CliRun text = Run({"apply", "--dry-run"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  CliRun dry = Run({"apply", "--dry-run", "--json"});
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  CliRun real = Run({"apply", "--json"});
+  ASSERT_EQ(real.status, 0) << real.err;
+  const std::string reader =
+      "import json,sys\n"
+      "d=json.load(open(sys.argv[1],encoding='utf-8'))\n"
+      "s=d['summary']\n"
+      "print(d['dryRun'],s['files'],s['added'],s['changed'],s['removed'],len(d['files']))\n"
+      "for f in d['files']:\n"
+      "  for sec in f['sections']:\n"
+      "    for c in sec['changes']:\n"
+      "      if c.get('item'): print(f['name'],sec['name'],c['op'],c['key'],c['item'])\n"
+      "print(d.get('question') or d['messages'][-1].splitlines()[0])\n";
+  WriteFile(temp.Path("reader.py"), reader);
+  auto read = [&](const std::string& json) {
+    WriteFile(temp.Path("out.json"), json);
+    std::string command = "python3 " + Quote(temp.Path("reader.py")) + " " +
+                          Quote(temp.Path("out.json")) + " >" + Quote(temp.Path("parsed"));
+    EXPECT_EQ(std::system(command.c_str()), 0) << json.substr(0, 400);
+    return ReadFile(temp.Path("parsed"));
+  };
+  std::smatch counts;
+  ASSERT_TRUE(std::regex_search(
+      text.out, counts,
+      std::regex(
+          "\n([0-9]+) files changed: ([0-9]+) keys added, ([0-9]+) changed, ([0-9]+) removed")));
+  const std::string numbers = counts[1].str() + " " + counts[2].str() + " " + counts[3].str() +
+                              " " + counts[4].str() + " 4\n";
+  const std::string bindings =
+      "GameUserSettings.ini /Script/TslGame.TslGameUserSettings changed CustomInputSettins "
+      "ActionKeyList[Jump]\n"
+      "GameUserSettings.ini /Script/TslGame.TslGameUserSettings changed CustomInputSettins "
+      "ActionKeyList[ToggleCrouch]\n";
+  EXPECT_EQ(read(dry.out), "True " + numbers + bindings + "优化完成！请问是否立即启动游戏？\n");
+  EXPECT_EQ(read(real.out), "False " + numbers + bindings + "优化完成！请问是否立即启动游戏？\n");
+}
+
+// Colour on a terminal only, and never with NO_COLOR set.
+TEST_F(CliE2E, ColourOnATerminalUnlessNoColorIsSet) {
+  auto onTerminal = [&]() {
+    std::string command = "script -qec " + Quote(CliCommand({"apply", "--dry-run"})) +
+                          " /dev/null </dev/null >" + Quote(temp.Path("terminal"));
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return ReadFile(temp.Path("terminal"));
+  };
+  EXPECT_THAT(onTerminal(), HasSubstr("\x1b[32m+ "));
+  EXPECT_THAT(Run({"apply", "--dry-run"}).out, Not(HasSubstr("\x1b[")));
+  wrapper = "NO_COLOR=1 ";
+  EXPECT_THAT(onTerminal(), Not(HasSubstr("\x1b[")));
 }
 
 TEST_F(CliE2E, StatusShowsMachineSelectionsAndADryRunWithoutTouchingAnything) {
@@ -468,7 +582,9 @@ TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
       {{"apply", "--force"}, 2, "unknown option --force"},
       {{"restore", "0"}, 1, "no backups"},
       {{"restore"}, 2, "one INDEX"},
-      {{"backups", "extra"}, 2, "unexpected argument"},
+      {{"backups", "extra"}, 2, "unknown backups action 'extra'"},
+      {{"drift", "extra"}, 2, "unexpected argument"},
+      {{"diff", "--again"}, 2, "--again belongs to apply"},
   };
   Tree before = World();
   for (const Case& c : cases) {
@@ -487,7 +603,197 @@ TEST_F(CliE2E, BadInputGetsOneErrorLineAndChangesNothing) {
 TEST_F(CliE2E, ReportUrlPrintsTheStartUpAddressWithoutSending) {
   CliRun run = Run({"report-url"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
+  std::string address = run.out.substr(0, run.out.find('\n') + 1);
+  EXPECT_THAT(address, ::testing::MatchesRegex("https?://[^ ]*cj\\?mac=.*&action=2&.*\n"));
+  EXPECT_THAT(run.out, HasSubstr("\nusage report: on"));
+}
+
+// The README's "report-url --send": sent to the statistics host, the answer
+// shown; no answer is a failure.
+TEST_F(CliE2E, ReportUrlSendSendsAndShowsTheAnswer) {
+  HttpTestServer server;
+  ASSERT_TRUE(server.ok());
+  std::string config = ReadFile(ConfigDat());
+  WriteFile(ConfigDat(), config + "StatsHost=" + server.HostPort() + "\r\n");
+  CliRun run = Run({"report-url", "--send"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("usage report: http://" + server.HostPort() + "/cj?mac="));
+  EXPECT_THAT(run.out, HasSubstr("sent: yes\nstatus: 200\n"));
+
+  WriteFile(ConfigDat(), config + "StatsHost=127.0.0.1:1\r\n");  // nobody listens
+  CliRun refused = Run({"report-url", "--send"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.out, HasSubstr("sent: no\n"));
+  EXPECT_THAT(refused.err, HasSubstr("kestrune-cli: error: the usage report got no answer"));
+  EXPECT_EQ(Run({"status", "--send"}).status, 2);
+}
+
+// ---- Kestrune's own files on Linux: the desktop's places ----
+
+// A Config.dat beside the executable (an earlier build's place) is read once
+// and moved to the configuration home; one left behind later is not read.
+TEST_F(CliE2E, AConfigDatBesideTheProgramMovesToTheConfigurationHome) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps Config.dat beside the executable";
+  std::string settings = ReadFile(ConfigDat()) + "BigJumpCheck=1\r\n";
+  fs::remove(ConfigDat());
+  WriteFile(Bin() + "/Config.dat", settings);
+  CliRun show = Run({"show"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_THAT(show.out, HasSubstr("[x] big-jump"));
+  EXPECT_THAT(show.out, HasSubstr("Config.dat: " + ConfigDat() + "\n"));
+  EXPECT_EQ(ReadFile(ConfigDat()), settings);
+  EXPECT_FALSE(fs::exists(Bin() + "/Config.dat"));
+
+  WriteFile(Bin() + "/Config.dat", "[general]\r\nBigJumpCheck=0\r\n");
+  EXPECT_THAT(Run({"show"}).out, HasSubstr("[x] big-jump"));
+  ASSERT_EQ(Run({"set", "big-jump", "off"}).status, 0);
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "BigJumpCheck"), "0");
+  EXPECT_EQ(ReadFile(Bin() + "/Config.dat"), "[general]\r\nBigJumpCheck=0\r\n");
+}
+
+// A settings write that fails is reported: set and apply end with status 1
+// (apply still changes the game's files).
+TEST_F(CliE2E, ASettingsWriteThatFailsEndsWithStatusOne) {
+  fs::permissions(ConfigDat(), fs::perms::owner_read);
+  std::string before = ReadFile(ConfigDat());
+  CliRun set = Run({"set", "msaa", "3"});
+  EXPECT_EQ(set.status, 1) << set.out;
+  EXPECT_THAT(set.err, HasSubstr("could not save the settings"));
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("could not be saved to Config.dat"));
+  EXPECT_THAT(apply.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(ReadFile(ConfigDat()), before);
+  fs::permissions(ConfigDat(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+// Backups live in the data home, not in the Proton prefix Steam may delete;
+// those an earlier build kept in the prefix move there with their index and
+// restore as before.
+TEST_F(CliE2E, BackupsLiveInTheDataHomeAndOldOnesMoveThere) {
+  if (Wine().on) GTEST_SKIP() << "Windows keeps the backups in the local application data";
+  const std::string oldRoot = Local() + "/Kestrune/BackupFiles";
+  const std::string stamp = "20240101_120000000";
+  fs::create_directories(oldRoot + "/" + stamp);
+  for (const char* name : kGameFiles)
+    fs::copy_file(Fixture(name), oldRoot + "/" + stamp + "/" + name);
+  WriteFile(oldRoot + "/config.dat", "[Backup]\r\nID0=" + oldRoot + "/" + stamp + "/\r\n");
+  CliRun list = Run({"backups"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_THAT(list.out, HasSubstr(BackupRoot() + "/" + stamp));
+  EXPECT_FALSE(fs::exists(oldRoot));
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"),
+            "[Backup]\r\nID0=" + BackupRoot() + "/" + stamp + "/\r\n");
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  EXPECT_EQ(BackupFolders().size(), 2u);
+  EXPECT_FALSE(fs::exists(Local() + "/Kestrune"));
+  CliRun restore = Run({"restore", "0"});
+  ASSERT_EQ(restore.status, 0) << restore.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), ReadFile(Fixture(name)));
+}
+
+// ---- Finding the game on Linux ----
+
+constexpr const char* kPrefixLocal =
+    "steamapps/compatdata/578080/pfx/drive_c/users/steamuser/AppData/Local";
+
+class GameSearchE2E : public CliE2E {
+ protected:
+  // A home without the game, with the page's Config.dat.
+  void EmptyHome() {
+    std::string config = ReadFile(ConfigDat());
+    fs::remove_all(temp.Path("home"));
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
+    WriteFile(ConfigDat(), config);
+  }
+  // The player's files under `local` (a local application-data folder).
+  void PutGameUnder(const std::string& local) {
+    std::string folder = local + "/TslGame/Saved/Config/WindowsNoEditor";
+    fs::create_directories(folder);
+    for (const char* name : kGameFiles) fs::copy_file(Fixture(name), folder + "/" + name);
+  }
+};
+
+TEST_F(GameSearchE2E, TheGameIsFoundInEverySteamLibrary) {
+  if (Wine().on) GTEST_SKIP() << "Windows finds the game in the local application data";
+  struct Place {
+    const char* name;
+    std::string local;            // where the game's prefix is
+    std::function<void()> setUp;  // what points there
+    std::string variables;        // set for the run
+  };
+  const std::string library = temp.Path("games/SteamLibrary");
+  std::vector<Place> places = {
+      {"flatpak",
+       temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") + kPrefixLocal, [] {},
+       ""},
+      {"native data home", temp.Path("home/.local/share/Steam/") + kPrefixLocal, [] {}, ""},
+      {"second library", library + "/" + kPrefixLocal,
+       [&] {
+         fs::create_directories(temp.Path("home/.local/share/Steam/steamapps"));
+         WriteFile(temp.Path("home/.local/share/Steam/steamapps/libraryfolders.vdf"),
+                   "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
+                       temp.Path("home/.local/share/Steam") +
+                       "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library + "\"\n\t}\n}\n");
+       },
+       ""},
+      {"STEAM_COMPAT_DATA_PATH",
+       temp.Path("compat/578080/pfx/drive_c/users/steamuser/AppData/Local"), [] {},
+       "STEAM_COMPAT_DATA_PATH=" + Quote(temp.Path("compat/578080")) + " "},
+  };
+  for (const Place& place : places) {
+    EmptyHome();
+    std::error_code ec;
+    fs::remove_all(temp.Path("games"), ec);
+    fs::remove_all(temp.Path("compat"), ec);
+    PutGameUnder(place.local);
+    place.setUp();
+    wrapper = place.variables;
+    CliRun show = Run({"show"});
+    ASSERT_EQ(show.status, 0) << place.name << show.err;
+    EXPECT_THAT(show.out, HasSubstr("Game files: " + place.local +
+                                    "/TslGame/Saved/Config/WindowsNoEditor/\n"))
+        << place.name;
+    EXPECT_THAT(show.out, HasSubstr("Looked for the game in:\n")) << place.name;
+    EXPECT_THAT(show.out, HasSubstr("  " + place.local + "\n")) << place.name;
+    CliRun apply = Run({"apply"});
+    EXPECT_EQ(apply.status, 0) << place.name << apply.err;
+    EXPECT_THAT(apply.out, HasSubstr("GameUserSettings.ini: " + place.local)) << place.name;
+  }
+}
+
+// No game anywhere: apply says so and where it looked, and makes no
+// template tree; a folder the user names is used as it is.
+TEST_F(GameSearchE2E, ApplyWithoutTheGameSaysWhereItLookedUnlessAFolderIsNamed) {
+  if (Wine().on) GTEST_SKIP() << "Windows uses its local application data as the game's";
+  EmptyHome();
+  Tree before = World();
+  CliRun apply = Run({"apply"});
+  EXPECT_EQ(apply.status, 1) << apply.out;
+  EXPECT_THAT(apply.err, HasSubstr("kestrune-cli: error: the game's configuration was not found"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.var/app/com.valvesoftware.Steam/.local/share/Steam/") +
+                kPrefixLocal + "\n"));
+  EXPECT_THAT(
+      apply.err,
+      HasSubstr("  " + temp.Path("home/.local/share/TslGame/Saved/Config/WindowsNoEditor")));
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+  EXPECT_FALSE(fs::exists(temp.Path("home/.local/share/TslGame")));
+
+  const std::string named = temp.Path("elsewhere");
+  PutGameUnder(named);
+  CliRun there = Run({"apply", "--game-dir", named});
+  ASSERT_EQ(there.status, 0) << there.err;
+  EXPECT_THAT(there.out, HasSubstr("GameUserSettings.ini: " + named + "/TslGame/"));
+  EXPECT_THAT(there.out, HasSubstr("Backup taken: [0]"));
+  EXPECT_EQ(BackupFolders().size(), 1u);
+  // The same folder named in Config.dat.
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "GameDir=" + named + "\r\n");
+  CliRun keyed = Run({"apply"});
+  EXPECT_EQ(keyed.status, 0) << keyed.err;
+  EXPECT_EQ(BackupFolders().size(), 2u);
 }
 
 TEST_F(CliE2E, BackupsRestoreAndClear) {
@@ -499,7 +805,8 @@ TEST_F(CliE2E, BackupsRestoreAndClear) {
 
   CliRun list = Run({"backups"});
   ASSERT_EQ(list.status, 0) << list.err;
-  std::regex line(R"(([ *]) (\d+)  (\d{2})月(\d{2})日 (\d{2})时(\d{2})分(\d{2})秒 (\d{3})  (.*))");
+  std::regex line(
+      R"(([ *]) (\d+)  \d{4}-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})(?: \(\d+\))?()  (.*))");
   std::vector<std::smatch> rows;
   std::istringstream in(list.out);
   std::string text;
@@ -614,11 +921,20 @@ TEST_F(CliE2E, NothingChangesWhileTheGameRuns) {
 
   Tree before = World();
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"apply"}, {"apply", "--dry-run"}, {"apply", "--start"}}) {
+       {std::vector<std::string>{"apply"}, {"apply", "--start"}}) {
     CliRun run = Run(args);
     EXPECT_EQ(run.status, 3) << args.back();
     EXPECT_THAT(run.err, HasSubstr("您正在吃鸡中，请退出游戏后重试！"));
     EXPECT_THAT(run.err, HasSubstr("游戏打开时无法优化，结束并退出后才可以进行优化哟！"));
+  }
+  // A dry run writes nothing: it runs, and says Apply would be refused.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"apply", "--dry-run"}, {"status"}}) {
+    CliRun dry = Run(args);
+    EXPECT_EQ(dry.status, 0) << args.back() << dry.err;
+    EXPECT_THAT(dry.out, HasSubstr("Apply would then ask: "));
+    EXPECT_THAT(dry.out, HasSubstr("Note: the game is running, so Apply would be refused now: "
+                                   "您正在吃鸡中，请退出游戏后重试！"));
   }
   CliRun start = Run({"start"});
   EXPECT_EQ(start.status, 3);
@@ -1298,6 +1614,284 @@ TEST_F(CliE2E, ImportRefusesABadPresetAndChangesNothing) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty()) << c.message;
   }
+}
+
+// ---- What changed since a backup, drift, and the tidy history ----
+
+// The history as `backups` prints it: index, date line, folder, pinned.
+struct HistoryRow {
+  std::string line, folder;
+  bool pinned = false;
+};
+std::vector<HistoryRow> ParseBackups(const std::string& out) {
+  std::vector<HistoryRow> rows;
+  std::regex row(
+      R"([ *] (\d+)  (\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}(?: \(\d+\))?)  (.*?)(  \(pinned\))?)");
+  std::istringstream in(out);
+  std::string text;
+  while (std::getline(in, text)) {
+    std::smatch m;
+    if (!std::regex_match(text, m, row)) {
+      ADD_FAILURE() << "not a history line: " << text;
+      continue;
+    }
+    rows.push_back({m[2], m[3], m[4].matched});
+  }
+  return rows;
+}
+
+TEST_F(CliE2E, DriftFindsWhatTheGameRewroteAndApplyAgainPutsItBack) {
+  CliRun none = Run({"drift"});
+  EXPECT_EQ(none.status, 0) << none.err;
+  EXPECT_THAT(none.out, HasSubstr("No record of an Apply yet"));
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  // Right after Apply nothing has drifted, even where the player's file
+  // repeats a key that Apply removed once.
+  CliRun clean = Run({"drift"});
+  EXPECT_EQ(clean.status, 0) << clean.out << clean.err;
+  EXPECT_THAT(clean.out, HasSubstr("No drift"));
+  // Kestrune's record lives beside the backups, never among the game's files.
+  EXPECT_TRUE(fs::exists(fs::path(BackupRoot()).parent_path() / "last-apply.txt"));
+  for (auto& e : fs::directory_iterator(GameFolder()))
+    EXPECT_NE(e.path().extension(), ".txt") << e.path();
+
+  // What the game does on an update or in its settings menu: a key
+  // rewritten, a section dropped, a removed key put back.
+  std::string gus = ReadFile(GameFile("GameUserSettings.ini"));
+  std::optional<std::string> applied = ini::ReadValue(gus, "ScalabilityGroups", "sg.ShadowQuality");
+  ASSERT_TRUE(applied);
+  const std::string rewritten = *applied == "3" ? "1" : "3";
+  gus = ini::SetKey(gus, "ScalabilityGroups", "sg.ShadowQuality", rewritten);
+  WriteFile(GameFile("GameUserSettings.ini"), gus);
+  std::string scalability = ReadFile(GameFile("Scalability.ini"));
+  std::vector<std::string> sections = ini::ListSections(scalability);
+  ASSERT_FALSE(sections.empty());
+  size_t droppedKeys = ini::ListKeys(scalability, sections[0]).size();
+  WriteFile(GameFile("Scalability.ini"), ini::EraseSection(scalability, sections[0]));
+  std::string engine = ReadFile(GameFile("Engine.ini"));
+  ASSERT_EQ(ini::ReadValue(engine, "/script/engine.renderersettings",
+                           "r.UseParallelGetDynamicMeshElementsTasks"),
+            std::nullopt);
+  WriteFile(GameFile("Engine.ini"), ini::SetKey(engine, "/script/engine.renderersettings",
+                                                "r.UseParallelGetDynamicMeshElementsTasks", "1"));
+
+  CliRun drift = Run({"drift"});
+  EXPECT_EQ(drift.status, 6) << drift.err;
+  EXPECT_THAT(drift.out,
+              HasSubstr("~ [ScalabilityGroups] sg.ShadowQuality: " + *applied + " → " + rewritten));
+  EXPECT_THAT(
+      drift.out,
+      HasSubstr(
+          "+ [/script/engine.renderersettings] r.UseParallelGetDynamicMeshElementsTasks = 1"));
+  EXPECT_THAT(drift.out, HasSubstr("- [" + sections[0] + "] "));
+  CliRun json = Run({"drift", "--json"});
+  EXPECT_EQ(json.status, 6);
+  EXPECT_THAT(json.out, HasSubstr(R"({"kind":"changed","file":"GameUserSettings.ini",)"
+                                  R"("section":"ScalabilityGroups","key":"sg.ShadowQuality",)"
+                                  R"("applied":")" +
+                                  *applied + R"(","now":")" + rewritten + R"("})"));
+  // One line per drifted key: the rewrite, the key put back, the section's keys.
+  size_t lines = 0;
+  for (size_t at = 0; (at = drift.out.find("\n  ", at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 2 + droppedKeys);
+
+  // apply --again: a backup first, then the same selections once more,
+  // even after the page's selections were changed in between.
+  ASSERT_EQ(Run({"set", "msaa", "9"}).status, 0);
+  size_t backups = BackupFolders().size();
+  CliRun again = Run({"apply", "--again"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(BackupFolders().size(), backups + 1);
+  EXPECT_EQ(ini::ReadValue(ReadFile(ConfigDat()), "general", "CBMSAAIndex"), "2");
+  EXPECT_EQ(Run({"drift"}).status, 0);
+  EXPECT_EQ(ini::ReadValue(ReadFile(GameFile("GameUserSettings.ini")), "ScalabilityGroups",
+                           "sg.ShadowQuality"),
+            *applied);
+
+  // A record that cannot be read is no record: never drift.
+  WriteFile(GameFile("GameUserSettings.ini"), gus);
+  WriteFile((fs::path(BackupRoot()).parent_path() / "last-apply.txt").string(),
+            "kestrune-apply-record 1\nset\tEngine.ini\t[torn");
+  CliRun torn = Run({"drift"});
+  EXPECT_EQ(torn.status, 0) << torn.out;
+  EXPECT_THAT(torn.out, HasSubstr("No record"));
+  CliRun noAgain = Run({"apply", "--again"});
+  EXPECT_EQ(noAgain.status, 1);
+  EXPECT_THAT(noAgain.err, HasSubstr("no readable record"));
+}
+
+TEST_F(CliE2E, ApplyKeepsTheNewestBackupsAndThePinnedOnes) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "KeepBackups=3\r\n");
+  std::vector<std::string> taken;
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(Run({"apply"}).status, 0);
+    taken.push_back(BackupFolders().back());
+  }
+  // Exactly three, the newest, and the index names just them.
+  EXPECT_EQ(BackupFolders(), std::vector<std::string>(taken.begin() + 2, taken.end()));
+  std::vector<HistoryRow> rows = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(rows.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(rows[i].folder, Shown(taken[i + 2]));
+
+  // A pinned backup stays through pruning and does not count.
+  CliRun pin = Run({"backups", "pin", "0"});
+  ASSERT_EQ(pin.status, 0) << pin.err;
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  rows = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].folder, Shown(taken[2]));
+  EXPECT_TRUE(rows[0].pinned);
+  EXPECT_EQ(BackupFolders().size(), 4u);
+
+  // prune N keeps the newest N (and the pinned one).
+  CliRun prune = Run({"backups", "prune", "1"});
+  ASSERT_EQ(prune.status, 0) << prune.err;
+  EXPECT_THAT(prune.out, HasSubstr("Removed 2 backups"));
+  std::vector<HistoryRow> pruned = ParseBackups(Run({"backups"}).out);
+  ASSERT_EQ(pruned.size(), 2u);
+  EXPECT_EQ(pruned[0].folder, rows[0].folder);
+  EXPECT_EQ(pruned[1].folder, rows[3].folder);
+  EXPECT_EQ(BackupFolders().size(), 2u);
+
+  // A pinned backup is deleted only after unpinning it.
+  CliRun refused = Run({"backups", "delete", "0"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("pinned"));
+  ASSERT_EQ(Run({"backups", "unpin", "0"}).status, 0);
+  CliRun deleted = Run({"backups", "delete", "0"});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  EXPECT_EQ(ParseBackups(Run({"backups"}).out).size(), 1u);
+  EXPECT_EQ(BackupFolders().size(), 1u);
+
+  // Bad words change nothing.
+  Tree before = World();
+  struct Bad {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } bad[] = {
+      {{"backups", "delete", "1"}, 2, "no backup with index 1 (0..0)"},
+      {{"backups", "delete"}, 2, "takes one INDEX"},
+      {{"backups", "pin", "x"}, 2, "no backup with index x"},
+      {{"backups", "prune", "-1"}, 2, "not a number of backups"},
+      {{"backups", "trim"}, 2, "unknown backups action"},
+  };
+  for (const Bad& b : bad) {
+    CliRun run = Run(b.args);
+    EXPECT_EQ(run.status, b.status) << b.args[1];
+    EXPECT_THAT(run.err, HasSubstr(b.says)) << b.args[1];
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+}
+
+TEST_F(CliE2E, KeepBackupsZeroKeepsEveryBackup) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "KeepBackups=0\r\n");
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(Run({"apply"}).status, 0);
+  EXPECT_EQ(BackupFolders().size(), 3u);
+  CliRun prune = Run({"backups", "prune"});
+  EXPECT_EQ(prune.status, 0);
+  EXPECT_THAT(prune.out, HasSubstr("nothing removed"));
+  EXPECT_EQ(BackupFolders().size(), 3u);
+}
+
+TEST_F(CliE2E, DeletingAHandEditedEntryNeverDeletesTheGameFiles) {
+  // An index entry that names the game's own folder: the entry goes, the
+  // files it names stay.
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::map<std::string, std::string> files;
+  for (const char* name : kGameFiles) files[name] = ReadFile(GameFile(name));
+  std::string index = ReadFile(BackupRoot() + "/config.dat");
+  WriteFile(BackupRoot() + "/config.dat", index + "ID1=" + Shown(GameFolder()) + "\r\n");
+  CliRun deleted = Run({"backups", "delete", "1"});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  for (const char* name : kGameFiles) EXPECT_EQ(ReadFile(GameFile(name)), files[name]) << name;
+  EXPECT_EQ(ReadFile(BackupRoot() + "/config.dat"), index);
+}
+
+TEST_F(CliE2E, ReportUrlSaysWhenTheUsageReportIsOff) {
+  WriteFile(ConfigDat(), ReadFile(ConfigDat()) + "UsageReport=0\r\n");
+  CliRun run = Run({"report-url"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("usage report: off"));
+}
+
+// The change list of the three game files between two folders, rendered as
+// the program renders it (the expected JSON up to its closing brace).
+std::string ExpectedDiffJson(const std::string& before, const std::string& after,
+                             const std::string& shownAfter) {
+  opti::ChangeList list;
+  for (const char* name : kGameFiles) {
+    std::string a = before + "/" + name, b = after + "/" + name;
+    list.files.push_back(opti::CompareIniTexts(name, shownAfter + (Wine().on ? "\\" : "/") + name,
+                                               fs::exists(a), fs::exists(b), ReadFile(a),
+                                               ReadFile(b)));
+  }
+  std::string json = opti::RenderChangeListJson(list);
+  return json.substr(0, json.size() - 1);
+}
+
+TEST_F(CliE2E, DiffShowsWhatChangedSinceABackupAndBetweenTwo) {
+  CliRun none = Run({"diff"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_THAT(none.err, HasSubstr("no backups"));
+
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  std::vector<std::string> folders = BackupFolders();
+  ASSERT_EQ(folders.size(), 1u);
+  // The newest backup against now: exactly what Apply changed in the game files.
+  CliRun json = Run({"diff", "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out.rfind(ExpectedDiffJson(folders[0], GameFolder(), Shown(GameFolder())), 0), 0u)
+      << json.out.substr(0, 400);
+  EXPECT_THAT(json.out, HasSubstr(R"("to":"now")"));
+  CliRun text = Run({"diff"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_THAT(text.out, HasSubstr("Changes from backup 0 ("));
+  EXPECT_THAT(text.out, HasSubstr("to the files now"));
+  EXPECT_THAT(text.out, HasSubstr("[ScalabilityGroups]"));
+  EXPECT_THAT(text.out, ::testing::ContainsRegex("keys? added"));
+
+  // Two backups: the second holds the first Apply's result.
+  ASSERT_EQ(Run({"set", "scheme", "5"}).status, 0);
+  ASSERT_EQ(Run({"apply"}).status, 0);
+  folders = BackupFolders();
+  ASSERT_EQ(folders.size(), 2u);
+  CliRun between = Run({"diff", "0", "1", "--json"});
+  ASSERT_EQ(between.status, 0) << between.err;
+  EXPECT_EQ(between.out.rfind(ExpectedDiffJson(folders[0], folders[1], Shown(folders[1])), 0), 0u)
+      << between.out.substr(0, 400);
+  // Backup 1 against now is the second Apply, by default the newest.
+  CliRun newest = Run({"diff", "--json"});
+  EXPECT_EQ(newest.out, Run({"diff", "1", "--json"}).out);
+  EXPECT_EQ(newest.out.rfind(ExpectedDiffJson(folders[1], GameFolder(), Shown(GameFolder())), 0),
+            0u);
+
+  Tree before = World();
+  struct Bad {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } bad[] = {
+      {{"diff", "2"}, 2, "no backup with index 2 (0..1)"},
+      {{"diff", "0", "x"}, 2, "no backup with index x"},
+      {{"diff", "0", "1", "1"}, 2, "at most two"},
+  };
+  for (const Bad& b : bad) {
+    CliRun run = Run(b.args);
+    EXPECT_EQ(run.status, b.status);
+    EXPECT_THAT(run.err, HasSubstr(b.says));
+  }
+  EXPECT_THAT(Differences(before, World()), ::testing::IsEmpty());
+
+  // A file that cannot be read is an error, not a list of removed keys.
+  fs::remove(GameFile("Scalability.ini"));
+  fs::create_directory(GameFile("Scalability.ini"));
+  CliRun unreadable = Run({"diff"});
+  EXPECT_EQ(unreadable.status, 1);
+  EXPECT_THAT(unreadable.err, HasSubstr("cannot read"));
+  EXPECT_EQ(unreadable.out, "");
 }
 
 }  // namespace

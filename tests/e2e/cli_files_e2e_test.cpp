@@ -61,12 +61,14 @@ class Player {
     fs::create_directories(GameFolder());
     for (const char* name : kGameFiles)
       fs::copy_file(std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name, GameFile(name));
-    WriteFile(Bin() + "/Config.dat",
+    fs::create_directories(fs::path(ConfigDat()).parent_path());
+    WriteFile(ConfigDat(),
               "[general]\r\nShaderCount=1280\r\nCardName=Test Adapter\r\nCardVendor=10de\r\n"
               "VideoMemorySize=4096\r\n");
   }
 
   std::string Bin() const { return temp.Path("bin"); }
+  std::string ConfigDat() const { return temp.Path("home/.config/KestruneTools/Config.dat"); }
   std::string GameFolder() const {
     return temp.Path("home/.local/share/TslGame/Saved/Config/WindowsNoEditor");
   }
@@ -217,7 +219,7 @@ TEST_F(CliFilesE2E, FifosAndDevicesInTheFilesPlaceDoNotHang) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.what) + ": " + c.args[0]);
     Player player;
-    std::string path = std::string(c.file) == "Config.dat" ? player.Bin() + "/Config.dat"
+    std::string path = std::string(c.file) == "Config.dat" ? player.ConfigDat()
                                                            : player.GameFile(c.file);
     fs::remove(path);
     if (c.fifo)

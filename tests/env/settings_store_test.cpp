@@ -1,6 +1,9 @@
 // Settings store: Config.dat rules, bad files, the registry stand-in and
 // concurrent writers.
 #include "env/settings_store.h"
+#include "platform/file_system.h"
+#include "platform/own_places.h"
+#include "platform/paths.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -230,12 +233,19 @@ TEST_F(SettingsTest, UnwritableFolderLosesTheWriteQuietly) {
   EXPECT_GE(debugLines_, 1);
 }
 
-TEST_F(SettingsTest, DefaultPathIsBesideTheExecutable) {
+// Beside the executable on Windows; in $XDG_CONFIG_HOME/KestruneTools on Linux.
+TEST_F(SettingsTest, DefaultPathIsThePlatformsSettingsFolder) {
   SetConfigFilePathForTesting("");
   std::string path = ConfigFilePath();
   EXPECT_EQ(std::filesystem::path(path).filename(), "Config.dat");
+  EXPECT_EQ(platform::ParentFolder(path), platform::SettingsFileFolder());
+#ifdef _WIN32
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(path).parent_path() /
                                       ("env_tests" KESTRUNE_EXE_SUFFIX)));
+#else
+  EXPECT_EQ(platform::FileName(platform::SettingsFileFolder()), "KestruneTools");
+  EXPECT_EQ(platform::ParentFolder(platform::SettingsFileFolder()), platform::UserSettingsFolder());
+#endif
 }
 
 // Two threads writing different keys at once: every key lands.

@@ -57,13 +57,21 @@ TEST_F(DryRunTest, TouchesNothingAndPredictsApply) {
   }
 }
 
-TEST_F(DryRunTest, RefusesLikeApplyWhileTheGameRuns) {
+// It writes nothing, so a running game does not stop it; the report says
+// that Apply would be refused.
+TEST_F(DryRunTest, RunsWhileTheGameRunsAndSaysSo) {
+  DryRunReport quiet = DryRunApply(hardware, settings, game, Base());
+  EXPECT_FALSE(quiet.gameRunning);
   game.running = true;
   auto before = Files();
   DryRunReport report = DryRunApply(hardware, settings, game, Base());
-  EXPECT_EQ(report.apply.status, ApplyStatus::GameRunning);
+  EXPECT_EQ(report.apply.status, ApplyStatus::Done);
+  EXPECT_TRUE(report.gameRunning);
   EXPECT_EQ(game.terminated, 0);
   EXPECT_EQ(Files(), before);
+  ASSERT_EQ(report.files.size(), quiet.files.size());
+  for (size_t i = 0; i < report.files.size(); ++i)
+    EXPECT_EQ(report.files[i].afterText, quiet.files[i].afterText) << report.files[i].name;
 }
 
 TEST_F(DryRunTest, MissingFilesShowAsNewAndTheQuestionNamesReadOnlyFiles) {

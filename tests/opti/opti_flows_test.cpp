@@ -233,13 +233,28 @@ TEST_F(PageTest, ApplyWhileTheGameRunsShowsOnlyTheNoticeAndTouchesNothing) {
   EXPECT_TRUE(fs::is_empty(Base() + "/Kestrune/BackupFiles"));
 }
 
-TEST(HistoryLineTest, ShowsTheStampWithoutTheYear) {
-  EXPECT_EQ(HistoryLine("/home/p/.local/share/Kestrune/BackupFiles/20180307_140509123"),
-            "03月07日 14时05分09秒 123");
-  EXPECT_EQ(HistoryLine("C:\\Users\\p\\Kestrune\\BackupFiles\\20171103_214509077"),
-            "11月03日 21时45分09秒 077");
-  // Without a stamp only the fixed characters remain.
-  EXPECT_EQ(HistoryLine("/backups/old"), "月日 时分秒 ");
+TEST(HistoryLineTest, ShowsTheDateWithTheYearAndWithoutTheMilliseconds) {
+  struct Case {
+    const char* folder;
+    const char* line;
+  } cases[] = {
+      {"/home/p/.local/share/Kestrune/BackupFiles/20180307_140509123", "2018-03-07 14:05:09"},
+      {"C:\\Users\\p\\Kestrune\\BackupFiles\\20171103_214509077", "2017-11-03 21:45:09"},
+      {"/k/BackupFiles/20261210_040624999/", "2026-12-10 04:06:24"},
+      // Without a stamp the folder's own name stands in for the date.
+      {"/backups/old", "old"},
+      {"C:\\backups\\older\\", "older"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HistoryLine(c.folder), c.line) << c.folder;
+}
+
+TEST(HistoryLineTest, BackupsOfTheSameSecondAreNumbered) {
+  std::vector<TBackupEntry> history = {{"ID0", "/b/20261210_040624001"},
+                                       {"ID1", "/b/20261210_040624500"},
+                                       {"ID2", "/b/20261210_040625000"},
+                                       {"ID3", "/b/20261210_040624999"}};
+  EXPECT_THAT(HistoryLines(history), ElementsAre("2026-12-10 04:06:24", "2026-12-10 04:06:24 (2)",
+                                                 "2026-12-10 04:06:25", "2026-12-10 04:06:24 (3)"));
 }
 
 TEST_F(PageTest, AfterTheFirstApplyTheHistoryShowsTheNewBackupSelected) {
@@ -250,9 +265,8 @@ TEST_F(PageTest, AfterTheFirstApplyTheHistoryShowsTheNewBackupSelected) {
   EXPECT_EQ(page->HistoryList().ItemIndex, 0);
   EXPECT_EQ(page->HistoryList().Items[0], HistoryLine(page->History()[0].Folder));
   // std::regex: GoogleTest's own matcher knows no character classes on Windows.
-  EXPECT_TRUE(
-      std::regex_match(page->HistoryList().Items[0],
-                       std::regex("[0-9]{2}月[0-9]{2}日 [0-9]{2}时[0-9]{2}分[0-9]{2}秒 [0-9]{3}")))
+  EXPECT_TRUE(std::regex_match(page->HistoryList().Items[0],
+                               std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}")))
       << page->HistoryList().Items[0];
   page->BtnApplyClick();
   EXPECT_EQ(page->HistoryList().Count(), 2);
@@ -264,8 +278,7 @@ TEST_F(PageTest, HistoryListsTheIndexInFileOrder) {
   WriteFile(root + "config.dat", "[Backup]\r\nID0=" + root + "20180307_140509123\r\nID1=" + root +
                                      "20190102_030405006\r\n");
   auto page = MakePage();
-  EXPECT_THAT(page->HistoryList().Items,
-              ElementsAre("03月07日 14时05分09秒 123", "01月02日 03时04分05秒 006"));
+  EXPECT_THAT(page->HistoryList().Items, ElementsAre("2018-03-07 14:05:09", "2019-01-02 03:04:05"));
   EXPECT_EQ(page->HistoryList().ItemIndex, 1);
 }
 

@@ -6,6 +6,8 @@
 #include <shlobj.h>
 
 #include "platform/file_system.h"
+#include "platform/game_search.h"
+#include "platform/own_places.h"
 #include "platform/win32/win32_text.h"
 
 namespace kestrune::platform {
@@ -25,6 +27,14 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 
 std::string LocalAppDataFolder() {
   return KnownFolder(FOLDERID_LocalAppData);
+}
+
+GameSearch FindGameFolders() {
+  GameSearch search;
+  search.localAppData = LocalAppDataFolder();
+  search.found = !search.localAppData.empty();
+  if (search.found) search.searched.push_back(search.localAppData);
+  return search;
 }
 
 std::string ExecutablePath() {
@@ -53,6 +63,31 @@ std::string ExecutableFolder() {
 
 std::string UserSettingsFolder() {
   return KnownFolder(FOLDERID_RoamingAppData);
+}
+
+// ---- Kestrune's own files: where the program always kept them ----
+
+std::string SettingsFileFolder() {
+  return ExecutableFolder();
+}
+
+std::string LegacySettingsFileFolder() {
+  return "";
+}
+
+std::string OwnDataFolder() {
+  std::string local = LocalAppDataFolder();
+  return local.empty() ? "" : JoinPath(local, "Kestrune");
+}
+
+std::string LegacyOwnDataFolder() {
+  return "";
+}
+
+bool MovePath(const std::string& from, const std::string& to, std::string* error) {
+  if (::MoveFileExW(win32::FilePath(from).c_str(), win32::FilePath(to).c_str(), 0)) return true;
+  if (error) *error = win32::ErrorText(::GetLastError());
+  return false;
 }
 
 }  // namespace kestrune::platform

@@ -15,6 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ini/ini_text.h"
 #include "gui_harness.h"
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
@@ -569,6 +570,37 @@ TEST_F(GuiE2E, APresetGoesOutAndComesInThroughTheOptionsMenu) {
   world.Keys(dialog, "alt+F4");
   EXPECT_TRUE(world.WaitLog("dialog result: 2"));
   EXPECT_EQ(world.ReadConfig("CBMSAAIndex"), "7");
+}
+
+// The game reset a key the last Apply set: the page shows the quiet notice,
+// and a click on it applies the same selections again.
+TEST_F(GuiE2E, TheDriftNoticeReappliesWhatTheGameReset) {
+  ASSERT_TRUE(fs::exists(world.Bin() + "/kestrune-cli")) << "build kestrune-cli first";
+  const std::string cli = "env -i HOME=" + world.Home() + " XDG_DATA_HOME=" + world.Home() +
+                          "/.local/share XDG_CONFIG_HOME=" + world.Home() +
+                          "/.config PATH=/usr/bin:/bin " + world.Bin() + "/kestrune-cli ";
+  // The game has been installed and started once.
+  WriteFile(world.GameFolder() + "/GameUserSettings.ini", "[ScalabilityGroups]\r\n");
+  ASSERT_EQ(Shell(cli + "apply </dev/null >/dev/null 2>&1; echo $?"), "0");
+  const std::string gus = world.GameFolder() + "/GameUserSettings.ini";
+  std::string text = ReadFile(gus);
+  std::optional<std::string> applied =
+      ini::ReadValue(text, "ScalabilityGroups", "sg.ViewDistanceQuality");
+  ASSERT_TRUE(applied);
+  WriteFile(gus, ini::SetKey(text, "ScalabilityGroups", "sg.ViewDistanceQuality",
+                             *applied == "7" ? "6" : "7"));
+  ASSERT_EQ(Shell(cli + "drift </dev/null >/dev/null 2>&1; echo $?"), "6");
+
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty());
+  Click(window, {614, 495});  // "游戏重置了 1 项设置 — 重新应用" above Apply
+  ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
+  std::string dialog = world.WaitVisibleWindow("绝地求生：大逃杀");
+  ASSERT_FALSE(dialog.empty());
+  world.Keys(dialog, "alt+F4");
+  EXPECT_TRUE(world.WaitLog("dialog result: 2"));
+  EXPECT_EQ(ini::ReadValue(ReadFile(gus), "ScalabilityGroups", "sg.ViewDistanceQuality"), applied);
+  EXPECT_EQ(Shell(cli + "drift </dev/null >/dev/null 2>&1; echo $?"), "0");
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ int LoopbackSite::Count(const std::string& path) {
 
 GuiWorld::GuiWorld() {
   fs::create_directories(Bin());
-  fs::create_directories(Home() + "/.config");
+  fs::create_directories(Home() + "/.config/KestruneTools");
   fs::create_directories(Home() + "/.local/share");
   fs::create_directories(temp_.Path("run"));
   ::chmod(temp_.Path("run").c_str(), 0700);

@@ -50,7 +50,7 @@ class GuiWorld {
 
   std::string Bin() const { return temp_.Path("bin"); }
   std::string Home() const { return temp_.Path("home"); }
-  std::string ConfigDat() const { return Bin() + "/Config.dat"; }
+  std::string ConfigDat() const { return Home() + "/.config/KestruneTools/Config.dat"; }
   std::string GameFolder() const;
   std::string Path(const std::string& name) const { return temp_.Path(name); }
 

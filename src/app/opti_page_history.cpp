@@ -1,0 +1,61 @@
+// The page's small additions around the restore history: "删除" beside it,
+// and the quiet notice when the game reset keys the last Apply set.
+#include <string>
+
+#include "app/dialogs.h"
+#include "app/opti_page.h"
+#include "platform/debug_log.h"
+
+namespace kestrune::app {
+namespace {
+
+constexpr const char* kDeleteLinkText = "删除";
+constexpr const char* kDeleteQuestion = "删除所选的备份？删除后无法再还原到这个时间点。";
+constexpr int kLinkColour = 0x1E6FD9;
+
+}  // namespace
+
+void TOptiFrameView::BuildHistoryExtras() {
+  // Below the history row, right-aligned under the restore button: the
+  // page design leaves that strip free.
+  LabelDeleteBackup.SetBounds(777, 114, 80, 18);
+  LabelDeleteBackup.SetName("LabelDeleteBackup");
+  FontColour(LabelDeleteBackup, kLinkColour);
+  LabelDeleteBackup.SetCaption(kDeleteLinkText);
+  LabelDeleteBackup.SetCursor(Cursor::kHandPoint);
+  LabelDeleteBackup.OnClick = [this](Control&) {
+    Run([this] {
+      int index = model_->HistoryList().ItemIndex;
+      if (index < 0) return;
+      if (model_->HistoryEntryPinned(index)) {
+        app::ShowErrorBox("所选的备份已被锁定（kestrune-cli backups unpin），没有删除。");
+        return;
+      }
+      if (app::ShowMessageBox(opti::kGameTitle, kDeleteQuestion, mitQuestion, 0) != 1) return;
+      std::string error;
+      if (!model_->DeleteHistoryEntry(index, error)) app::ShowErrorBox("删除备份失败：" + error);
+    });
+  };
+
+  // Above the Apply button, where the advanced options end.
+  LabelDrift.SetBounds(574, 366, 290, 18);
+  LabelDrift.SetName("LabelDrift");
+  FontColour(LabelDrift, kLinkColour);
+  LabelDrift.SetCursor(Cursor::kHandPoint);
+  LabelDrift.SetVisible(false);
+  LabelDrift.OnClick = [this](Control&) {
+    Run([this] {
+      opti::ApplyResult result = model_->ApplyAgain();
+      DebugLogF("Apply again: status %d", static_cast<int>(result.status));
+    });
+  };
+}
+
+void TOptiFrameView::CheckDrift() {
+  size_t drifted = model_->CheckDrift().size();
+  if (drifted > 0)
+    LabelDrift.SetCaption("游戏重置了 " + std::to_string(drifted) + " 项设置 — 重新应用");
+  LabelDrift.SetVisible(drifted > 0);
+}
+
+}  // namespace kestrune::app

@@ -1,0 +1,42 @@
+#include "cli/cli_game_folder.h"
+
+#include "engine/pubg_lib.h"
+#include "env/settings_store.h"
+#include "opti/opti_services.h"
+#include "opti/opti_tables.h"
+#include "platform/file_system.h"
+#include "platform/game_search.h"
+
+namespace kestrune::cli {
+
+GameFolderChoice ChooseGameFolder(const std::string& gameDirOption) {
+  GameFolderChoice choice;
+  platform::GameSearch search = platform::FindGameFolders();
+  choice.searched = search.searched;
+  std::string named = gameDirOption.empty()
+                          ? opti::TrimBlanks(ReadConfig(std::string(opti::kGameDirKey)))
+                          : gameDirOption;
+  if (!named.empty()) {
+    choice.localAppData = named;
+    choice.named = choice.found = true;
+    return choice;
+  }
+  choice.localAppData = search.localAppData;
+  choice.found = search.found;
+  // Without a prefix, the fallback counts when the game's files are there.
+  std::string folder = TPUBGLib::GameConfigFolderUnder(search.localAppData);
+  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
+    choice.found = choice.found || platform::FileExists(platform::JoinPath(folder, name));
+  choice.searched.push_back(folder);
+  return choice;
+}
+
+std::string NotFoundMessage(const GameFolderChoice& choice) {
+  std::string text =
+      "the game's configuration was not found (name its folder with --game-dir DIR or the "
+      "Config.dat key GameDir); looked in:";
+  for (const std::string& place : choice.searched) text += "\n  " + place;
+  return text;
+}
+
+}  // namespace kestrune::cli
