@@ -5,12 +5,13 @@
 // control or its document engine cannot be had, or a page does not load, the
 // tab shows a short notice of ours with a link to open the address in the
 // default browser instead of the engine's own error page.
+#include <windows.h>
+// The OLE and browser-control headers need windows.h first.
 #include <exdisp.h>
 #include <exdispid.h>
 #include <mshtmhst.h>
 #include <mshtml.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -31,12 +32,17 @@ constexpr wchar_t kNoticeLink[] = L"在默认浏览器中打开此页面";
 
 std::vector<class Win32Browser*> g_browsers;
 
+// The HTML document object of the browser control's engine (mshtml); not in
+// MinGW's uuid library.
+constexpr CLSID kHtmlDocument = {
+    0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+
 bool DocumentEngineAvailable() {
   // The control itself loads without its document engine and then shows
   // nothing at all; asking for a document object tells the two apart.
   static const bool available = [] {
     IUnknown* doc = nullptr;
-    HRESULT hr = ::CoCreateInstance(CLSID_HTMLDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+    HRESULT hr = ::CoCreateInstance(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                     reinterpret_cast<void**>(&doc));
     if (SUCCEEDED(hr) && doc) {
       doc->Release();

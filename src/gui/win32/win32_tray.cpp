@@ -1,8 +1,9 @@
 // The notification-area icon (Shell_NotifyIconW) with its menu on a hidden
 // window of its own. Explorer announces a new taskbar with the registered
 // message "TaskbarCreated"; the icon is added again then.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cwchar>
 

@@ -306,6 +306,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   }
 
   ~Win32HostWindow() override {
+    *alive_ = false;
     popup_.reset();
     retired_.clear();
     browsers_.clear();
@@ -473,7 +474,9 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   }
 
  private:
-  static const std::string& WindowText(const WindowOptions& options) { return options.title; }
+  static const std::string& WindowText(const WindowOptions& options) {
+    return options.windowText.empty() ? options.title : options.windowText;
+  }
 
   void Notify(const FormMessage& message) {
     if (OnFormMessage) OnFormMessage(message);
@@ -616,6 +619,11 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
         SessionEnding();
         return TRUE;
       default:
+        // Another process found this window by its text and posted to it.
+        if (msg >= WM_USER && msg < WM_APP) {
+          if (OnAppMessage) OnAppMessage(msg, wParam, lParam);
+          return 0;
+        }
         break;
     }
     return ::DefWindowProcW(window_, msg, wParam, lParam);

@@ -4,7 +4,8 @@
 # compared byte for byte with kestrune-cli.exe on the same choices, the
 # game-running notice with a stand-in TslGame.exe, hiding to the tray and
 # coming back (tray click, second start), and exit. The program's debug
-# lines come through Wine's debugstr channel; wine_probe.exe answers
+# lines (OutputDebugStringW) come through Wine's "seh" warning channel, where
+# Wine reports the debug-print exception; wine_probe.exe answers
 # questions about windows from inside the same Wine session.
 #   tests/e2e/wine/gui_wine_e2e.sh BUILD-WINDOWS [SCREENSHOT-FOLDER]
 # Runs itself in xvfb-run when no display is set. WINEPREFIX: an existing
@@ -106,7 +107,7 @@ shot() {  # shot WINDOW-TEXT NAME
 
 # ---- start ----
 start_ns=$(date +%s%N)
-WINEDEBUG=-all,+debugstr "$WINE" "$WORLD/gui/kestrune.exe" 2>"$WORLD/log" &
+WINEDEBUG=-all,warn+seh "$WINE" "$WORLD/gui/kestrune.exe" 2>"$WORLD/log" &
 MAIN_PID=$!
 check "starts and paints its first frame" wait_for 60 log_has "first frame at"
 first_us=$(grep -o 'first frame at [0-9]*' "$WORLD/log" | head -n 1 | grep -o '[0-9]*$')

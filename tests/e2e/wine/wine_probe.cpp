@@ -10,20 +10,16 @@
 //   wine_probe tray-double-click       a double click on it
 //   wine_probe post TEXT MESSAGE       posts MESSAGE to the window with TEXT
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
-
-std::wstring Wide(const char* utf8) {
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
-  return out;
-}
 
 std::string Narrow(const wchar_t* wide) {
   int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -58,9 +54,13 @@ HWND VisibleWithText(const std::wstring& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 2) return 2;
-  std::string command = argv[1];
+int main() {
+  // The arguments as the system decoded them (window texts are Chinese; the
+  // narrow argv would carry them in the ANSI code page).
+  int argc = 0;
+  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  if (!argv || argc < 2) return 2;
+  std::string command = Narrow(argv[1]);
   if (command == "windows") {
     ::EnumWindows(
         [](HWND w, LPARAM) -> BOOL {
@@ -78,11 +78,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "visible" && argc > 2) {
-    std::printf("%d\n", VisibleWithText(Wide(argv[2])) ? 1 : 0);
+    std::printf("%d\n", VisibleWithText(argv[2]) ? 1 : 0);
     return 0;
   }
   if (command == "rect" && argc > 2) {
-    HWND w = VisibleWithText(Wide(argv[2]));
+    HWND w = VisibleWithText(argv[2]);
     if (!w) return 1;
     RECT r{};
     ::GetWindowRect(w, &r);
@@ -103,9 +103,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "post" && argc > 3) {
-    HWND w = ::FindWindowW(nullptr, Wide(argv[2]).c_str());
+    HWND w = ::FindWindowW(nullptr, argv[2]);
     if (!w) return 1;
-    return ::PostMessageW(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)), 0, 0) ? 0 : 1;
+    return ::PostMessageW(w, static_cast<UINT>(std::wcstoul(argv[3], nullptr, 0)), 0, 0) ? 0 : 1;
   }
   return 2;
 }
