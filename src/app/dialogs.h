@@ -11,11 +11,11 @@
 #include <string_view>
 
 #include "controls/combo_box.h"
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 #include "controls/shadow_form.h"
 #include "controls/standard_controls.h"
 #include "controls/tab_control.h"
-#include "platform/gui_host.h"
+#include "gui/gui_host.h"
 
 namespace kestrune::app {
 

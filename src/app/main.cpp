@@ -6,9 +6,9 @@
 
 #include "app/app_services.h"
 #include "app/main_form.h"
+#include "gui/gui_host.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
-#include "platform/gui_host.h"
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
 

@@ -14,8 +14,8 @@
 #include "controls/tab_control.h"
 #include "engine/hareware_info.h"
 #include "enhance/renderer_launcher.h"
+#include "gui/gui_host.h"
 #include "hardware/hardware_thread.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::app {
 

@@ -10,7 +10,7 @@
 
 #include "app/orvane_page.h"
 #include "controls/combo_box.h"
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 #include "controls/standard_controls.h"
 #include "opti/opti_frame.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/dialogs.h"
 #include "controls/ui_font.h"
-#include "platform/gui_host.h"
+#include "gui/gui_host.h"
 
 namespace kestrune::app {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 #include "controls/standard_controls.h"
 #include "enhance/orvane_frame.h"
 

@@ -1,7 +1,7 @@
-// The drawing surface every control paints on. Two implementations:
-// CairoCanvas (screen and offscreen images) and RecordingCanvas (tests).
-// Coordinates are pixels; Translate/clip let a host paint a control in its
-// own client coordinates.
+// The drawing surface every control paints on. It names no graphics library:
+// cairo/ draws it with Cairo and Pango (Linux), gdiplus/ with GDI+ (Windows),
+// RecordingCanvas records the calls (tests). Coordinates are pixels;
+// Translate/clip let a host paint a control in its own client coordinates.
 #pragma once
 
 #include <string>
@@ -48,6 +48,10 @@ struct Brush {
   friend bool operator==(const Brush&, const Brush&) = default;
 };
 
+// The text a canvas shows for these flags: without kTextNoPrefix an '&'
+// marks an accelerator and is not shown, and "&&" shows one '&'.
+std::string ShownText(std::string_view text, unsigned flags);
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -67,6 +71,8 @@ class Canvas {
   virtual void Restore() = 0;
   virtual void Translate(int dx, int dy) = 0;
   virtual void ClipRect(const Rect& rect) = 0;
+  // Finishes pending drawing, so the pixels underneath may be read.
+  virtual void Flush() {}
 
   void SetFont(const Font& font) { font_ = font; }
   const Font& GetFont() const { return font_; }

@@ -2,11 +2,10 @@
 // tree of windowless controls.
 #include "controls/control_host.h"
 
-#include <cairo.h>
-
+#include <algorithm>
 #include <chrono>
 
-#include "controls/cairo_canvas.h"
+#include "controls/offscreen_canvas.h"
 
 namespace kestrune {
 
@@ -37,7 +36,6 @@ ControlHost::ControlHost(Control& root, HostDelegate* delegate) : root_(root), d
 ControlHost::~ControlHost() {
   ClosePopup();
   if (root_.host_ == this) root_.host_ = nullptr;
-  if (back_) cairo_surface_destroy(back_);
 }
 
 void ControlHost::SetDelegate(HostDelegate* delegate) {
@@ -308,38 +306,26 @@ void ControlHost::PaintTo(Canvas& canvas, const Rect& clip) {
 }
 
 void ControlHost::EnsureBackBuffer() {
-  int w = root_.Width(), h = root_.Height();
-  if (back_ && cairo_image_surface_get_width(back_) == w &&
-      cairo_image_surface_get_height(back_) == h) {
-    return;
-  }
-  if (back_) cairo_surface_destroy(back_);
-  back_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, w), std::max(1, h));
+  int w = std::max(1, root_.Width()), h = std::max(1, root_.Height());
+  if (back_.Width() == w && back_.Height() == h) return;
+  back_ = Image(w, h);
   backValid_ = false;
 }
 
-void ControlHost::Paint(cairo_t* cr) {
+void ControlHost::Paint(Canvas& target) {
   EnsureBackBuffer();
   if (!backValid_) invalid_ = root_.ClientRect();
   if (!invalid_.Empty()) {
-    cairo_t* bc = cairo_create(back_);
-    cairo_rectangle(bc, invalid_.x, invalid_.y, invalid_.width, invalid_.height);
-    cairo_clip(bc);
-    cairo_set_operator(bc, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgba(bc, background_.r / 255.0, background_.g / 255.0, background_.b / 255.0,
-                          background_.a / 255.0);
-    cairo_paint(bc);
-    cairo_set_operator(bc, CAIRO_OPERATOR_OVER);
-    CairoCanvas canvas(bc);
-    PaintTo(canvas, invalid_);
-    cairo_destroy(bc);
+    FillPixels(back_, invalid_, background_);
+    std::unique_ptr<Canvas> canvas = CreateImageCanvas(back_);
+    canvas->ClipRect(invalid_);
+    PaintTo(*canvas, invalid_);
+    canvas->Flush();
     invalid_ = {};
     backValid_ = true;
   }
-  cairo_save(cr);
-  cairo_set_source_surface(cr, back_, 0, 0);
-  cairo_paint(cr);
-  cairo_restore(cr);
+  const Rect whole{0, 0, back_.Width(), back_.Height()};
+  target.DrawImage(back_, whole, whole);
 }
 
 Image ControlHost::RenderToImage() {

@@ -11,9 +11,7 @@
 
 #include "controls/canvas.h"
 #include "controls/control.h"
-
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
+#include "controls/image.h"
 
 namespace kestrune {
 
@@ -74,8 +72,8 @@ class ControlHost {
 
   // --- painting ---
   // Double-buffered: repaints the invalid area into the back buffer and
-  // copies the clip area to cr.
-  void Paint(cairo_t* cr);
+  // copies the buffer to the window's canvas (clipped by the window).
+  void Paint(Canvas& target);
   // Unbuffered: paints the whole tree (clipped to `clip`) on any canvas.
   void PaintTo(Canvas& canvas, const Rect& clip);
   void PaintTo(Canvas& canvas) { PaintTo(canvas, root_.ClientRect()); }
@@ -128,7 +126,7 @@ class ControlHost {
   ShiftState modifiers_ = 0;
   Rect invalid_;
   Color background_ = colors::kWindow;
-  cairo_surface_t* back_ = nullptr;
+  Image back_;
   bool backValid_ = false;
   ControlHost* popup_ = nullptr;
   Control* popupOpener_ = nullptr;

@@ -3,7 +3,7 @@
 #include "controls/shadow_form.h"
 
 #include "controls/base_control.h"
-#include "controls/cairo_canvas.h"
+#include "controls/offscreen_canvas.h"
 #include "controls/resources.h"
 
 namespace kestrune {

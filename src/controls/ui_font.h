@@ -12,7 +12,8 @@ inline constexpr std::string_view kUiFontFallback = "宋体";
 // The CJK face that renders the text when neither of the two is installed.
 inline constexpr std::string_view kUiFontInstalledCjk = "WenQuanYi Micro Hei";
 
-// Whether fontconfig knows a font of exactly this family.
+// Whether a font of exactly this family is installed (the drawing backend
+// asks its own font system).
 bool FontFamilyInstalled(std::string_view family);
 
 // Face "微软雅黑" when installed, otherwise "宋体"; GB2312 character set;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "controls/cairo_canvas.h"
 #include "controls/recording_canvas.h"
+#include "controls/text_measure.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::app {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/cairo_canvas.h"
 #include "controls/main_window_scene.h"
+#include "controls/offscreen_canvas.h"
 #include "controls/shadow_form.h"
 #include "controls/test_host.h"
 #include "controls/virtual_keys.h"

@@ -2,12 +2,11 @@
 // invalidation and the buffered repaint.
 #include "controls/control_host.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "controls/cairo_canvas.h"
+#include "controls/offscreen_canvas.h"
 #include "controls/recording_canvas.h"
 #include "controls/test_host.h"
 #include "controls/virtual_keys.h"
@@ -137,25 +136,18 @@ TEST_F(Host, AnchorsFollowResize) {
 TEST_F(Host, BufferedPaintRepaintsOnlyTheInvalidArea) {
   w.host.SetBackground(colors::kWhite);
   a.fill = Color::Rgb(0xFF0000);
-  cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 400, 300);
-  cairo_t* cr = cairo_create(target);
-  w.host.Paint(cr);
+  OffscreenCanvas target(400, 300);
+  w.host.Paint(target.GetCanvas());
   EXPECT_TRUE(w.host.InvalidRect().Empty());
   a.fill = Color::Rgb(0x00FF00);  // changed without invalidation: stays red on screen
   b.fill = Color::Rgb(0x0000FF);
   b.Invalidate();
-  w.host.Paint(cr);
-  cairo_surface_flush(target);
-  auto px = [&](int x, int y) {
-    auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(target) +
-                                            y * cairo_image_surface_get_stride(target));
-    return row[x] & 0xFFFFFF;
-  };
+  w.host.Paint(target.GetCanvas());
+  const Image shown = target.Snapshot();
+  auto px = [&](int x, int y) { return shown.Pixel(x, y) & 0xFFFFFF; };
   EXPECT_EQ(px(62, 65), 0xFF0000u);  // a outside b's area: from the back buffer
   EXPECT_EQ(px(95, 65), 0x0000FFu);  // b repainted
   EXPECT_EQ(px(5, 5), 0xFFFFFFu);
-  cairo_destroy(cr);
-  cairo_surface_destroy(target);
 }
 
 TEST_F(Host, RecordingCanvasSeesTranslatedCoordinates) {

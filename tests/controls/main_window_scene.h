@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "controls/combo_box.h"
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 #include "controls/resources.h"
 #include "controls/standard_controls.h"
 #include "controls/tab_control.h"

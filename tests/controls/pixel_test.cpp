@@ -3,8 +3,8 @@
 // even where neither Windows face exists.
 #include <gtest/gtest.h>
 
-#include "controls/cairo_canvas.h"
 #include "controls/combo_box.h"
+#include "controls/offscreen_canvas.h"
 #include "controls/standard_controls.h"
 #include "controls/test_host.h"
 #include "controls/test_pictures.h"

@@ -1,5 +1,5 @@
 // The plain edit, label and picture, and the UI font rule.
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 
 #include <gtest/gtest.h>
 

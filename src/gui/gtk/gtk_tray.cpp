@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "gui/gui_host.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::gui {
 namespace gtk {

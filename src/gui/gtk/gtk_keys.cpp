@@ -1,5 +1,5 @@
 // GDK key values to Windows virtual-key codes.
-#include "platform/linux/gtk/gtk_keys.h"
+#include "gui/gtk/gtk_keys.h"
 
 #include <gdk/gdkkeysyms.h>
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "controls/cairo_canvas.h"
+#include "controls/cairo/cairo_canvas.h"
+#include "gui/gtk/gtk_keys.h"
+#include "gui/gui_host.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
-#include "platform/linux/gtk/gtk_keys.h"
 #include "platform/shared_library.h"
 
 namespace kestrune::gui {
@@ -46,7 +46,8 @@ void ConnectPointer(GtkWidget* area, ControlHost* host) {
                    host);
   g_signal_connect(area, "draw",
                    G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer data) -> gboolean {
-                     static_cast<ControlHost*>(data)->Paint(cr);
+                     CairoCanvas canvas(cr);
+                     static_cast<ControlHost*>(data)->Paint(canvas);
                      return FALSE;  // the first-frame hook runs after this
                    }),
                    host);

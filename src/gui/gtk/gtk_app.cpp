@@ -9,9 +9,9 @@
 #include <mutex>
 #include <vector>
 
+#include "gui/gtk/gtk_keys.h"
+#include "gui/gui_host.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
-#include "platform/linux/gtk/gtk_keys.h"
 
 namespace kestrune::gui {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "gui/gui_host.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::gui {
 namespace {

@@ -1,7 +1,7 @@
 // Single-line edit, label and picture drawn through the canvas.
-#include "controls/platform_controls.h"
+#include "controls/plain_controls.h"
 
-#include "controls/cairo_canvas.h"
+#include "controls/text_measure.h"
 #include "controls/virtual_keys.h"
 #include "platform/utf8.h"
 

@@ -1,7 +1,7 @@
 // The windowing services the application shell needs, without any toolkit
 // type: the main loop and cross-thread posting, frameless windows that host a
 // control tree, timers, embedded browsers, menus and the notification-area
-// icon. The GTK layer (linux/gtk/) implements them.
+// icon. Each host implements them: gtk/ on Linux, null/ without a display.
 #pragma once
 
 #include <cstdint>

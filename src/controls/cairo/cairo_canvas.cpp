@@ -1,12 +1,15 @@
 // Cairo drawing and Pango text for the canvas interface.
-#include "controls/cairo_canvas.h"
+#include "controls/cairo/cairo_canvas.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
+#include "controls/offscreen_canvas.h"
+#include "controls/text_measure.h"
 #include "controls/ui_font.h"
 
 namespace kestrune {
@@ -15,24 +18,6 @@ namespace {
 
 void SetSource(cairo_t* cr, Color c) {
   cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, c.a / 255.0);
-}
-
-// Without the no-prefix flag an ampersand marks an accelerator: it is not
-// shown, and a doubled one shows a single ampersand.
-std::string StripPrefix(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&') {
-      if (i + 1 < text.size() && text[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
 }
 
 // Layouts are expensive to build and the same few hundred texts are drawn at
@@ -100,7 +85,7 @@ class TextEngine {
       pango_layout_set_attributes(layout, attrs);
       pango_attr_list_unref(attrs);
     }
-    std::string shown = (flags & kTextNoPrefix) ? std::string(text) : StripPrefix(text);
+    std::string shown = ShownText(text, flags);
     if (flags & kTextRtlReading) shown = "\u202B" + shown + "\u202C";
     pango_layout_set_text(layout, shown.c_str(), static_cast<int>(shown.size()));
     if (flags & kTextSingleLine) pango_layout_set_single_paragraph_mode(layout, TRUE);
@@ -232,6 +217,9 @@ void CairoCanvas::ClipRect(const Rect& rect) {
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
 }
+void CairoCanvas::Flush() {
+  cairo_surface_flush(cairo_get_target(cr_));
+}
 
 Size MeasureText(const Font& font, std::string_view utf8) {
   if (utf8.empty())
@@ -245,38 +233,28 @@ Size MeasureWrappedText(const Font& font, std::string_view utf8, int width) {
   return LayoutSize(TextEngine::Get().Layout(font, utf8, kTextWordBreak | kTextNoPrefix, width, 0));
 }
 
-OffscreenCanvas::OffscreenCanvas(int width, int height) {
-  surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cr_ = cairo_create(surface_);
-  canvas_ = std::make_unique<CairoCanvas>(cr_);
-}
+namespace {
 
-OffscreenCanvas::~OffscreenCanvas() {
-  canvas_.reset();
-  cairo_destroy(cr_);
-  cairo_surface_destroy(surface_);
-}
-
-void OffscreenCanvas::Clear(Color color) {
-  cairo_save(cr_);
-  cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-  SetSource(cr_, color);
-  cairo_paint(cr_);
-  cairo_restore(cr_);
-}
-
-Image OffscreenCanvas::Snapshot() {
-  cairo_surface_flush(surface_);
-  int w = cairo_image_surface_get_width(surface_);
-  int h = cairo_image_surface_get_height(surface_);
-  int stride = cairo_image_surface_get_stride(surface_);
-  const unsigned char* data = cairo_image_surface_get_data(surface_);
-  Image out(w, h);
-  for (int y = 0; y < h; ++y) {
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < w; ++x) out.SetPixel(x, y, row[x]);
+// A canvas with its own context on an image surface over our pixels.
+class CairoImageCanvas : public CairoCanvas {
+ public:
+  CairoImageCanvas(cairo_surface_t* surface, cairo_t* cr) : CairoCanvas(cr), surface_(surface) {}
+  ~CairoImageCanvas() override {
+    cairo_destroy(Context());
+    cairo_surface_destroy(surface_);
   }
-  return out;
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+}  // namespace
+
+std::unique_ptr<Canvas> CreateImageCanvas(Image& image) {
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(image.Data()), CAIRO_FORMAT_ARGB32, image.Width(),
+      image.Height(), image.Stride());
+  return std::make_unique<CairoImageCanvas>(surface, cairo_create(surface));
 }
 
 }  // namespace kestrune
