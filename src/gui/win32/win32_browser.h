@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "controls/geometry.h"
-#include "platform/gui_host.h"
+#include "gui/gui_host.h"
 
 namespace kestrune::gui::win32 {
 

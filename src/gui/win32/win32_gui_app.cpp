@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "controls/image.h"
+#include "gui/gui_host.h"
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::gui {
 namespace win32 {

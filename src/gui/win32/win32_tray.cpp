@@ -7,9 +7,9 @@
 
 #include <cwchar>
 
+#include "gui/gui_host.h"
 #include "gui/win32/win32_gui.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::gui {
 namespace win32 {

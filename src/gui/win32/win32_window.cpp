@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "gui/gui_host.h"
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
 #include "gui/win32/win32_paint.h"
 #include "platform/debug_log.h"
-#include "platform/gui_host.h"
 
 namespace kestrune::gui {
 namespace {

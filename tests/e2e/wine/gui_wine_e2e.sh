@@ -106,6 +106,7 @@ shot() {  # shot WINDOW-TEXT NAME
 }
 
 # ---- start ----
+xdotool mousemove 0 0  # no hover left over from an earlier run
 start_ns=$(date +%s%N)
 WINEDEBUG=-all,warn+seh "$WINE" "$WORLD/gui/kestrune.exe" 2>"$WORLD/log" &
 MAIN_PID=$!
