@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "controls/geometry.h"
-#include "gui/gui_host.h"
 
 namespace kestrune::gui::win32 {
 

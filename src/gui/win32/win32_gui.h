@@ -4,7 +4,8 @@
 #pragma once
 
 #include <windows.h>
-// Our CreateWindow is the toolkit-neutral one of the GUI host.
+// Our CreateWindow is the toolkit-neutral one of the GUI host, which this
+// header includes; the host's files include it through here.
 #undef CreateWindow
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "controls/control.h"
 #include "controls/image.h"
+#include "gui/gui_host.h"
 #include "platform/win32/win32_text.h"
 
 namespace kestrune::gui::win32 {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "controls/image.h"
-#include "gui/gui_host.h"
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
 #include "platform/debug_log.h"

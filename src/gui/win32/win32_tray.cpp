@@ -7,7 +7,6 @@
 
 #include <cwchar>
 
-#include "gui/gui_host.h"
 #include "gui/win32/win32_gui.h"
 #include "platform/debug_log.h"
 

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "gui/gui_host.h"
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
 #include "gui/win32/win32_paint.h"
