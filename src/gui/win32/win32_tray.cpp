@@ -76,6 +76,8 @@ class Win32Tray final : public TrayIcon {
 
   void Add() {
     NOTIFYICONDATAW data = Data();
+    // A tray that kept the icon would refuse to add it twice.
+    ::Shell_NotifyIconW(NIM_DELETE, &data);
     bool added = ::Shell_NotifyIconW(NIM_ADD, &data);
     DebugLogF("tray: icon %s", added ? "added" : "not added (no notification area)");
   }

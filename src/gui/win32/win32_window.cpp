@@ -19,6 +19,10 @@ using namespace win32;
 constexpr wchar_t kFormClass[] = L"KestruneForm";
 constexpr wchar_t kPopupClass[] = L"KestrunePopup";
 constexpr wchar_t kShadowClass[] = L"TShadowFormEx";
+// Repeats a show notification once the caller's own work is done: a
+// companion attached right after Show (the main window's shadow) still hears
+// that its form is visible, as it would when the window shows later.
+constexpr UINT kAnnounceShown = WM_APP + 3;
 
 int X(LPARAM l) {
   return static_cast<short>(LOWORD(l));
@@ -352,6 +356,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     ::ShowWindow(window_, SW_SHOW);
     ::SetForegroundWindow(window_);
     ::UpdateWindow(window_);
+    ::PostMessageW(window_, kAnnounceShown, 0, 0);
   }
   void Hide() override {
     ::ShowWindow(window_, SW_HIDE);
@@ -617,6 +622,9 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
       case WM_QUERYENDSESSION:
         SessionEnding();
         return TRUE;
+      case kAnnounceShown:
+        if (::IsWindowVisible(window_)) NotifyForm(WM_SHOWWINDOW, TRUE, 0);
+        return 0;
       default:
         // Another process found this window by its text and posted to it.
         if (msg >= WM_USER && msg < WM_APP) {

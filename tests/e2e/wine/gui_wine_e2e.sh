@@ -120,8 +120,23 @@ check "it is 880 x 600" bash -c "[ \"\$(echo $(probe rect "$MAIN") | cut -d' ' -
 check "the taskbar's window carries the title Kestrune" \
   bash -c "WINEDEBUG=-all '$WINE' '$WORLD/probe.exe' windows 2>/dev/null | grep -q '\"Kestrune\" KestruneApplication'"
 shot "$MAIN" main-home
+shadow_rect() { probe windows | sed -n 's/^\([-0-9]* [-0-9]* [0-9]* [0-9]*\) "" TShadowFormEx$/\1/p' | head -n 1; }
+r=($(probe rect "$MAIN"))
+check "the drop shadow follows the window (5, 3, 5, 7 pixels around it)" \
+  [ "$(shadow_rect)" = "$((r[0] - 5)) $((r[1] - 3)) $((r[2] + 10)) $((r[3] + 10))" ]
+# Dragging the caption strip moves the frameless window: the system's move
+# loop takes over at the first motion with the button held and follows the
+# rest.
+xdotool mousemove --sync $((r[0] + 500)) $((r[1] + 12)) mousedown 1
+for step in 10 20 30 40; do
+  xdotool mousemove --sync $((r[0] + 500 + step)) $((r[1] + 12 + step / 2))
+  sleep 0.2
+done
+xdotool mouseup 1
+moved() { [ "$(probe rect "$MAIN")" = "$((r[0] + 30)) $((r[1] + 15)) 880 600" ]; }
+check "dragging the caption strip moves the window" wait_for 5 moved
 sleep 1
-rss=$(ps -o rss= -C kestrune.exe 2>/dev/null | head -n 1)
+rss=$(ps -o rss= -p "$MAIN_PID" 2>/dev/null | head -n 1)
 [ -n "$rss" ] && echo "resident memory of kestrune.exe: $((rss / 1024)) MiB"
 
 # ---- tabs ----
@@ -194,12 +209,18 @@ check "the program keeps running" kill -0 $MAIN_PID
 probe tray-click
 check "a tray click brings it back" wait_for 5 visible "$MAIN"
 check "where it was" [ "$(probe rect "$MAIN")" = "$before" ]
+tray_adds() { grep -c 'tray: icon added' "$WORLD/log"; }
+adds=$(tray_adds)
+probe taskbar-created
+check "a new taskbar gets the icon again" wait_for 5 bash -c "[ \$(grep -c 'tray: icon added' '$WORLD/log') -gt $adds ]"
 click "$MAIN" 866 11
 wait_for 5 hidden "$MAIN"
 WINEDEBUG=-all "$WINE" "$WORLD/gui/kestrune.exe" >/dev/null 2>&1
 check "a second start hands over and ends" [ $? = 0 ]
 check "the first instance shows itself" wait_for 10 visible "$MAIN"
-check "only one instance runs" [ "$(ps -C kestrune.exe -o pid= | wc -l)" = 1 ]
+# Processes of this world's program (other Wine programs may run beside).
+ours() { pgrep -f "$(basename "$WORLD").gui.kestrune.exe" | wc -l; }
+check "only one instance runs" [ "$(ours)" = 1 ]
 
 # ---- exit ----
 probe post "$MAIN" 0x409

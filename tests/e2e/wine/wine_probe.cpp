@@ -9,6 +9,8 @@
 //   wine_probe tray-click              a left click on the program's tray icon
 //   wine_probe tray-double-click       a double click on it
 //   wine_probe post TEXT MESSAGE       posts MESSAGE to the window with TEXT
+//   wine_probe taskbar-created         announces a new taskbar, as Explorer
+//                                      does after a restart
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -101,6 +103,10 @@ int main() {
       ::PostMessageW(tray, callback, 1, WM_LBUTTONDBLCLK);
     }
     return 0;
+  }
+  if (command == "taskbar-created") {
+    UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return ::PostMessageW(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
   }
   if (command == "post" && argc > 3) {
     HWND w = ::FindWindowW(nullptr, argv[2]);
