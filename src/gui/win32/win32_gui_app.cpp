@@ -159,6 +159,10 @@ LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WM_QUERYENDSESSION:
       SessionEnding();
       return TRUE;
+    case WM_SIZE:
+      // Restored from the taskbar: the windows it owns come back with it.
+      if (wParam == SIZE_RESTORED) ::ShowOwnedPopups(hwnd, TRUE);
+      return 0;
     case WM_CLOSE:
       // The taskbar's close entry acts as closing the visible main window.
       if (HWND owned = ::GetWindow(hwnd, GW_ENABLEDPOPUP)) ::PostMessageW(owned, WM_CLOSE, 0, 0);

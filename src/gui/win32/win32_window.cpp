@@ -366,7 +366,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   bool IsVisible() const override { return ::IsWindowVisible(window_) != 0; }
   void BringToFront() override {
     if (taskbar_) {
-      if (::IsIconic(ApplicationWindow())) ::ShowWindow(ApplicationWindow(), SW_RESTORE);
+      if (::IsIconic(ApplicationWindow())) Restore();
       ::ShowWindow(ApplicationWindow(), SW_SHOWNA);
     }
     ::ShowWindow(window_, SW_SHOWNORMAL);
@@ -374,14 +374,26 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     ::UpdateWindow(window_);
   }
   void Minimize() override {
-    // The application window carries the taskbar button; minimising it
-    // takes its owned windows along, as Windows programs of this kind do.
-    ::ShowWindow(taskbar_ ? ApplicationWindow() : window_, SW_MINIMIZE);
+    if (!taskbar_) {
+      ::ShowWindow(window_, SW_MINIMIZE);
+      return;
+    }
+    // The application window carries the taskbar button; its owned windows
+    // go with it (said outright: not every system hides them by itself).
+    ::ShowWindow(ApplicationWindow(), SW_MINIMIZE);
+    ::ShowOwnedPopups(ApplicationWindow(), FALSE);
   }
   bool IsMinimized() const override {
     return ::IsIconic(taskbar_ ? ApplicationWindow() : window_) != 0;
   }
-  void Restore() override { ::ShowWindow(taskbar_ ? ApplicationWindow() : window_, SW_RESTORE); }
+  void Restore() override {
+    if (!taskbar_) {
+      ::ShowWindow(window_, SW_RESTORE);
+      return;
+    }
+    ::ShowWindow(ApplicationWindow(), SW_RESTORE);
+    ::ShowOwnedPopups(ApplicationWindow(), TRUE);
+  }
   void SetSkipTaskbar(bool skip) override {
     if (!taskbar_) return;
     ::ShowWindow(ApplicationWindow(), skip ? SW_HIDE : SW_SHOWNA);

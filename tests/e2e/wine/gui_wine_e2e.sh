@@ -189,7 +189,8 @@ check "Apply wrote the same bytes as kestrune-cli.exe apply" [ $same = 1 ]
 # ---- the game-running notice ----
 WINEDEBUG=-all "$WINE" "$WORLD/TslGame.exe" 60 >/dev/null 2>&1 &
 GAME_PID=$!
-sleep 2
+game_runs() { [ "$(probe running TslGame.exe)" = 1 ]; }
+wait_for 20 game_runs
 click "$MAIN" 664 535
 NOTICE="提醒"
 check "Apply while the game runs shows the notice" wait_for 20 visible "$NOTICE"
@@ -209,6 +210,11 @@ check "the program keeps running" kill -0 $MAIN_PID
 probe tray-click
 check "a tray click brings it back" wait_for 5 visible "$MAIN"
 check "where it was" [ "$(probe rect "$MAIN")" = "$before" ]
+click "$MAIN" 839 11
+check "the minimise button takes the window off the screen" wait_for 5 hidden "$MAIN"
+probe tray-double-click
+check "a double click on the tray icon restores it" wait_for 5 visible "$MAIN"
+check "where it was, again" [ "$(probe rect "$MAIN")" = "$before" ]
 tray_adds() { grep -c 'tray: icon added' "$WORLD/log"; }
 adds=$(tray_adds)
 probe taskbar-created

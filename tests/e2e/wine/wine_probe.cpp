@@ -9,11 +9,13 @@
 //   wine_probe tray-click              a left click on the program's tray icon
 //   wine_probe tray-double-click       a double click on it
 //   wine_probe post TEXT MESSAGE       posts MESSAGE to the window with TEXT
+//   wine_probe running NAME.exe        1 when a process of that name runs, else 0
 //   wine_probe taskbar-created         announces a new taskbar, as Explorer
 //                                      does after a restart
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -102,6 +104,18 @@ int main() {
     } else {
       ::PostMessageW(tray, callback, 1, WM_LBUTTONDBLCLK);
     }
+    return 0;
+  }
+  if (command == "running" && argc > 2) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+         more = ::Process32NextW(snapshot, &entry))
+      found = ::lstrcmpiW(entry.szExeFile, argv[2]) == 0;
+    ::CloseHandle(snapshot);
+    std::printf("%d\n", found ? 1 : 0);
     return 0;
   }
   if (command == "taskbar-created") {
