@@ -1,5 +1,6 @@
 // Decoded pictures: 32-bit premultiplied ARGB in native byte order (the
-// layout Cairo's ARGB32 surfaces use), plus the PNG decoder and encoder.
+// layout of Cairo's ARGB32 surfaces and of GDI+'s PARGB bitmaps), plus the
+// PNG decoder and encoder.
 #pragma once
 
 #include <cstdint>
