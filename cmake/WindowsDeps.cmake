@@ -23,4 +23,10 @@ target_compile_definitions(kestrune_pcre2 INTERFACE PCRE2_STATIC)
 
 add_library(kestrune_png INTERFACE)
 target_include_directories(kestrune_png SYSTEM INTERFACE ${KESTRUNE_WINDOWS_DEPS}/include)
-target_link_libraries(kestrune_png INTERFACE ${KESTRUNE_WINDOWS_DEPS}/lib/libpng16.a ZLIB::ZLIB)
+# An imported library, so zlib always follows libpng on the link line (a bare
+# file path lets an earlier zlib stand in and leaves libpng's writer
+# unresolved).
+add_library(kestrune_png_archive STATIC IMPORTED)
+set_target_properties(kestrune_png_archive PROPERTIES
+  IMPORTED_LOCATION ${KESTRUNE_WINDOWS_DEPS}/lib/libpng16.a INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
+target_link_libraries(kestrune_png INTERFACE kestrune_png_archive)

@@ -117,6 +117,23 @@ deb_package() {
   [ $failed -eq 0 ]
 }
 
+# The windowed program, kestrune.exe, end to end under Wine in a virtual
+# display: tabs, a list, Apply against kestrune-cli.exe, the game-running
+# notice, tray and second start, exit.
+windows_gui_e2e() {
+  echo "== tests: kestrune.exe end to end (Wine)"
+  tests/e2e/wine/gui_wine_e2e.sh build-windows 2>&1 | tee "$logs/windows-gui-e2e.txt"
+  local failed
+  failed=$(sed -n 's/^\([0-9]*\) failed$/\1/p' "$logs/windows-gui-e2e.txt" | tail -n 1)
+  local total
+  total=$(grep -cE '^(ok  |FAIL) ' "$logs/windows-gui-e2e.txt")
+  failed=${failed:-$total}
+  # Counted in the closing line like a ctest suite.
+  echo "$(((total - failed) * 100 / (total > 0 ? total : 1)))% tests passed, $failed tests failed out of $total" \
+    >"$logs/windows-gui-e2e.log"
+  [ "$total" -gt 0 ] && [ "$failed" = 0 ]
+}
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
@@ -141,6 +158,7 @@ fi
 stage "wine prefix" wine_prefix
 stage "tests: windows (Wine)" windows_suite
 stage "cli e2e: windows (Wine)" windows_cli_e2e
+stage "gui e2e: windows (Wine)" windows_gui_e2e
 stage "windows packages (Wine)" windows_packages
 
 # One closing line over every suite.

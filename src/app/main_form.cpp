@@ -49,6 +49,7 @@ TPUBGMainForm::TPUBGMainForm(bool hiddenStart) {
   // The desktop shows the program's name; other processes find this window
   // by kMainWindowText on the message bus (below), not by its title.
   options.title = kAppTitle;
+  options.windowText = kMainWindowText;
   options.width = kWidth;
   options.height = kHeight;
   window_ = gui::CreateWindow(root_, options);
@@ -65,6 +66,7 @@ TPUBGMainForm::TPUBGMainForm(bool hiddenStart) {
   bus_ = gui::AttachBusEndpoint(
       platform::BindWindowEndpoint(platform::WindowKey::kText, kMainWindowText),
       [this](uint32_t message, uintptr_t, intptr_t) { HandleMessage(message); });
+  window_->OnAppMessage = [this](uint32_t message, uintptr_t, intptr_t) { HandleMessage(message); };
   window_->OnCloseQuery = [this] {
     if (exiting_) return true;
     // Closing hides to the tray; only the exit paths end the program.

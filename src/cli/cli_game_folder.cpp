@@ -14,7 +14,7 @@ GameFolderChoice ChooseGameFolder(const std::string& gameDirOption) {
   platform::GameSearch search = platform::FindGameFolders();
   choice.searched = search.searched;
   std::string named = gameDirOption.empty()
-                          ? opti::TrimBlanks(ReadConfig(std::string(opti::kGameDirKey)))
+                          ? opti::TrimSpacesAndControls(ReadConfig(std::string(opti::kGameDirKey)))
                           : gameDirOption;
   if (!named.empty()) {
     choice.localAppData = named;

@@ -73,7 +73,10 @@ class Browser {
 // ---- Windows ----
 
 struct WindowOptions {
-  std::string title;  // the window text other processes may look for
+  std::string title;  // what the desktop shows for the window
+  // The window's own text, where the system keeps one apart from what the
+  // desktop shows (Win32: the text FindWindow matches); empty: the title.
+  std::string windowText;
   int width = 0;
   int height = 0;
   bool taskbar = true;  // listed in the task bar
@@ -115,6 +118,9 @@ class Window : public HostDelegate {
   std::function<void(const FormMessage&)> OnFormMessage;
   // Called once, after the window's first frame is on the screen.
   std::function<void()> OnFirstPaint;
+  // Application messages (WM_USER and up) another process posts to the
+  // window itself where the system lets it find the window by its text.
+  MessageHandler OnAppMessage;
   // Native id for tests and tools (the X window id), 0 when unrealised.
   virtual unsigned long NativeId() const = 0;
 };

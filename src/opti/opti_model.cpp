@@ -19,7 +19,7 @@ std::string FormatInt(const char* format, int value) {
 // The game's folder the user named in Config.dat ("GameDir"), else the one
 // the platform finds.
 std::unique_ptr<TPUBGLib> DefaultEngine(const THareWareInfo& hardware, OptiSettings& settings) {
-  std::string named = TrimBlanks(settings.Read(std::string(kGameDirKey)));
+  std::string named = TrimSpacesAndControls(settings.Read(std::string(kGameDirKey)));
   if (!named.empty()) return TPUBGLib::ForGameFolder(named, hardware);
   return std::make_unique<TPUBGLib>(hardware);
 }
