@@ -130,13 +130,6 @@ std::optional<Target> FindTarget(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<bool> ParseSwitch(std::string_view text) {
-  std::string v = AsciiLowerCopy(text);
-  if (v == "1" || v == "on" || v == "yes" || v == "true") return true;
-  if (v == "0" || v == "off" || v == "no" || v == "false") return false;
-  return std::nullopt;
-}
-
 // The page's dialogs on a terminal. While `deferred`, messages are kept
 // (with the answer given) and printed later, after the list of changes.
 class TerminalDialogs final : public opti::OptiDialogs {
@@ -421,7 +414,7 @@ int CmdApply(Session& session, const Options& options) {
     existed[i] = read.status == platform::ReadStatus::kOk;
     before[i] = read.data;
   }
-  if (options.again && !opti::LoadApplyRecord(opti::ApplyRecordPath(engine))) {
+  if (options.again && !opti::LoadApplyRecord(page.ApplyRecordFile())) {
     Error("there is no readable record of an earlier Apply to repeat");
     return kExitFailed;
   }

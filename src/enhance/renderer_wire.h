@@ -23,7 +23,8 @@ inline constexpr uint32_t kMsgRendererEnd = 0x503;  // WM_USER+259, to the rende
 inline constexpr const char* kRendererSwitchService = "/sub";
 inline constexpr const char* kRendererSwitchChooser = "/ui";
 
-// Config.dat beside both programs, one section.
+// Config.dat, one section: beside both programs on Windows; on Linux in the
+// user's configuration folder (platform::SettingsFileFolder).
 inline constexpr const char* kRendererConfigFile = "Config.dat";
 inline constexpr const char* kRendererConfigSection = "general";
 // The hot keys' codes the renderer registers (this program writes them).

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "ini/ini_text.h"
+#include "platform/ascii.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 
@@ -182,7 +183,7 @@ class GameTexts {
 
 std::optional<std::string> CurrentValue(const std::string& text, const RecordedKey& k) {
   std::optional<std::string> now = ini::ReadValue(text, k.section, k.key);
-  if (now) now = std::string(ini::Trim(*now));
+  if (now) now = std::string(TrimSpaceTab(*now));
   return now;
 }
 
@@ -207,7 +208,7 @@ std::vector<DriftedKey> FindDrift(const TPUBGLib& engine, const ApplyRecord& rec
       drift.push_back({k, DriftKind::Removed, now});
     } else if (!k.value && now) {
       drift.push_back({k, DriftKind::ReAdded, now});
-    } else if (k.value && *now != ini::Trim(*k.value)) {
+    } else if (k.value && *now != TrimSpaceTab(*k.value)) {
       drift.push_back({k, DriftKind::Changed, now});
     }
   }

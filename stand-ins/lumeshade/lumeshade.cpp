@@ -14,6 +14,7 @@
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"
+#include "platform/own_places.h"
 #include "platform/paths.h"
 
 namespace lumeshade {
@@ -22,8 +23,10 @@ namespace {
 namespace wire = kestrune::enhance;
 using kestrune::platform::WindowKey;
 
+// The settings file the program writes: beside both programs on Windows, in
+// the user's configuration folder on Linux.
 std::string ConfigPath() {
-  return kestrune::platform::JoinPath(kestrune::platform::ExecutableFolder(),
+  return kestrune::platform::JoinPath(kestrune::platform::SettingsFileFolder(),
                                       wire::kRendererConfigFile);
 }
 

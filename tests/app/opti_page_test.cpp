@@ -12,6 +12,7 @@
 #include "env/settings_store.h"
 #include "opti/apply_record.h"
 #include "support/temp_dir.h"
+#include "support/test_env.h"
 
 namespace kestrune::app {
 namespace {
@@ -41,7 +42,7 @@ TEST(OptiPage, TheDriftNoticeShowsHowManyKeysTheGameReset) {
   // Everything user-specific in the temporary folder: no Proton prefix there,
   // so the game's files are under XDG_DATA_HOME.
   for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-    ::setenv(name, temp.Path(name).c_str(), 1);
+    kestrune::test::SetEnv(name, temp.Path(name));
   SetConfigFilePathForTesting(temp.Path("Config.dat"));
   Control parent;
   parent.SetBounds(0, 0, 880, 480);
