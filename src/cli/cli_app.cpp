@@ -571,9 +571,8 @@ int RunCli(const std::vector<std::string>& args) {
     Print("kestrune-cli %s\n", version.c_str());
     return kExitOk;
   }
-  const bool takesWords =
-      command == "set" || command == "restore" || command == "export" || command == "import" ||
-      command == "diff" || command == "backups";
+  const bool takesWords = command == "set" || command == "restore" || command == "export" ||
+                          command == "import" || command == "diff" || command == "backups";
   if (!takesWords && !options.words.empty()) {
     Error("unexpected argument '" + options.words[0] + "' (see kestrune-cli --help)");
     return kExitUsage;
@@ -585,9 +584,9 @@ int RunCli(const std::vector<std::string>& args) {
   }
   if (command == "report-url") return options.send ? RunReportSend() : RunReportUrl();
 
-  static const char* const kCommands[] = {"status",  "show",  "set",    "apply",  "backups",
-                                          "restore", "clear", "start",  "export", "import",
-                                          "diff",    "drift"};
+  static const char* const kCommands[] = {"status",  "show",    "set",   "apply",
+                                          "backups", "restore", "clear", "start",
+                                          "export",  "import",  "diff",  "drift"};
   bool known = false;
   for (const char* c : kCommands) known = known || command == c;
   if (!known) {

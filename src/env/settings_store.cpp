@@ -6,10 +6,10 @@
 #include <memory>
 #include <mutex>
 
+#include "env/config_location.h"
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
 #include "platform/ascii.h"
-#include "env/config_location.h"
 #include "platform/debug_log.h"
 #include "platform/file_lock.h"
 #include "platform/file_system.h"

@@ -27,7 +27,7 @@ class TOptiFrame;
 inline constexpr std::string_view kPresetHeader = "kestrune-preset";
 inline constexpr int kPresetFormat = 1;
 // A preset is a few hundred bytes; anything far larger is not one.
-inline constexpr size_t kPresetMaxBytes = 64 * 1024;
+inline constexpr size_t kPresetMaxBytes = size_t{64} * 1024;
 
 struct PresetValues {
   std::array<std::optional<int>, kListCount> lists;

@@ -219,8 +219,8 @@ TEST_F(CliFilesE2E, FifosAndDevicesInTheFilesPlaceDoNotHang) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.what) + ": " + c.args[0]);
     Player player;
-    std::string path = std::string(c.file) == "Config.dat" ? player.ConfigDat()
-                                                           : player.GameFile(c.file);
+    std::string path =
+        std::string(c.file) == "Config.dat" ? player.ConfigDat() : player.GameFile(c.file);
     fs::remove(path);
     if (c.fifo)
       ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);

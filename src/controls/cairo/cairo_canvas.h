@@ -5,7 +5,8 @@
 
 #include "controls/canvas.h"
 
-typedef struct _cairo cairo_t;
+// Cairo's own type name, declared as cairo.h does.
+typedef struct _cairo cairo_t;  // NOLINT(bugprone-reserved-identifier)
 
 namespace kestrune {
 

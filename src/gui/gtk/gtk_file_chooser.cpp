@@ -1,8 +1,8 @@
 // The file chooser on GTK: GTK's own dialog, run modally.
 #include <gtk/gtk.h>
 
-#include "platform/debug_log.h"
 #include "gui/gui_host.h"
+#include "platform/debug_log.h"
 
 namespace kestrune::gui {
 

@@ -415,7 +415,8 @@ bool IsKeyDown(int) {
 }
 
 // Nothing is shown, so no item is ever chosen.
-void PopupMenu(std::vector<MenuItem>, Point) {}
+// The host interface takes the items by value (a real host keeps them).
+void PopupMenu(std::vector<MenuItem>, Point) {}  // NOLINT(performance-unnecessary-value-param)
 
 // No display, no chooser: as if the user cancelled.
 std::optional<std::string> ChooseFile(FileChoice, const std::string&, const std::string&) {
