@@ -497,7 +497,9 @@ TEST_F(CliE2E, ColourOnATerminalUnlessNoColorIsSet) {
   EXPECT_THAT(onTerminal(), HasSubstr("\x1b[32m+ "));
   EXPECT_THAT(Run({"apply", "--dry-run"}).out, Not(HasSubstr("\x1b[")));
   wrapper = "NO_COLOR=1 ";
-  EXPECT_THAT(onTerminal(), Not(HasSubstr("\x1b[")));
+  // No colour (SGR) sequence; Wine's console over a pseudo-terminal adds its
+  // own cursor and erase sequences, which are not ours.
+  EXPECT_THAT(onTerminal(), Not(::testing::ContainsRegex("\x1b\\[[0-9;]*m")));
 }
 
 TEST_F(CliE2E, StatusShowsMachineSelectionsAndADryRunWithoutTouchingAnything) {
