@@ -35,6 +35,22 @@ std::string WriteIconFolder(const std::string& id, const std::vector<uint8_t>& p
   return folder;
 }
 
+// Without a tray host the indicator library falls back to a status icon and
+// looks for the icon folder in the theme's search path; when the folder is
+// not there yet, its scan runs past the end of the path array until it meets
+// a non-null word. With the folder already in the path the scan stops at it.
+void AddToIconSearchPath(const std::string& folder) {
+  GtkIconTheme* theme = gtk_icon_theme_get_default();
+  if (!theme) return;
+  gchar** paths = nullptr;
+  gint count = 0;
+  gtk_icon_theme_get_search_path(theme, &paths, &count);
+  bool present = false;
+  for (gint i = 0; i < count && !present; ++i) present = folder == paths[i];
+  g_strfreev(paths);
+  if (!present) gtk_icon_theme_append_search_path(theme, folder.c_str());
+}
+
 // A click on the icon reaches the item as the StatusNotifierItem method
 // "Activate", which the indicator library does not answer (it only knows the
 // middle click). A filter on the session connection takes the call, answers
@@ -84,6 +100,7 @@ class AppIndicatorTray final : public TrayIcon {
         delete static_cast<std::shared_ptr<ActivateHook>*>(p);
       });
     folder_ = WriteIconFolder(id, png);
+    AddToIconSearchPath(folder_);
     indicator_ = app_indicator_new_with_path(
         id.c_str(), id.c_str(), APP_INDICATOR_CATEGORY_APPLICATION_STATUS, folder_.c_str());
     app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_ACTIVE);

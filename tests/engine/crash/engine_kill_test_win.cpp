@@ -76,8 +76,16 @@ bool Start(Writer& w, const std::vector<std::string>& args, const std::string& o
   si.hStdInput = nullptr;
   si.hStdOutput = out;
   si.hStdError = out;
-  BOOL ok = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                             nullptr, nullptr, &si, &w.pi);
+  // Under Wine, starting a process right after killing one now and then
+  // fails with ERROR_INTERNAL_ERROR while the server tidies up the old one;
+  // a later attempt succeeds.
+  BOOL ok = FALSE;
+  for (int attempt = 0; attempt < 5 && !ok; ++attempt) {
+    if (attempt > 0) ::Sleep(200 * attempt);
+    ok = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &si, &w.pi);
+    if (!ok && ::GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
   ::CloseHandle(out);
   w.started = ok != 0;
   return w.started;
