@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -152,6 +153,34 @@ std::vector<uint8_t> EncodePng(const Image& image) {
     return out;
   }
   out.resize(size);
+  return out;
+}
+
+Image ScaleDown(const Image& image, int width, int height) {
+  if (image.Empty()) return {};
+  width = std::clamp(width, 1, image.Width());
+  height = std::clamp(height, 1, image.Height());
+  Image out(width, height);
+  for (int ty = 0; ty < height; ++ty) {
+    // Source rows [y0, y1) and columns [x0, x1) fall into the target pixel.
+    const int y0 = static_cast<int>(int64_t{ty} * image.Height() / height);
+    const int y1 = static_cast<int>(int64_t{ty + 1} * image.Height() / height);
+    for (int tx = 0; tx < width; ++tx) {
+      const int x0 = static_cast<int>(int64_t{tx} * image.Width() / width);
+      const int x1 = static_cast<int>(int64_t{tx + 1} * image.Width() / width);
+      uint64_t sum[4] = {0, 0, 0, 0};
+      for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+          const uint32_t p = image.Pixel(x, y);
+          for (int c = 0; c < 4; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+        }
+      const uint64_t count = static_cast<uint64_t>(y1 - y0) * static_cast<uint64_t>(x1 - x0);
+      uint32_t p = 0;
+      for (int c = 0; c < 4; ++c)
+        p |= static_cast<uint32_t>((sum[c] + count / 2) / count) << (8 * c);
+      out.SetPixel(tx, ty, p);
+    }
+  }
   return out;
 }
 

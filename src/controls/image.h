@@ -62,6 +62,11 @@ PngDecodeResult DecodePng(std::span<const uint8_t> data);
 // Same, throwing PngError on failure.
 std::shared_ptr<const Image> DecodePngOrThrow(std::span<const uint8_t> data);
 
+// The image shrunk (or kept) to `width` x `height` by averaging the
+// premultiplied pixels each target pixel covers: icons for the sizes the
+// system asks for. Sizes are clamped to at least 1; an empty image stays empty.
+Image ScaleDown(const Image& image, int width, int height);
+
 // RGBA PNG of an image (used by the skin generator and for screenshots).
 std::vector<uint8_t> EncodePng(const Image& image);
 bool WritePngFile(const Image& image, const std::string& path);

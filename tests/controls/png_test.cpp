@@ -124,6 +124,31 @@ TEST(Png, NoChunkMayClaimMoreBytesThanRemain) {
   EXPECT_NE(DecodePng(good).image, nullptr);
 }
 
+// Shrinking averages what each target pixel covers (premultiplied, so a
+// transparent half does not darken the colour), and never enlarges.
+TEST(Png, ScaleDownAveragesThePixelsEachTargetPixelCovers) {
+  Image image(4, 2);
+  for (int y = 0; y < 2; ++y) {
+    image.SetPixel(0, y, 0xFFFF0000);
+    image.SetPixel(1, y, 0xFFFF0000);
+    image.SetPixel(2, y, 0xFF0000FF);
+    image.SetPixel(3, y, 0x00000000);
+  }
+  Image half = ScaleDown(image, 2, 1);
+  ASSERT_EQ(half.Width(), 2);
+  ASSERT_EQ(half.Height(), 1);
+  EXPECT_EQ(half.Pixel(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(half.Pixel(1, 0), 0x80000080u);  // half covered, still pure blue
+  EXPECT_EQ(half.ColorAt(1, 0).b, 255);
+
+  Image same = ScaleDown(image, 8, 8);
+  EXPECT_EQ(same.Width(), 4);
+  EXPECT_EQ(same.Height(), 2);
+  EXPECT_EQ(same.Pixel(2, 1), 0xFF0000FFu);
+  EXPECT_EQ(ScaleDown(image, 0, -3).Width(), 1);
+  EXPECT_TRUE(ScaleDown(Image(), 16, 16).Empty());
+}
+
 TEST(Resources, EverySkinNameDecodesAtItsSize) {
   struct Case {
     const char* name;

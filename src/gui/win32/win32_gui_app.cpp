@@ -8,6 +8,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "controls/image.h"
@@ -318,9 +319,12 @@ void SetApplicationIcon(const std::vector<uint8_t>& png) {
     DebugLog("gui: the application icon is not a PNG");
     return;
   }
-  if (HICON icon = IconFromImage(*decoded.image)) {
-    ::SendMessageW(g_applicationWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    ::SendMessageW(g_applicationWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // The taskbar and Alt-Tab take the large icon, the caption the small one.
+  const std::pair<WPARAM, int> sizes[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+  for (const auto& [which, metric] : sizes) {
+    const int side = ::GetSystemMetrics(metric);
+    if (HICON icon = IconFromImage(ScaleDown(*decoded.image, side, side)))
+      ::SendMessageW(g_applicationWindow, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
 }
 

@@ -39,8 +39,10 @@ class Win32Tray final : public TrayIcon {
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     PngDecodeResult decoded = DecodePng(png);
     if (decoded.image) {
-      // The 16 x 16 small icon the tray shows, scaled by the system.
-      icon_ = IconFromImage(*decoded.image);
+      // The tray shows the small icon size; shrink the picture ourselves
+      // rather than leave a 48 px icon to the shell's nearest-pixel scaling.
+      icon_ = IconFromImage(ScaleDown(*decoded.image, ::GetSystemMetrics(SM_CXSMICON),
+                                      ::GetSystemMetrics(SM_CYSMICON)));
     }
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
     Add();
