@@ -161,10 +161,37 @@ check "a combo box opens its list" wait_for 5 popup_visible
 if [ -n "$SHOTS" ] && popup_visible; then
   sleep 0.5
   r=($(probe rect "$MAIN"))
-  import -window root -crop "880x700+${r[0]}+${r[1]}" +repage "$SHOTS/main-list-open.png"
+  # The same part of the window as the Linux picture: the list and its combo box.
+  import -window root -crop "320x260+$((r[0] + 60))+$((r[1] + 340))" +repage \
+    -define png:exclude-chunks=date,time "$SHOTS/main-list-open.png"
 fi
 xdotool key Escape
 check "Escape closes the list" wait_for 5 popup_gone
+
+# ---- the options menu and the about box ----
+click "$MAIN" 811 11
+check "the options button opens its menu" wait_for 5 log_has "menu: popped up"
+xdotool key Up Return  # the last entry: 关于我们
+about_shown() { probe windows | grep -q '^[-0-9]* [-0-9]* 490 246 '; }
+about_gone() { ! about_shown; }
+check "its last entry opens the 490 x 246 about box" wait_for 10 about_shown
+xdotool key alt+F4
+check "Alt+F4 closes the about box" wait_for 5 about_gone
+check "the main window stays" visible "$MAIN"
+
+# ---- a hot key captured on the picture tab ----
+click "$MAIN" 139 73
+sleep 1
+click "$MAIN" 340 409
+sleep 0.5
+# Held a moment, as a hand does: the capture reads the modifiers' state.
+xdotool keydown ctrl+shift+F2
+sleep 0.5
+xdotool keyup ctrl+shift+F2
+hot_key_saved() { tr -d '\r' <"$WORLD/gui/Config.dat" | grep -qx 'HotKeyShow=805306481'; }
+check "a captured Ctrl+Shift+F2 is stored as the show key" wait_for 5 hot_key_saved
+check "and the renderer is told" wait_for 5 log_has "lumeshade: hot keys HotKeyShow=805306481"
+click "$MAIN" 49 73
 
 # ---- Apply, compared with the CLI ----
 click "$MAIN" 664 535
