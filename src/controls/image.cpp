@@ -184,6 +184,37 @@ Image ScaleDown(const Image& image, int width, int height) {
   return out;
 }
 
+Image Resample(const Image& image, int width, int height) {
+  if (image.Empty() || width <= 0 || height <= 0) return {};
+  if (width <= image.Width() && height <= image.Height()) return ScaleDown(image, width, height);
+  Image out(width, height);
+  const int sw = image.Width(), sh = image.Height();
+  for (int ty = 0; ty < height; ++ty) {
+    // Pixel centres map onto pixel centres; 8 fraction bits.
+    const int64_t fy = std::clamp<int64_t>(((int64_t{ty} * 2 + 1) * sh * 128) / height - 128, 0,
+                                           int64_t{sh - 1} * 256);
+    const int y0 = static_cast<int>(fy >> 8), y1 = std::min(y0 + 1, sh - 1);
+    const uint32_t wy = static_cast<uint32_t>(fy & 0xFF);
+    for (int tx = 0; tx < width; ++tx) {
+      const int64_t fx = std::clamp<int64_t>(((int64_t{tx} * 2 + 1) * sw * 128) / width - 128, 0,
+                                             int64_t{sw - 1} * 256);
+      const int x0 = static_cast<int>(fx >> 8), x1 = std::min(x0 + 1, sw - 1);
+      const uint32_t wx = static_cast<uint32_t>(fx & 0xFF);
+      const uint32_t a = image.Pixel(x0, y0), b = image.Pixel(x1, y0);
+      const uint32_t c = image.Pixel(x0, y1), d = image.Pixel(x1, y1);
+      uint32_t p = 0;
+      for (int k = 0; k < 32; k += 8) {
+        const uint32_t top = ((a >> k) & 0xFF) * (256 - wx) + ((b >> k) & 0xFF) * wx;
+        const uint32_t bottom = ((c >> k) & 0xFF) * (256 - wx) + ((d >> k) & 0xFF) * wx;
+        const uint32_t v = (top * (256 - wy) + bottom * wy + (1u << 15)) >> 16;
+        p |= std::min<uint32_t>(v, 255) << k;
+      }
+      out.SetPixel(tx, ty, p);
+    }
+  }
+  return out;
+}
+
 bool WritePngFile(const Image& image, const std::string& path) {
   std::vector<uint8_t> bytes = EncodePng(image);
   if (bytes.empty()) return false;

@@ -66,6 +66,10 @@ std::shared_ptr<const Image> DecodePngOrThrow(std::span<const uint8_t> data);
 // premultiplied pixels each target pixel covers: icons for the sizes the
 // system asks for. Sizes are clamped to at least 1; an empty image stays empty.
 Image ScaleDown(const Image& image, int width, int height);
+// The image at `width` x `height`: shrunk as ScaleDown does, enlarged by
+// interpolating between the four nearest pixels (for windows drawn at a
+// monitor's higher scale).
+Image Resample(const Image& image, int width, int height);
 
 // RGBA PNG of an image (used by the skin generator and for screenshots).
 std::vector<uint8_t> EncodePng(const Image& image);

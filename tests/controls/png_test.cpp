@@ -149,6 +149,24 @@ TEST(Png, ScaleDownAveragesThePixelsEachTargetPixelCovers) {
   EXPECT_TRUE(ScaleDown(Image(), 16, 16).Empty());
 }
 
+// Enlarging keeps flat areas exact and blends across an edge.
+TEST(Png, ResampleEnlargesByInterpolation) {
+  Image image(2, 1);
+  image.SetPixel(0, 0, 0xFF000000);
+  image.SetPixel(1, 0, 0xFFFFFFFF);
+  Image wide = Resample(image, 4, 2);
+  ASSERT_EQ(wide.Width(), 4);
+  ASSERT_EQ(wide.Height(), 2);
+  EXPECT_EQ(wide.Pixel(0, 0), 0xFF000000u);
+  EXPECT_EQ(wide.Pixel(3, 1), 0xFFFFFFFFu);
+  const uint8_t mid = wide.ColorAt(1, 0).r;
+  EXPECT_GT(mid, 0);
+  EXPECT_LT(mid, 128);
+  EXPECT_EQ(wide.Pixel(1, 0), wide.Pixel(1, 1));
+  EXPECT_EQ(Resample(image, 1, 1).Pixel(0, 0), 0xFF808080u);
+  EXPECT_TRUE(Resample(image, 0, 3).Empty());
+}
+
 TEST(Resources, EverySkinNameDecodesAtItsSize) {
   struct Case {
     const char* name;

@@ -10,10 +10,17 @@ namespace {
 
 class WindowCanvas final : public Canvas {
  public:
-  explicit WindowCanvas(HDC dc) : dc_(dc) {}
+  WindowCanvas(HDC dc, const Dpi& dpi) : dc_(dc), dpi_(dpi) {
+    if (dpi_.value != 96) {
+      // Enlarged copies are filtered, not repeated pixels.
+      ::SetStretchBltMode(dc_, HALFTONE);
+      ::SetBrushOrgEx(dc_, 0, 0, nullptr);
+    }
+  }
 
-  void DrawImage(const Image& image, const Rect& src, const Rect& dst) override {
+  void DrawImage(const Image& image, const Rect& src, const Rect& layoutDst) override {
     if (image.Empty()) return;
+    const Rect dst = dpi_.Px(layoutDst.Offset(dx_, dy_));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = image.Width();
@@ -22,18 +29,17 @@ class WindowCanvas final : public Canvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     // The paint context's clip keeps the copy to the invalid area.
-    ::StretchDIBits(dc_, dst.x + dx_, dst.y + dy_, dst.width, dst.height, src.x,
-                    image.Height() - src.Bottom(), src.width, src.height, image.Data(), &info,
-                    DIB_RGB_COLORS, SRCCOPY);
+    ::StretchDIBits(dc_, dst.x, dst.y, dst.width, dst.height, src.x, image.Height() - src.Bottom(),
+                    src.width, src.height, image.Data(), &info, DIB_RGB_COLORS, SRCCOPY);
   }
   void FillRect(const Rect& rect, Color color) override {
-    RECT r{rect.x + dx_, rect.y + dy_, rect.Right() + dx_, rect.Bottom() + dy_};
+    RECT r = Physical(rect);
     HBRUSH brush = ::CreateSolidBrush(RGB(color.r, color.g, color.b));
     ::FillRect(dc_, &r, brush);
     ::DeleteObject(brush);
   }
   void FrameRect(const Rect& rect, Color color) override {
-    RECT r{rect.x + dx_, rect.y + dy_, rect.Right() + dx_, rect.Bottom() + dy_};
+    RECT r = Physical(rect);
     HBRUSH brush = ::CreateSolidBrush(RGB(color.r, color.g, color.b));
     ::FrameRect(dc_, &r, brush);
     ::DeleteObject(brush);
@@ -50,11 +56,18 @@ class WindowCanvas final : public Canvas {
     dy_ += dy;
   }
   void ClipRect(const Rect& rect) override {
-    ::IntersectClipRect(dc_, rect.x + dx_, rect.y + dy_, rect.Right() + dx_, rect.Bottom() + dy_);
+    RECT r = Physical(rect);
+    ::IntersectClipRect(dc_, r.left, r.top, r.right, r.bottom);
   }
 
  private:
+  RECT Physical(const Rect& layout) const {
+    const Rect r = dpi_.Px(layout.Offset(dx_, dy_));
+    return {r.x, r.y, r.Right(), r.Bottom()};
+  }
+
   HDC dc_;
+  const Dpi& dpi_;
   int dx_ = 0;
   int dy_ = 0;
   int saved_ = 0;
@@ -62,8 +75,13 @@ class WindowCanvas final : public Canvas {
 
 }  // namespace
 
-void PaintHost(ControlHost& host, HDC target) {
-  WindowCanvas canvas(target);
+UINT DpiOfWindow(HWND window) {
+  const UINT dpi = window ? ::GetDpiForWindow(window) : 0;
+  return dpi ? dpi : 96;
+}
+
+void PaintHost(ControlHost& host, HDC target, const Dpi& dpi) {
+  WindowCanvas canvas(target, dpi);
   host.Paint(canvas);
 }
 

@@ -1,9 +1,15 @@
 // Frameless top-level windows hosting a control tree, their popup lists, the
 // layered shadow surface and the browser tabs, on Win32. Painting is double
 // buffered: the invalid area is drawn into a back buffer, then copied.
+//
+// The layout is in pixels at 96 dpi. On a monitor set to a larger scale a
+// window is sized, placed and drawn at that scale (the back buffer is
+// enlarged when copied), and everything the host exchanges with the control
+// tree (client points, screen rectangles) stays in layout pixels.
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "gui/win32/win32_browser.h"
@@ -72,11 +78,19 @@ bool PrimaryButtonDown() {
   return (::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
-void PaintSurface(HWND hwnd, ControlHost& host) {
+void PaintSurface(HWND hwnd, ControlHost& host, const Dpi& dpi) {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(hwnd, &ps);
-  PaintHost(host, dc);
+  PaintHost(host, dc, dpi);
   ::EndPaint(hwnd, &ps);
+}
+
+// Layout pixels of a physical client rectangle that was invalidated: rounded
+// outwards, so the scaled copy covers it.
+RECT PhysicalInvalid(const Dpi& dpi, const Rect& r) {
+  Rect p = dpi.Px(r);
+  if (dpi.value == 96) return {p.x, p.y, p.Right(), p.Bottom()};
+  return {p.x - 1, p.y - 1, p.Right() + 1, p.Bottom() + 1};
 }
 
 template <typename T>
@@ -97,11 +111,13 @@ class PopupSurface final : public HostDelegate {
   // owner: the host of the window that opened the popup. Keys stay with the
   // owner's window (the popup never takes the focus); the popup holds the
   // mouse capture, so a press anywhere reaches it.
-  PopupSurface(ControlHost& popup, ControlHost& owner, HWND ownerWindow, const Rect& screenRect)
-      : popup_(popup), owner_(owner), origin_{screenRect.x, screenRect.y} {
+  PopupSurface(ControlHost& popup, ControlHost& owner, HWND ownerWindow, const Rect& screenRect,
+               const Dpi& dpi)
+      : popup_(popup), owner_(owner), origin_{screenRect.x, screenRect.y}, dpi_(dpi) {
+    const Rect px = dpi_.Px(screenRect);
     window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupClass,
-                                L"", WS_POPUP, screenRect.x, screenRect.y, screenRect.width,
-                                screenRect.height, ownerWindow, nullptr, Instance(), this);
+                                L"", WS_POPUP, px.x, px.y, px.width, px.height, ownerWindow,
+                                nullptr, Instance(), this);
     popup_.SetDelegate(this);
     popup_.Resize(screenRect.width, screenRect.height);
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -123,12 +139,12 @@ class PopupSurface final : public HostDelegate {
   }
 
   void InvalidateRect(const Rect& r) override {
-    RECT rc{r.x, r.y, r.Right(), r.Bottom()};
+    RECT rc = PhysicalInvalid(dpi_, r);
     ::InvalidateRect(window_, &rc, FALSE);
   }
   void SetCursor(Cursor cursor) override { ::SetCursor(CursorOf(cursor)); }
   Point ClientOrigin() override { return origin_; }
-  Rect ScreenWorkArea() override { return WorkAreaOf(window_); }
+  Rect ScreenWorkArea() override { return dpi_.Logical(WorkAreaOf(window_)); }
   void OpenPopup(ControlHost&, const Rect&) override {}
   void ClosePopup(ControlHost&) override {}
 
@@ -146,10 +162,11 @@ class PopupSurface final : public HostDelegate {
       case WM_ERASEBKGND:
         return 1;
       case WM_PAINT:
-        PaintSurface(hwnd, popup_);
+        PaintSurface(hwnd, popup_, dpi_);
         return 0;
       case WM_MOUSEMOVE:
-        if (!retired_ && Inside(lParam)) popup_.PointerMove(X(lParam), Y(lParam), ShiftOf(wParam));
+        if (!retired_ && Inside(lParam))
+          popup_.PointerMove(LX(lParam), LY(lParam), ShiftOf(wParam));
         return 0;
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
@@ -165,7 +182,8 @@ class PopupSurface final : public HostDelegate {
         POINT p{X(lParam), Y(lParam)};
         ::ScreenToClient(hwnd, &p);
         if (!retired_)
-          popup_.PointerWheel(p.x, p.y, GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA,
+          popup_.PointerWheel(dpi_.Logical(p.x), dpi_.Logical(p.y),
+                              GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA,
                               ShiftOf(GET_KEYSTATE_WPARAM(wParam)));
         return 0;
       }
@@ -186,6 +204,9 @@ class PopupSurface final : public HostDelegate {
     return MouseButton::kLeft;
   }
 
+  int LX(LPARAM l) const { return dpi_.Logical(X(l)); }
+  int LY(LPARAM l) const { return dpi_.Logical(Y(l)); }
+
   bool Inside(LPARAM lParam) const {
     RECT rc;
     ::GetClientRect(window_, &rc);
@@ -197,14 +218,14 @@ class PopupSurface final : public HostDelegate {
   // on the opener's window.
   bool InOwner(LPARAM lParam, Point* at) const {
     Point o = owner_.Delegate() ? owner_.Delegate()->ClientOrigin() : Point{};
-    *at = {origin_.x + X(lParam) - o.x, origin_.y + Y(lParam) - o.y};
+    *at = {origin_.x + LX(lParam) - o.x, origin_.y + LY(lParam) - o.y};
     return owner_.Root().ClientRect().Contains(at->x, at->y);
   }
 
   void Press(MouseButton button, WPARAM wParam, LPARAM lParam) {
     if (retired_) return;
     if (Inside(lParam)) {
-      popup_.PointerDown(button, X(lParam), Y(lParam), ShiftOf(wParam), 1);
+      popup_.PointerDown(button, LX(lParam), LY(lParam), ShiftOf(wParam), 1);
       return;
     }
     Point at;
@@ -219,7 +240,7 @@ class PopupSurface final : public HostDelegate {
 
   void Release(MouseButton button, WPARAM wParam, LPARAM lParam) {
     if (!retired_ && Inside(lParam)) {
-      popup_.PointerUp(button, X(lParam), Y(lParam), ShiftOf(wParam));
+      popup_.PointerUp(button, LX(lParam), LY(lParam), ShiftOf(wParam));
       return;
     }
     Point at;
@@ -230,6 +251,7 @@ class PopupSurface final : public HostDelegate {
   ControlHost& owner_;
   HWND window_ = nullptr;
   Point origin_;
+  Dpi dpi_;
   bool retired_ = false;
 };
 
@@ -237,10 +259,13 @@ class PopupSurface final : public HostDelegate {
 
 class Win32ShadowWindow final : public ShadowWindowPort {
  public:
-  Win32ShadowWindow(HWND owner, const Rect& rect) {
+  // dpi: the owner's, which follows the owner from monitor to monitor.
+  Win32ShadowWindow(HWND owner, const Rect& rect, std::shared_ptr<const Dpi> dpi)
+      : dpi_(std::move(dpi)) {
+    const Rect px = dpi_->Px(rect);
     window_ = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kShadowClass, L"",
-                                WS_POPUP | WS_DISABLED, rect.x, rect.y, rect.width, rect.height,
-                                owner, nullptr, Instance(), nullptr);
+                                WS_POPUP | WS_DISABLED, px.x, px.y, px.width, px.height, owner,
+                                nullptr, Instance(), nullptr);
   }
   ~Win32ShadowWindow() override {
     if (window_) ::DestroyWindow(window_);
@@ -250,24 +275,32 @@ class Win32ShadowWindow final : public ShadowWindowPort {
   Rect WindowRect() override {
     RECT r{};
     ::GetWindowRect(window_, &r);
-    return Rect::FromEdges(r.left, r.top, r.right, r.bottom);
+    return dpi_->Logical(Rect::FromEdges(r.left, r.top, r.right, r.bottom));
   }
   void SetRect(const Rect& r) override {
-    ::SetWindowPos(window_, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const Rect px = dpi_->Px(r);
+    ::SetWindowPos(window_, nullptr, px.x, px.y, px.width, px.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void MoveTo(Point p) override {
-    ::SetWindowPos(window_, nullptr, p.x, p.y, 0, 0,
+    const Point px = dpi_->Px(p);
+    ::SetWindowPos(window_, nullptr, px.x, px.y, 0, 0,
                    SWP_NOSIZE | SWP_NOREDRAW | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void ShowNoActivate() override { ::ShowWindow(window_, SW_SHOWNOACTIVATE); }
   void Hide() override { ::ShowWindow(window_, SW_HIDE); }
-  void UpdateLayered(const Image& pixels, Point at) override {
+  void UpdateLayered(const Image& layout, Point at) override {
+    const Image scaled =
+        dpi_->value == 96 ? Image()
+                          : Resample(layout, dpi_->Px(layout.Width()), dpi_->Px(layout.Height()));
+    const Image& pixels = dpi_->value == 96 ? layout : scaled;
     HBITMAP bitmap = BitmapFromImage(pixels);
     if (!bitmap) return;
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    POINT dst{at.x, at.y};
+    const Point px = dpi_->Px(at);
+    POINT dst{px.x, px.y};
     SIZE size{pixels.Width(), pixels.Height()};
     POINT src{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -287,6 +320,7 @@ class Win32ShadowWindow final : public ShadowWindowPort {
 
  private:
   HWND window_ = nullptr;
+  std::shared_ptr<const Dpi> dpi_;
 };
 
 // ---- Windows ----
@@ -305,7 +339,16 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     window_ = ::CreateWindowExW(
         0, kFormClass, Wide(text).c_str(), WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
         0, 0, options.width, options.height, ApplicationWindow(), nullptr, Instance(), this);
-    if (!window_) DebugLog("gui: a window could not be created");
+    if (!window_) {
+      DebugLog("gui: a window could not be created");
+      return;
+    }
+    dpi_->value = DpiOfWindow(window_);
+    if (dpi_->value != 96) {
+      DebugLogF("gui: drawn at %u dpi", dpi_->value);
+      ::SetWindowPos(window_, nullptr, 0, 0, dpi_->Px(width_), dpi_->Px(height_),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
 
   ~Win32HostWindow() override {
@@ -321,7 +364,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
 
   // HostDelegate
   void InvalidateRect(const Rect& r) override {
-    RECT rc{r.x, r.y, r.Right(), r.Bottom()};
+    RECT rc = PhysicalInvalid(*dpi_, r);
     ::InvalidateRect(window_, &rc, FALSE);
   }
   void SetCursor(Cursor cursor) override {
@@ -333,12 +376,12 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   Point ClientOrigin() override {
     POINT p{0, 0};
     ::ClientToScreen(window_, &p);
-    return {p.x, p.y};
+    return dpi_->Logical(Point{p.x, p.y});
   }
-  Rect ScreenWorkArea() override { return WorkAreaOf(window_); }
+  Rect ScreenWorkArea() override { return dpi_->Logical(WorkAreaOf(window_)); }
   void OpenPopup(ControlHost& popup, const Rect& screenRect) override {
     ClosePopup(popup);
-    popup_ = std::make_unique<PopupSurface>(popup, host_, window_, screenRect);
+    popup_ = std::make_unique<PopupSurface>(popup, host_, window_, screenRect, *dpi_);
   }
   void ClosePopup(ControlHost&) override {
     if (!popup_) return;
@@ -399,7 +442,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     ::ShowWindow(ApplicationWindow(), skip ? SW_HIDE : SW_SHOWNA);
   }
   void CentreOnScreen() override {
-    Rect area = WorkAreaOf(window_);
+    Rect area = ScreenWorkArea();
     MoveTo(area.x + (area.width - width_) / 2, area.y + (area.height - height_) / 2);
   }
   void CentreOn(Window& other) override {
@@ -409,10 +452,11 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   Rect ScreenRect() const override {
     RECT r{};
     ::GetWindowRect(window_, &r);
-    return Rect::FromEdges(r.left, r.top, r.right, r.bottom);
+    return dpi_->Logical(Rect::FromEdges(r.left, r.top, r.right, r.bottom));
   }
   void MoveTo(int x, int y) override {
-    ::SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window_, nullptr, dpi_->Px(x), dpi_->Px(y), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   void BeginCaptionDrag() override {
     // The system's move loop follows the held button; without one there is
@@ -461,7 +505,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     ::PostMessageW(window_, WM_NULL, 0, 0);  // wakes the modal loop
   }
   Browser& CreateBrowser(const Rect& rect) override {
-    browsers_.push_back(CreateBrowserIn(window_, rect));
+    browsers_.push_back(CreateBrowserIn(window_, dpi_->Px(rect)));
     return *browsers_.back();
   }
   ShadowOwnerForm& ShadowOwner() override { return *this; }
@@ -479,7 +523,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     return on != FALSE;
   }
   std::unique_ptr<ShadowWindowPort> CreateShadowWindow(const Rect& screenRect) override {
-    return std::make_unique<Win32ShadowWindow>(window_, screenRect);
+    return std::make_unique<Win32ShadowWindow>(window_, screenRect, dpi_);
   }
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -549,7 +593,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
       case WM_ERASEBKGND:
         return 1;
       case WM_PAINT:
-        PaintSurface(window_, host_);
+        PaintSurface(window_, host_, *dpi_);
         if (!painted_) {
           painted_ = true;
           if (OnFirstPaint) OnFirstPaint();
@@ -566,7 +610,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
           TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
           tracking_ = ::TrackMouseEvent(&track) != FALSE;
         }
-        host_.PointerMove(X(lParam), Y(lParam), ShiftOf(wParam));
+        host_.PointerMove(LX(lParam), LY(lParam), ShiftOf(wParam));
         return 0;
       case WM_MOUSELEAVE:
         tracking_ = false;
@@ -581,7 +625,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
         ::SetFocus(window_);
         ::SetCapture(window_);
         bool twice = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
-        host_.PointerDown(ButtonOf(msg), X(lParam), Y(lParam), ShiftOf(wParam), twice ? 2 : 1);
+        host_.PointerDown(ButtonOf(msg), LX(lParam), LY(lParam), ShiftOf(wParam), twice ? 2 : 1);
         return 0;
       }
       case WM_LBUTTONUP:
@@ -589,12 +633,13 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
       case WM_MBUTTONUP:
         if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && ::GetCapture() == window_)
           ::ReleaseCapture();
-        host_.PointerUp(ButtonOf(msg), X(lParam), Y(lParam), ShiftOf(wParam));
+        host_.PointerUp(ButtonOf(msg), LX(lParam), LY(lParam), ShiftOf(wParam));
         return 0;
       case WM_MOUSEWHEEL: {
         POINT p{X(lParam), Y(lParam)};
         ::ScreenToClient(window_, &p);
-        host_.PointerWheel(p.x, p.y, GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA,
+        host_.PointerWheel(dpi_->Logical(p.x), dpi_->Logical(p.y),
+                           GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA,
                            ShiftOf(GET_KEYSTATE_WPARAM(wParam)));
         return 0;
       }
@@ -634,6 +679,17 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
       case WM_QUERYENDSESSION:
         SessionEnding();
         return TRUE;
+      case WM_DPICHANGED: {
+        // Moved to a monitor with another scale: take the size the system
+        // suggests for the new scale and draw everything again.
+        dpi_->value = HIWORD(wParam) ? HIWORD(wParam) : 96;
+        DebugLogF("gui: drawn at %u dpi", dpi_->value);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, dpi_->Px(width_),
+                       dpi_->Px(height_), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::InvalidateRect(window_, nullptr, FALSE);
+        return 0;
+      }
       case kAnnounceShown:
         if (::IsWindowVisible(window_)) NotifyForm(WM_SHOWWINDOW, TRUE, 0);
         return 0;
@@ -648,6 +704,9 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
     return ::DefWindowProcW(window_, msg, wParam, lParam);
   }
 
+  int LX(LPARAM l) const { return dpi_->Logical(X(l)); }
+  int LY(LPARAM l) const { return dpi_->Logical(Y(l)); }
+
   static MouseButton ButtonOf(UINT msg) {
     if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK)
       return MouseButton::kRight;
@@ -661,6 +720,7 @@ class Win32HostWindow final : public Window, public ShadowOwnerForm {
   int height_;
   bool taskbar_;
   HWND window_ = nullptr;
+  std::shared_ptr<Dpi> dpi_ = std::make_shared<Dpi>();
   Cursor cursor_ = Cursor::kDefault;
   bool tracking_ = false;
   char32_t highSurrogate_ = 0;

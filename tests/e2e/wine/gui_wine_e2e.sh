@@ -20,7 +20,7 @@ SHOTS=${2:-}
 [ -n "$SHOTS" ] && mkdir -p "$SHOTS" && SHOTS=$(cd "$SHOTS" && pwd)
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$BUILD" "$SHOTS"
+  exec xvfb-run -a -s "-screen 0 1600x1200x24" "$0" "$BUILD" "$SHOTS"
 fi
 
 WORLD=$(mktemp -d /tmp/kestrune-wine-gui-XXXXXX)
@@ -259,6 +259,26 @@ check "only one instance runs" [ "$(ours)" = 1 ]
 probe post "$MAIN" 0x409
 check "message 0x409 ends the program" wait_for 15 bash -c "! kill -0 $MAIN_PID 2>/dev/null"
 MAIN_PID=""
+
+# ---- a monitor set to 150 % ----
+# The system's scale comes from the prefix's LogPixels (Wine sends no
+# WM_DPICHANGED: a move between monitors cannot be shown here).
+WINEDEBUG=-all "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+  >/dev/null 2>&1
+: >"$WORLD/log"
+WINEDEBUG=-all,warn+seh "$WINE" "$WORLD/gui/kestrune.exe" 2>"$WORLD/log" &
+MAIN_PID=$!
+check "at 150 % it starts" wait_for 60 log_has "first frame at"
+check "and says it draws at 144 dpi" log_has "gui: drawn at 144 dpi"
+size_is() { [ "$(probe rect "$MAIN" | cut -d' ' -f3-)" = "$1" ]; }
+check "the window is 1320 x 900" wait_for 10 size_is "1320 900"
+shot "$MAIN" main-home-150
+click "$MAIN" $((139 * 3 / 2)) $((73 * 3 / 2))
+check "a click lands on the control under it (the picture tab)" wait_for 5 log_has "tab VideoTab"
+probe post "$MAIN" 0x409
+wait_for 15 bash -c "! kill -0 $MAIN_PID 2>/dev/null"
+MAIN_PID=""
+WINEDEBUG=-all "$WINE" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
 if [ $failures -ne 0 ]; then
   echo "---- program log"
