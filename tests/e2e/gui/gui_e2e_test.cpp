@@ -614,8 +614,13 @@ TEST_F(GuiE2E, TheDriftNoticeReappliesWhatTheGameReset) {
 // now, scrolls with the wheel, and closes on Escape.
 TEST_F(GuiE2E, TheChangesDialogListsWhatDiffersFromTheSelectedBackup) {
   constexpr Spot kShowChanges{734, 243};  // right-aligned under the history list
+  // A player's three files, with one key of our own to rewrite later.
+  fs::create_directories(world.GameFolder());
+  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
+    fs::copy_file(std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name,
+                  world.GameFolder() + "/" + name);
   const std::string gus = world.GameFolder() + "/GameUserSettings.ini";
-  WriteFile(gus, "[ScalabilityGroups]\r\nsg.Marker=old\r\n");
+  WriteFile(gus, ini::SetKey(ReadFile(gus), "ScalabilityGroups", "sg.Marker", "old"));
   std::string window = StartShown();
   ASSERT_FALSE(window.empty()) << world.Log();
   // No backup yet: the link is greyed out and opens nothing.
@@ -642,7 +647,7 @@ TEST_F(GuiE2E, TheChangesDialogListsWhatDiffersFromTheSelectedBackup) {
   std::string log = world.Log();
   EXPECT_THAT(log, HasSubstr("changes: GameUserSettings.ini: " + gus));
   EXPECT_THAT(log, HasSubstr("changes:     ~ sg.Marker: old → new"));
-  EXPECT_THAT(log, HasSubstr("changes: Engine.ini (new file): "));
+  EXPECT_THAT(log, HasSubstr("changes: Engine.ini: " + world.GameFolder() + "/Engine.ini"));
   EXPECT_THAT(log, HasSubstr(" files changed: "));
   auto [mx, my] = world.Origin(window);
   auto [dx, dy] = world.Origin(dialog);
