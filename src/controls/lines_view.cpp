@@ -27,15 +27,16 @@ Font LineFont(const Font& base, const TLinesView::Line& line) {
   return font;
 }
 
-// Byte offsets of the code points of text[begin, end), and end itself.
-std::vector<size_t> Boundaries(std::string_view text, size_t begin) {
+// Byte offsets of at most `count` code points of text from `begin`, and
+// the end of the last one.
+std::vector<size_t> Boundaries(std::string_view text, size_t begin, size_t count) {
   std::vector<size_t> out;
   size_t pos = begin;
-  while (pos < text.size()) {
+  while (pos < text.size() && out.size() < count) {
     out.push_back(pos);
     NextUtf8(text, &pos);
   }
-  out.push_back(text.size());
+  out.push_back(pos);
   return out;
 }
 
@@ -43,7 +44,11 @@ std::vector<size_t> Boundaries(std::string_view text, size_t begin) {
 // least one code point), broken after a blank or a comma when one lies in
 // the piece's second half.
 size_t FitPiece(const Font& font, std::string_view text, size_t begin, int width) {
-  std::vector<size_t> cuts = Boundaries(text, begin);
+  // No glyph of a UI font is narrower than this: a row never holds more code
+  // points, so a huge line costs measurements of row-sized pieces only.
+  constexpr int kNarrowestGlyph = 2;
+  std::vector<size_t> cuts =
+      Boundaries(text, begin, static_cast<size_t>(std::max(1, width / kNarrowestGlyph)));
   size_t lo = 1, hi = cuts.size() - 1;  // lo always fits (one code point at least)
   while (lo < hi) {
     size_t mid = (lo + hi + 1) / 2;

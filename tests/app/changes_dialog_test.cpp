@@ -119,6 +119,17 @@ TEST_F(ChangesDialog, ListsWhatChangedSinceTheSelectedBackupScrollsAndClosesOnEs
   Click(view.LabelShowChanges);
   EXPECT_EQ(titles, std::vector<std::string>{kChangesTitle});
   EXPECT_EQ(shownText, kNoChangesText);
+
+  // The older backup, chosen in the list, still differs.
+  view.CBOptiHistory.SetItemIndex(0);
+  std::string header;
+  onShown = [&](TDialogForm& form) {
+    auto* changes = dynamic_cast<TChangesForm*>(&form);
+    ASSERT_NE(changes, nullptr);
+    header = changes->lblHeader.Caption();
+  };
+  Click(view.LabelShowChanges);
+  EXPECT_THAT(header, HasSubstr(view.CBOptiHistory.Items()[0]));
 }
 
 // A backup file that cannot be read is said, never shown as "every key

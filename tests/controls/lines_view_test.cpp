@@ -81,6 +81,22 @@ TEST_F(LinesView, ALongLineWrapsIntoRowsThatFitAndContinueIndented) {
   EXPECT_TRUE(texts[0].flags & kTextNoPrefix);  // '&' in a value is shown as it is
 }
 
+// A line without a blank as long as a whole file (a value the game wrote
+// on one line) is cut into rows that keep every character, in order.
+TEST_F(LinesView, AHugeLineIsCutIntoRowsThatKeepEveryCharacter) {
+  std::string huge;
+  for (int i = 0; i < 4000; ++i) huge += "ab,c\xE4\xB8\xAD";  // ASCII and a CJK character
+  view.SetLines({{huge}});
+  std::string joined;
+  for (int r = 0; r < view.RowCount(); ++r) {
+    std::string text = view.RowText(r);
+    EXPECT_FALSE(text.empty());
+    joined += text;
+  }
+  EXPECT_GT(view.RowCount(), 100);
+  EXPECT_EQ(joined, huge);
+}
+
 TEST_F(LinesView, TheVisibleRowsArePaintedInTheirLinesColours) {
   view.SetLines({{"+ a = 1", Color::Rgb(0x2E7D32)}, {"- b = 2", Color::Rgb(0xC62828), true}});
   RecordingCanvas canvas;
