@@ -41,8 +41,8 @@ std::vector<size_t> Boundaries(std::string_view text, size_t begin, size_t count
 }
 
 // The end of the longest piece of text from `begin` that fits `width` (at
-// least one code point), broken after a blank or a comma when one lies in
-// the piece's second half.
+// least one code point), broken after a blank, a comma or a path separator
+// when one lies in the piece's second half.
 size_t FitPiece(const Font& font, std::string_view text, size_t begin, int width) {
   // No glyph of a UI font is narrower than this: a row never holds more code
   // points, so a huge line costs measurements of row-sized pieces only.
@@ -61,7 +61,7 @@ size_t FitPiece(const Font& font, std::string_view text, size_t begin, int width
   if (end >= text.size()) return end;
   for (size_t i = lo; i > lo / 2 && i > 1; --i) {
     char c = text[cuts[i] - 1];
-    if (c == ' ' || c == ',') return cuts[i];
+    if (c == ' ' || c == ',' || c == '/' || c == '\\') return cuts[i];
   }
   return end;
 }
