@@ -105,13 +105,49 @@ click "$WIN" 49 73
 click "$WIN" 664 535
 wait_window "绝地求生：大逃杀"; shot dialog-message "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
+# The options menu with "发送匿名使用统计" highlighted (the first Down
+# highlights the first entry), then "关于我们" below the separator.
 click "$WIN" 811 11
-origin "$WIN"; xdotool mousemove --sync $((X + 830)) $((Y + 82)); sleep 0.3
-import -window root -crop 900x300+$((X + 380))+$((Y - 10)) +repage "$OUT/menu-options.png"
-xdotool click 1; sleep 0.5
+xdotool key Down Down Down Down; sleep 0.4
+origin "$WIN"
+import -window root -crop 900x300+$((X + 380))+$((Y - 10)) +repage \
+  -define png:exclude-chunks=date,time "$OUT/menu-options.png"
+echo docs/screenshots/menu-options.png
+xdotool key Down Return; sleep 0.5
 wait_window Kestrune 490x246; shot dialog-about "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.3
 stop
+
+# The restore history after an Apply whose keys the game then reset: the
+# drift notice, "查看变化" and "删除" beside the history, the list of changes
+# and the question before a backup is deleted.
+GAMEDIR=$WORLD/home/.local/share/TslGame/Saved/Config/WindowsNoEditor
+rm -rf "$WORLD/home/.local/share/TslGame" "$WORLD/home/.local/share/Kestrune"
+mkdir -p "$GAMEDIR"
+cp "$REPO"/tests/fixtures/opti/player/*.ini "$GAMEDIR/"  # a player's files
+start
+click "$WIN" 664 535
+wait_window "绝地求生：大逃杀"; xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
+stop
+python3 - "$GAMEDIR/GameUserSettings.ini" <<'PY'
+import re, sys
+path = sys.argv[1]
+text = open(path, newline="").read()
+for key in ("sg.ViewDistanceQuality", "sg.ShadowQuality"):
+    text = re.sub(r"(?m)^(%s=)(\d+)" % re.escape(key),
+                  lambda m: m.group(1) + ("0" if m.group(2) != "0" else "4"), text)
+open(path, "w", newline="").write(text)
+PY
+start
+shot main-history "$WIN" 1
+click "$WIN" 734 243
+wait_window 查看变化 600x440; shot dialog-changes "$W"
+xdotool windowfocus --sync "$W"; xdotool key Escape; sleep 0.5
+click "$WIN" 789 243
+wait_window "绝地求生：大逃杀"; shot dialog-delete-backup "$W"
+xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.3
+stop
+rm -rf "$WORLD/home/.local/share/TslGame" "$WORLD/home/.local/share/Kestrune"
 
 # The game-running notice.
 cp /bin/sleep "$WORLD/TslGame.exe"

@@ -164,6 +164,7 @@ int TDialogForm::ShowModal() {
   else
     window_->CentreOnScreen();
   AttachShadow(*window_, shadow_, "dialog");
+  if (Control* first = InitialFocus()) first->SetFocus();
   if (g_shownHook) {
     window_->OnFirstPaint = [this] {
       gui::RunLater(0, [this] {

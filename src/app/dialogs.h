@@ -51,6 +51,9 @@ class TDialogForm {
  protected:
   // Called before the window is made: final sizing of the dialog.
   virtual void BeforeShow() {}
+  // The control that has the keyboard when the dialog appears (none: keys
+  // reach no control until one is clicked).
+  virtual Control* InitialFocus() { return nullptr; }
   // The common backdrop: DrawStretch over the 370 x 60 title picture.
   void UseTitleBackdrop();
   void Resize(int width, int height) { root_.SetBounds(0, 0, width, height); }

@@ -268,6 +268,7 @@ void TOptiFrameView::PushToWidgets() {
   const opti::TComboModel& history = model_->HistoryList();
   if (CBOptiHistory.Items() != history.Items) CBOptiHistory.SetItems(history.Items);
   CBOptiHistory.SetItemIndex(history.ItemIndex);
+  RefreshHistoryLinks();
   const opti::HardwareSummary& hw = model_->Hardware();
   const std::string* values[] = {&hw.CPU, &hw.Memory, &hw.GPU, &hw.Shaders};
   for (size_t i = 0; i < 4; ++i) hwValues_[i]->SetCaption(*values[i]);

@@ -65,6 +65,7 @@ class TOptiFrameView {
   TLabel Label4{&Frame};             // 清空所有配置文件
   TLabel LabelDeleteBackup{&Frame};  // 删除: the selected backup
   TLabel LabelDrift{&Frame};         // 游戏重置了 N 项设置 — 重新应用
+  TLabel LabelShowChanges{&Frame};   // 查看变化: the selected backup against now
 
   // Looks for keys the game reset since the last Apply and shows or hides
   // the notice (at start, when shown from the tray, after every action).
@@ -73,6 +74,8 @@ class TOptiFrameView {
  private:
   void Build();
   void BuildHistoryExtras();  // opti_page_history.cpp
+  // The history's links work only when a backup is selected.
+  void RefreshHistoryLinks();
   void PullFromWidgets();
   void PushToWidgets();
   void Run(const std::function<void()>& action);

@@ -1,7 +1,9 @@
-// The page's small additions around the restore history: "删除" beside it,
-// and the quiet notice when the game reset keys the last Apply set.
+// The page's small additions around the restore history: "查看变化" and
+// "删除" beside it, and the quiet notice when the game reset keys the last
+// Apply set.
 #include <string>
 
+#include "app/changes_dialog.h"
 #include "app/dialogs.h"
 #include "app/opti_page.h"
 #include "platform/debug_log.h"
@@ -12,6 +14,7 @@ namespace {
 constexpr const char* kDeleteLinkText = "删除";
 constexpr const char* kDeleteQuestion = "删除所选的备份？删除后无法再还原到这个时间点。";
 constexpr int kLinkColour = 0x1E6FD9;
+constexpr int kDisabledLinkColour = 0xAAAAAA;
 
 }  // namespace
 
@@ -37,6 +40,20 @@ void TOptiFrameView::BuildHistoryExtras() {
     });
   };
 
+  // Left of "删除", its right edge under the history list's.
+  LabelShowChanges.SetName("LabelShowChanges");
+  FontColour(LabelShowChanges, kLinkColour);
+  LabelShowChanges.SetCaption(kShowChangesLinkText);
+  LabelShowChanges.SetBounds(
+      CBOptiHistory.Left() + CBOptiHistory.Width() - LabelShowChanges.Width(), 114,
+      LabelShowChanges.Width(), 18);
+  LabelShowChanges.OnClick = [this](Control&) {
+    model_->SetHistoryIndex(CBOptiHistory.ItemIndex());
+    int index = model_->HistoryList().ItemIndex;
+    if (index < 0) return;
+    RunGuarded([this, index] { ShowBackupChanges(*model_, index); });
+  };
+
   // Above the Apply button, where the advanced options end.
   LabelDrift.SetBounds(574, 366, 290, 18);
   LabelDrift.SetName("LabelDrift");
@@ -49,6 +66,17 @@ void TOptiFrameView::BuildHistoryExtras() {
       DebugLogF("Apply again: status %d", static_cast<int>(result.status));
     });
   };
+}
+
+void TOptiFrameView::RefreshHistoryLinks() {
+  const bool selected = model_->HistoryList().ItemIndex >= 0;
+  for (TLabel* link : {&LabelShowChanges, &LabelDeleteBackup}) {
+    link->SetEnabled(selected);
+    Font font = link->GetFont();
+    font.color = Color::Rgb(selected ? kLinkColour : kDisabledLinkColour);
+    link->SetFont(font);
+    link->SetCursor(selected ? Cursor::kHandPoint : Cursor::kDefault);
+  }
 }
 
 void TOptiFrameView::CheckDrift() {

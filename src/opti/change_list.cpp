@@ -404,6 +404,28 @@ std::string RenderChangeListText(const ChangeList& list, bool colour) {
   return out;
 }
 
+std::vector<ChangeLine> ChangeListLines(const ChangeList& list) {
+  std::vector<ChangeLine> lines;
+  for (const FileChangeList& file : list.files) {
+    const char* state = !file.existed && file.exists   ? " (new file)"
+                        : file.existed && !file.exists ? " (deleted)"
+                                                       : "";
+    lines.push_back({ChangeLineKind::kFile, file.name + state + ": " + file.path});
+    if (file.sections.empty()) lines.push_back({ChangeLineKind::kNoChange, "  no change"});
+    for (const SectionChanges& section : file.sections) {
+      lines.push_back({ChangeLineKind::kSection, "  [" + section.name + "]"});
+      for (const ChangeEntry& entry : section.entries) {
+        ChangeLineKind kind = entry.kind == ChangeKind::kAdded     ? ChangeLineKind::kAdded
+                              : entry.kind == ChangeKind::kRemoved ? ChangeLineKind::kRemoved
+                                                                   : ChangeLineKind::kChanged;
+        lines.push_back({kind, "    " + EntryText(entry)});
+      }
+    }
+  }
+  lines.push_back({ChangeLineKind::kSummary, SummaryLine(list.Summary())});
+  return lines;
+}
+
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
   size_t pos = 0;

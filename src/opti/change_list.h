@@ -77,6 +77,16 @@ std::string SummaryLine(const ChangeSummary& summary);
 // changes and headers.
 std::string RenderChangeListText(const ChangeList& list, bool colour = false);
 
+// The text form line by line, without colour, for a front end that styles
+// lines itself: each line's text (its indent included) joined with "\n" is
+// the text form.
+enum class ChangeLineKind { kFile, kNoChange, kSection, kAdded, kRemoved, kChanged, kSummary };
+struct ChangeLine {
+  ChangeLineKind kind = ChangeLineKind::kSummary;
+  std::string text;
+};
+std::vector<ChangeLine> ChangeListLines(const ChangeList& list);
+
 // The JSON form: {"files":[{"name","path","existed","exists","sections":
 // [{"name","changes":[{"op","key","item","before","after"}]}]}],
 // "summary":{"files","added","changed","removed"}}. Text that is not UTF-8

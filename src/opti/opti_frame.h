@@ -15,6 +15,7 @@
 #include "engine/pubg_lib.h"
 #include "hardware/hardware_info.h"
 #include "opti/apply_record.h"
+#include "opti/backup_diff.h"
 #include "opti/opti_services.h"
 #include "opti/opti_tables.h"
 
@@ -180,6 +181,10 @@ class TOptiFrame {
   // Deletes the oldest unpinned backups beyond `keep`; -1 when it failed.
   int PruneHistory(int keep, std::string& error);
   bool HistoryEntryPinned(int index) const;
+  // The keys that differ between the backup on history line `index` and the
+  // game's files now (errors name a file that could not be read, or a line
+  // that is no backup).
+  FileSetComparison CompareHistoryEntry(int index) const;
 
  private:
   // Apply's record: the key observer runs while the writers do; a

@@ -91,6 +91,15 @@ bool TOptiFrame::HistoryEntryPinned(int index) const {
   return engine_->IsBackupPinned(history_[index]);
 }
 
+FileSetComparison TOptiFrame::CompareHistoryEntry(int index) const {
+  if (index < 0 || index >= static_cast<int>(history_.size())) {
+    FileSetComparison none;
+    none.errors.push_back("no backup with that index");
+    return none;
+  }
+  return CompareFileSets(*engine_, history_[static_cast<size_t>(index)].Folder);
+}
+
 namespace {
 
 // Runs one history action under the game folder's lock; the history is

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/lines_view.h"
 #include "controls/main_window_scene.h"
 #include "controls/offscreen_canvas.h"
 #include "controls/shadow_form.h"
@@ -258,6 +259,42 @@ int main(int argc, char** argv) {
       cells.push_back({"opened list", off.Snapshot()});
     }
     ok &= WriteSheet(out, "combo_box", cells);
+  }
+
+  {  // TLinesView: a short list, a long one with its scroll bar, scrolled, wrapped
+    std::vector<Cell> cells;
+    auto makeView = [&](TestWindow& w, int count) {
+      auto* v = new TLinesView(&w.root);
+      own(v);
+      v->SetBounds(8, 8, 224, 2 + 6 * 18);
+      v->SetFont(UiFont());
+      std::vector<TLinesView::Line> lines = {
+          {"Engine.ini: /game/Engine.ini", Color::Rgb(0x222222), true},
+          {"  [SystemSettings]", Color::Rgb(0x1E6FD9)}};
+      for (int i = 0; i < count; ++i)
+        lines.push_back({"    ~ r.Key" + std::to_string(i) + ": 1 → 3", Color::Rgb(0xB26A00)});
+      lines.push_back(
+          {"1 file changed: 0 keys added, " + std::to_string(count) + " changed, 0 removed",
+           Color::Rgb(0x222222), true});
+      v->SetLines(std::move(lines));
+      return v;
+    };
+    cells.push_back(Render("short", 240, 124, [&](TestWindow& w) { makeView(w, 2); }));
+    cells.push_back(Render("scroll bar", 240, 124, [&](TestWindow& w) { makeView(w, 20); }));
+    cells.push_back(Render("scrolled (wheel)", 240, 124, [&](TestWindow& w) {
+      makeView(w, 20);
+      w.host.PointerWheel(60, 60, -2, 0);
+    }));
+    cells.push_back(Render("wrapped line", 240, 124, [&](TestWindow& w) {
+      auto* v = makeView(w, 1);
+      auto lines = v->Lines();
+      lines.insert(lines.begin() + 2,
+                   {"    + Paths = ../../../Engine/Plugins/Runtime/Coherent/CoherentUIGTPlugin/"
+                    "Content",
+                    Color::Rgb(0x2E7D32)});
+      v->SetLines(std::move(lines));
+    }));
+    ok &= WriteSheet(out, "lines_view", cells);
   }
 
   {  // TCZStandardLabel, TCZStandImage, TLabel, TImage, TEdit

@@ -144,6 +144,31 @@ TEST(ChangeListTest, SummaryCountsFilesAndEntries) {
   EXPECT_EQ(SummaryLine({}), "No changes");
 }
 
+// A window shows the list line by line: the same text as the text form,
+// each line with what it is.
+TEST(ChangeListTest, TheLinesAreTheTextFormLineByLine) {
+  ChangeList list;
+  list.files.push_back(
+      CompareIniTexts("A.ini", "a", true, true, "[S]\na=1\nb=2\n", "[S]\na=2\nc=1\n"));
+  list.files.push_back(CompareIniTexts("B.ini", "b", true, true, "[S]\na=1\n", "[S]\na=1\n"));
+  list.files.push_back(CompareIniTexts("C.ini", "c", true, false, "[T]\nx=1\n", ""));
+  std::vector<ChangeLine> lines = ChangeListLines(list);
+  std::string joined;
+  for (const ChangeLine& line : lines) joined += line.text + "\n";
+  EXPECT_EQ(joined, RenderChangeListText(list));
+  std::vector<ChangeLineKind> kinds;
+  for (const ChangeLine& line : lines) kinds.push_back(line.kind);
+  using K = ChangeLineKind;
+  EXPECT_EQ(kinds,
+            (std::vector<K>{K::kFile, K::kSection, K::kChanged, K::kAdded, K::kRemoved, K::kFile,
+                            K::kNoChange, K::kFile, K::kSection, K::kRemoved, K::kSummary}));
+  EXPECT_EQ(lines[7].text, "C.ini (deleted): c");
+  // Nothing at all: the summary alone.
+  lines = ChangeListLines({});
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, "No changes");
+}
+
 TEST(ChangeListTest, ColourOnlyWhenAsked) {
   ChangeList list;
   list.files.push_back(CompareIniTexts("A.ini", "a", true, true, "[S]\na=1\n", "[S]\na=2\nb=1\n"));

@@ -618,5 +618,69 @@ TEST_F(GuiE2E, TheDriftNoticeReappliesWhatTheGameReset) {
   EXPECT_EQ(Shell(cli + "drift </dev/null >/dev/null 2>&1; echo $?"), "0");
 }
 
+// "查看变化" beside the restore history: after an Apply and a key the game
+// rewrote, the dialog lists what differs between the backup and the files
+// now, scrolls with the wheel, and closes on Escape.
+TEST_F(GuiE2E, TheChangesDialogListsWhatDiffersFromTheSelectedBackup) {
+  constexpr Spot kShowChanges{734, 243};  // right-aligned under the history list
+  // A player's three files, with one key of our own to rewrite later.
+  fs::create_directories(world.GameFolder());
+  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
+    fs::copy_file(std::string(KESTRUNE_FIXTURES) + "/opti/player/" + name,
+                  world.GameFolder() + "/" + name);
+  const std::string gus = world.GameFolder() + "/GameUserSettings.ini";
+  WriteFile(gus, ini::SetKey(ReadFile(gus), "ScalabilityGroups", "sg.Marker", "old"));
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  // No backup yet: the link is greyed out and opens nothing.
+  Click(window, kShowChanges);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  EXPECT_THAT(world.Log(), ::testing::Not(HasSubstr("dialog: 查看变化")));
+
+  Click(window, kApply);
+  ASSERT_TRUE(world.WaitLog("优化完成！请问是否立即启动游戏？")) << world.Log();
+  std::string question = world.WaitVisibleWindow("绝地求生：大逃杀");
+  ASSERT_FALSE(question.empty());
+  world.Keys(question, "alt+F4");
+  ASSERT_TRUE(world.WaitLog("dialog result: 2"));
+  ASSERT_TRUE(world.WaitHidden("绝地求生：大逃杀"));
+  std::string text = ReadFile(gus);
+  size_t at = text.find("sg.Marker=old");
+  ASSERT_NE(at, std::string::npos) << text;
+  WriteFile(gus, text.replace(at, 13, "sg.Marker=new"));
+
+  Click(window, kShowChanges);
+  ASSERT_TRUE(world.WaitLog("dialog: 查看变化 | 备份 ")) << world.Log();
+  std::string dialog = world.WaitVisibleWindow("查看变化", 8000, "600x440");
+  ASSERT_FALSE(dialog.empty()) << world.Log();
+  std::string log = world.Log();
+  EXPECT_THAT(log, HasSubstr("changes: GameUserSettings.ini: " + gus));
+  EXPECT_THAT(log, HasSubstr("changes:     ~ sg.Marker: old → new"));
+  EXPECT_THAT(log, HasSubstr("changes: Engine.ini: " + world.GameFolder() + "/Engine.ini"));
+  EXPECT_THAT(log, HasSubstr(" files changed: "));
+  auto [mx, my] = world.Origin(window);
+  auto [dx, dy] = world.Origin(dialog);
+  EXPECT_EQ(dx, mx + (880 - 600) / 2);
+  EXPECT_EQ(dy, my + (600 - 440) / 2);
+
+  // The list (20, 70, 560 x 320 in the dialog) scrolls with the wheel and
+  // has its scroll bar's track at the right.
+  std::string crop = "560x320+" + std::to_string(dx + 20) + "+" + std::to_string(dy + 70);
+  std::string before = world.Path("changes-before.png"), after = world.Path("changes-after.png");
+  Shell("import -window root -crop " + crop + " +repage " + before);
+  Shell("xdotool mousemove --sync " + std::to_string(dx + 300) + " " + std::to_string(dy + 200) +
+        " click 5 click 5 click 5");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Shell("import -window root -crop " + crop + " +repage " + after);
+  std::string differing = Shell("compare -metric AE " + before + " " + after + " null: 2>&1");
+  EXPECT_GT(std::atoi(differing.c_str()), 100) << "the list did not scroll";
+  std::string track = Shell("convert " + after + " -format '%[pixel:p{548,300}]' info:");
+  EXPECT_EQ(track, "srgb(240,240,240)") << "no scroll bar track";
+
+  world.Keys(dialog, "Escape");
+  EXPECT_TRUE(world.WaitHidden("查看变化", 5000, "600x440")) << world.Log();
+  EXPECT_EQ(world.CountLog("dialog result: 2"), 2);
+}
+
 }  // namespace
 }  // namespace kestrune::test

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # End-to-end test of the Windows program, kestrune.exe, under Wine in a
 # virtual X display: start and first frame, every tab, an opened list, Apply
-# compared byte for byte with kestrune-cli.exe on the same choices, the
-# game-running notice with a stand-in TslGame.exe, hiding to the tray and
-# coming back (tray click, second start), and exit. The program's debug
-# lines (OutputDebugStringW) come through Wine's "seh" warning channel, where
-# Wine reports the debug-print exception; wine_probe.exe answers
-# questions about windows from inside the same Wine session.
+# compared byte for byte with kestrune-cli.exe on the same choices, the list
+# of changes since the backup, the game-running notice with a stand-in
+# TslGame.exe, hiding to the tray and coming back (tray click, second
+# start), and exit. The program's debug lines (OutputDebugStringW) come
+# through Wine's "seh" warning channel, where Wine reports the debug-print
+# exception; wine_probe.exe answers questions about windows from inside the
+# same Wine session.
 #   tests/e2e/wine/gui_wine_e2e.sh BUILD-WINDOWS [SCREENSHOT-FOLDER]
 # Runs itself in xvfb-run when no display is set. WINEPREFIX: an existing
 # prefix to use (scripts/test.sh makes one); without it a private one is made.
@@ -212,6 +213,17 @@ for f in Engine.ini GameUserSettings.ini Scalability.ini; do
   if [ ! -s "$WORLD/from-gui/$f" ] || ! cmp -s "$WORLD/from-gui/$f" "$GAME/$f"; then same=0; fi
 done
 check "Apply wrote the same bytes as kestrune-cli.exe apply" [ $same = 1 ]
+
+# ---- what changed since the backup (查看变化 under the restore history) ----
+CHANGES="查看变化"
+click "$MAIN" 734 243
+check "查看变化 opens the list of changes" wait_for 10 visible "$CHANGES"
+check "the list names the game's files" wait_for 5 log_has "changes: Engine.ini"
+check "the list is a 600 x 440 dialog" \
+  bash -c "[ \"\$(echo $(probe rect "$CHANGES") | cut -d' ' -f3-)\" = '600 440' ]"
+shot "$CHANGES" dialog-changes
+xdotool key Escape
+check "Escape closes it" wait_for 5 hidden "$CHANGES"
 
 # ---- the game-running notice ----
 WINEDEBUG=-all "$WINE" "$WORLD/TslGame.exe" 60 >/dev/null 2>&1 &
