@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gui/gui_host.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::gui {
@@ -54,11 +55,12 @@ std::string FailureNotice(const std::string& url) {
          "font-size:13px;text-decoration:none;border-radius:2px}"
          "#retry{left:64px;background:#1e6fd9;color:#fff}"
          "#open{left:216px;border:1px solid #1e6fd9;color:#1e6fd9;height:30px;line-height:30px}"
-         "</style></head><body><div id='box'><h1>页面加载失败</h1>"
-         "<p>请检查网络连接后重试。</p>"
-         "<a id='retry' href='" +
-         href + "'>重试</a><a id='open' href='" + href +
-         "' target='_blank'>在浏览器中打开</a></div></body></html>";
+         "</style></head><body><div id='box'><h1>" +
+         HtmlEscape(i18n::TrS("页面加载失败")) + "</h1><p>" +
+         HtmlEscape(i18n::TrS("请检查网络连接后重试。")) + "</p><a id='retry' href='" + href +
+         "'>" + HtmlEscape(i18n::TrS("重试")) + "</a><a id='open' href='" + href +
+         "' target='_blank'>" + HtmlEscape(i18n::TrS("在浏览器中打开")) +
+         "</a></div></body></html>";
 }
 
 class WebKitBrowser final : public Browser {
@@ -91,7 +93,8 @@ class WebKitBrowser final : public Browser {
     gtk_widget_set_valign(line, GTK_ALIGN_CENTER);
     spinner_ = gtk_spinner_new();
     gtk_box_pack_start(GTK_BOX(line), spinner_, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(line), gtk_label_new("正在加载…"), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(line), gtk_label_new(i18n::TrS("正在加载…").c_str()), FALSE, FALSE,
+                       0);
     gtk_container_add(GTK_CONTAINER(loading_), line);
     gtk_widget_show_all(line);
     gtk_fixed_put(GTK_FIXED(fixed), loading_, rect.x, rect.y + rect.height / 2 - 24);
