@@ -67,12 +67,20 @@ gui::Window* DialogOwner() {
 
 namespace {
 
+// A picture with text in it comes in each interface language
+// ("ApplyButton_en"); the source language's is the one without a suffix.
+std::string SkinFor(std::string_view resource) {
+  std::string local = std::string(resource) + "_" + i18n::CurrentLanguage();
+  if (!i18n::IsSourceLanguage() && FindRawResource(local)) return local;
+  return std::string(resource);
+}
+
 // A missing skin leaves the control without a picture and says so once.
 template <typename Control>
 void LoadSkinInto(Control& control, std::string_view resource) {
   try {
     TPicture picture;
-    LoadPngResource(picture, resource);
+    LoadPngResource(picture, SkinFor(resource));
     control.SetPicture(picture);
   } catch (const std::exception& error) {
     DebugLogF("skin %.*s missing: %s", static_cast<int>(resource.size()), resource.data(),

@@ -14,6 +14,7 @@
 #include "app/opti_page.h"
 #include "app/orvane_page.h"
 #include "controls/recording_canvas.h"
+#include "controls/resources.h"
 #include "controls/tab_control.h"
 #include "controls/text_measure.h"
 #include "controls/ui_font.h"
@@ -224,6 +225,16 @@ INSTANTIATE_TEST_SUITE_P(EveryLanguage, LanguageFit, ::testing::ValuesIn(Languag
                          [](const ::testing::TestParamInfo<std::string>& language) {
                            return language.param;
                          });
+
+// The pictures with words in them (the page's three buttons, the companion
+// prompt) come in every language the program carries.
+TEST(LanguagePictures, EveryPictureWithWordsHasEachLanguagesOwn) {
+  for (const i18n::Catalog* catalog : i18n::Catalogs())
+    for (const char* name : {"ApplyButton", "RestoreButton", "StartGameButton", "CompanionBackdrop",
+                             "CompanionSocial"})
+      EXPECT_TRUE(FindRawResource(std::string(name) + "_" + std::string(catalog->language)))
+          << name << " in " << catalog->language;
+}
 
 }  // namespace
 }  // namespace kestrune::app
