@@ -14,7 +14,7 @@ gui::MenuItem LanguageItem(const std::string& caption, const std::string& value,
   gui::MenuItem item;
   item.caption = caption;
   item.checkable = true;
-  item.checked = stored == value || (value.empty() && stored == "auto");
+  item.checked = i18n::SettingLanguage(stored) == value;
   item.onClick = [value] {
     if (!WriteConfig(i18n::kUiLanguageKey, value)) {
       ShowErrorBox(i18n::Tr("设置无法保存到 Config.dat。"));

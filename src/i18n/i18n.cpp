@@ -48,11 +48,15 @@ std::vector<const Catalog*> Catalogs() {
   return {kCatalogs, kCatalogs + kCatalogCount};
 }
 
+std::string SettingLanguage(std::string_view setting) {
+  if (setting.empty() || setting == "auto") return {};
+  if (IsSource(setting)) return std::string(kSourceLanguage);
+  if (const Catalog* catalog = CatalogFor(setting)) return std::string(catalog->language);
+  return {};
+}
+
 std::string ResolveLanguage(std::string_view setting, std::string_view systemLocale) {
-  if (!setting.empty() && setting != "auto") {
-    if (IsSource(setting)) return std::string(kSourceLanguage);
-    if (const Catalog* catalog = CatalogFor(setting)) return std::string(catalog->language);
-  }
+  if (std::string named = SettingLanguage(setting); !named.empty()) return named;
   if (const Catalog* catalog = CatalogFor(systemLocale)) return std::string(catalog->language);
   return std::string(kSourceLanguage);
 }

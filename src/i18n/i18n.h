@@ -34,6 +34,10 @@ std::vector<const Catalog*> Catalogs();
 // names a known language wins; otherwise a system locale whose language has
 // a catalog ("en_GB" -> "en"); otherwise the source language.
 std::string ResolveLanguage(std::string_view setting, std::string_view systemLocale);
+// The language a UiLanguage setting names ("en_US" -> "en"), or empty when
+// it names none the program knows (empty, "auto", anything else): the
+// system decides then.
+std::string SettingLanguage(std::string_view setting);
 
 // Makes `language` ("en", "zh_CN", ...) the one Tr answers in; an unknown
 // language means the source language. Set once at start, before any window

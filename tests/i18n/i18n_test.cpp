@@ -35,6 +35,12 @@ TEST(LanguageChoice, TheSettingWinsThenTheSystemThenTheSourceLanguage) {
   for (const Case& c : cases)
     EXPECT_EQ(ResolveLanguage(c.setting, c.system), c.expected)
         << "setting '" << c.setting << "', system '" << c.system << "'";
+  // What the options menu shows as chosen: a known language, or none (the
+  // system's).
+  EXPECT_EQ(SettingLanguage("en_US"), "en");
+  EXPECT_EQ(SettingLanguage("zh"), "zh_CN");
+  EXPECT_EQ(SettingLanguage("auto"), "");
+  EXPECT_EQ(SettingLanguage("klingon"), "");
 }
 
 TEST_F(Language, TrAnswersInTheCurrentLanguageAndFallsBackToTheSourceText) {
