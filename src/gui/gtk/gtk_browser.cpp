@@ -169,8 +169,8 @@ class WebKitBrowser final : public Browser {
       DebugLogF("browser: load of %s ended (%s)", url.c_str(), error ? error->message : "");
       return FALSE;
     }
-    DebugLogF("browser: load failed %s (%s); notice shown", url.c_str(),
-              error ? error->message : "");
+    DebugLogF("browser: load failed %s (%s); notice shown: %s", url.c_str(),
+              error ? error->message : "", g_loadFailed.c_str());
     self->showingNotice_ = true;
     webkit_web_view_load_alternate_html(view, FailureNotice(url).c_str(), url.c_str(), nullptr);
     return TRUE;  // no error page of the browser's own

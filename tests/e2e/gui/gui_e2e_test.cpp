@@ -613,10 +613,15 @@ TEST_F(GuiE2E, TheDriftNoticeReappliesWhatTheGameReset) {
 // language entries keep a choice for the next start.
 TEST_F(GuiE2E, AnEnglishSystemGetsTheEnglishInterfaceAndTheMenuKeepsAnotherChoice) {
   constexpr Spot kOptions{811, 11};
+  PartnerOffline();
   world.SetLang("en_US.UTF-8");
   std::string window = StartShown();
   ASSERT_FALSE(window.empty()) << world.Log();
   EXPECT_TRUE(world.WaitLog("interface language: en")) << world.Log();
+  // The browser module's notice speaks the program's language too.
+  Click(window, kSearchTab);
+  EXPECT_TRUE(world.WaitLog("notice shown: The page did not load", 15000)) << world.Log();
+  Click(window, kHomeTab);
   Click(window, kStartGame);
   EXPECT_TRUE(world.WaitLog("dialog: Start the game | Steam was not found")) << world.Log();
   std::string box = world.WaitVisibleWindow("Start the game");
