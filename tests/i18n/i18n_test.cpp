@@ -132,6 +132,16 @@ TEST_F(Language, TheSystemLanguageComesFromTheLocaleVariablesInTheirOrder) {
     }
     EXPECT_EQ(platform::SystemUiLanguage(), c.expected);
   }
+  // None set: Linux has no other source; Windows asks for the user's UI
+  // language, written as a locale name with '_'.
+  for (const char* name : names) test::UnsetEnv(name);
+  const std::string fallback = platform::SystemUiLanguage();
+#ifdef _WIN32
+  EXPECT_FALSE(fallback.empty());
+  EXPECT_EQ(fallback.find('-'), std::string::npos) << fallback;
+#else
+  EXPECT_EQ(fallback, "");
+#endif
   // The program's start: no setting, the system says English.
   test::UnsetEnv("LC_ALL");
   test::UnsetEnv("LC_MESSAGES");
