@@ -558,8 +558,6 @@ int RunCli(const std::vector<std::string>& args) {
     from = 0;
   }
   Options options;
-  // The interface language: Config.dat's UiLanguage, or the system's.
-  i18n::UseLanguageSetting(ReadConfig(i18n::kUiLanguageKey));
   if (!ParseOptions(args, from, options)) return kExitUsage;
   // The engine's diagnostic lines are for developers: shown with --verbose.
   if (!options.verbose) {
@@ -605,6 +603,10 @@ int RunCli(const std::vector<std::string>& args) {
     Error("unknown command '" + command + "' (see kestrune-cli --help)");
     return kExitUsage;
   }
+  // The interface language of the page's texts: Config.dat's UiLanguage, or
+  // the system's. Read only by the commands that show them, so help and the
+  // network commands leave Config.dat alone as before.
+  i18n::UseLanguageSetting(ReadConfig(i18n::kUiLanguageKey));
   if ((options.dryRun || options.start) && command != "apply" && command != "status") {
     Error("--dry-run and --start belong to apply");
     return kExitUsage;
