@@ -274,7 +274,7 @@ int ShowMessageBox(std::string_view title, std::string_view text, int iconType, 
 
 // ---- TMessageForm3 ----
 
-TMessageForm3::TMessageForm3(std::function<void()> closeGame)
+TMessageForm3::TMessageForm3(const std::function<void()>& closeGame)
     : TDialogForm(465, 205, "TMessageForm3") {
   UseTitleBackdrop();
   btnSysClose.SetBounds(434, 0, 27, 22);
