@@ -28,6 +28,7 @@ cp "$BUILD/bin/kestrune" "$BUILD/bin/Lumeshade.dat" "$WORLD/bin/"
 cp "$BUILD"/bin/*.so "$WORLD/bin/" 2>/dev/null || true
 export HOME=$WORLD/home XDG_CONFIG_HOME=$WORLD/home/.config XDG_DATA_HOME=$WORLD/home/.local/share
 export XDG_RUNTIME_DIR=$WORLD/run LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES
 
 # A loopback partner site and update server (a manifest with a newer version).
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
@@ -105,15 +106,12 @@ click "$WIN" 49 73
 click "$WIN" 664 535
 wait_window "绝地求生：大逃杀"; shot dialog-message "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
-# The options menu with "发送匿名使用统计" highlighted (the first Down
-# highlights the first entry), then "关于我们" below the separator.
 click "$WIN" 811 11
-xdotool key Down Down Down Down; sleep 0.4
+# The last entry ("关于我们") highlighted from the keyboard.
+xdotool key Up; sleep 0.3
 origin "$WIN"
-import -window root -crop 900x300+$((X + 380))+$((Y - 10)) +repage \
-  -define png:exclude-chunks=date,time "$OUT/menu-options.png"
-echo docs/screenshots/menu-options.png
-xdotool key Down Return; sleep 0.5
+import -window root -crop 900x320+$((X + 380))+$((Y - 10)) +repage "$OUT/menu-options.png"
+xdotool key Return; sleep 0.5
 wait_window Kestrune 490x246; shot dialog-about "$W"
 xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.3
 stop
@@ -160,7 +158,8 @@ kill "$GAME" 2>/dev/null || true
 stop
 
 # The companion-program prompt: another program holds the maker's mutex.
-python3 - <<'PY' & 
+hold_companion_mutex() {  # in the background, for 20 seconds
+python3 - <<'PY' &
 import os, socket, time
 def fnv(s):
     h = 1469598103934665603
@@ -172,6 +171,8 @@ s.bind("\0kestrune/%u-%016x/mutex/orvaneOrvaneRunningMutex" % (os.getuid(), fnv(
 time.sleep(20)
 PY
 HOLDER=$!
+}
+hold_companion_mutex
 PIDS+=($HOLDER)
 sleep 0.3
 start
@@ -195,4 +196,38 @@ start
 click "$WIN" 229 73
 for _ in $(seq 200); do grep -q "notice shown" "$WORLD/log" && break; sleep 0.1; done
 shot main-offline "$WIN" 2
+stop
+
+# The English interface (an English system): the main window on its first
+# two tabs, the options menu, Apply's question and the game-running notice.
+printf '[general]\r\nPartnerHost=127.0.0.1:%s\r\nUpdateHost=127.0.0.1:1\r\nStatsHost=127.0.0.1:%s\r\n' \
+  "$PORT" "$PORT" > "$WORLD/home/.config/KestruneTools/Config.dat"
+export LANG=en_US.UTF-8
+start
+shot en-main-home "$WIN" 1
+click "$WIN" 139 73; shot en-main-video "$WIN"
+click "$WIN" 49 73
+click "$WIN" 811 11
+xdotool key Up; sleep 0.3
+origin "$WIN"
+import -window root -crop 900x320+$((X + 380))+$((Y - 10)) +repage "$OUT/en-menu-options.png"
+echo docs/screenshots/en-menu-options.png
+xdotool key Escape; sleep 0.3
+click "$WIN" 664 535
+wait_window "PUBG: Battlegrounds"; shot en-dialog-message "$W"
+xdotool windowfocus --sync "$W"; xdotool key alt+F4; sleep 0.5
+stop
+"$WORLD/TslGame.exe" 60 & PIDS+=($!)
+GAME=$!
+start
+click "$WIN" 664 535
+wait_window Notice; shot en-dialog-game-running "$W"
+kill "$GAME" 2>/dev/null || true
+stop
+hold_companion_mutex
+PIDS+=($HOLDER)
+sleep 0.3
+start
+wait_window Kestrune 540x328; shot en-dialog-companion "$W"
+kill "$HOLDER" 2>/dev/null || true
 stop

@@ -87,6 +87,15 @@ void Text(cairo_t* cr, const std::string& text, double px, bool bold, Rgba color
   pango_layout_get_pixel_extents(layout, &ink, &logical);
   double x = left ? cx : cx - logical.width / 2.0;
   double y = cy - logical.height / 2.0;
+  // A text must lie within its picture (or its frame of a strip): a
+  // translation that is too long fails here instead of being cut off.
+  double x1, y1, x2, y2;
+  cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+  if (x < x1 || x + logical.width > x2) {
+    std::fprintf(stderr, "text '%s' (%d px wide) does not fit in %.0f..%.0f\n", text.c_str(),
+                 logical.width, x1, x2);
+    gFailed = true;
+  }
   cairo_move_to(cr, std::round(x), std::round(y));
   Source(cr, color);
   pango_cairo_show_layout(cr, layout);
@@ -191,6 +200,33 @@ void Circle(cairo_t* cr, double cx, double cy, double r, Rgba c) {
   cairo_fill(cr);
 }
 
+// The texts drawn into pictures, per interface language: the program loads
+// "<name>_<language>" when it runs in that language (resources/i18n/*.po
+// holds every other text).
+struct ArtTexts {
+  const char* suffix;
+  const char* apply;
+  const char* restore;
+  const char* start;
+  const char* greeting;
+  const char* conflict;
+  const char* fixing;
+  const char* andWord;
+  const char* thanks;
+  const char* choose;
+  const char* social;
+};
+const ArtTexts kArtTexts[] = {
+    {"", "一键优化", "还原", "启动游戏", "亲爱的玩家，您好！",
+     "当前版本的 Kestrune 与 Orvane 存在兼容性问题，暂时无法同时运行。",
+     "我们正在全力修复，修复进度可关注 Orvane 的社区主页", "及", "，感谢您的理解与支持。",
+     "请选择您现在要使用的程序：", "Orvane 社区主页"},
+    {"_en", "Optimise", "Restore", "Start game", "Hello, player!",
+     "This version of Kestrune cannot run together with Orvane yet.",
+     "We are working on a fix: follow it on Orvane's", "and", "- thank you for your patience.",
+     "Which program do you want to use now?", "community page"},
+};
+
 void MakeAll() {
   // --- caption buttons: 4 frames of 27 x 22 ---
   Strip("SysClose", 4, 27, 22, [](cairo_t* cr, int f, int w, int h) {
@@ -238,14 +274,19 @@ void MakeAll() {
   Strip("ChooseButton", 4, 100, 32,
         [](cairo_t* cr, int f, int w, int h) { AccentButton(cr, f, w, h); });
 
-  // --- optimisation page buttons with their text in the art ---
-  Strip("ApplyButton", 4, 180, 50,
-        [](cairo_t* cr, int f, int w, int h) { AccentButton(cr, f, w, h, "一键优化", 20, true); });
-  Strip("RestoreButton", 4, 80, 26,
-        [](cairo_t* cr, int f, int w, int h) { LightButton(cr, f, w, h, "还原", kAccent, 13); });
-  Strip("StartGameButton", 4, 94, 44, [](cairo_t* cr, int f, int w, int h) {
-    AccentButton(cr, f, w, h, "启动游戏", 15, true, kGreen, Hex(0x22B45A), Hex(0x12823B));
-  });
+  // --- optimisation page buttons with their text in the art, per language ---
+  for (const ArtTexts& t : kArtTexts) {
+    Strip(std::string("ApplyButton") + t.suffix, 4, 180, 50,
+          [&t](cairo_t* cr, int f, int w, int h) { AccentButton(cr, f, w, h, t.apply, 20, true); });
+    Strip(std::string("RestoreButton") + t.suffix, 4, 80, 26,
+          [&t](cairo_t* cr, int f, int w, int h) {
+            LightButton(cr, f, w, h, t.restore, kAccent, 13);
+          });
+    Strip(std::string("StartGameButton") + t.suffix, 4, 94, 44,
+          [&t](cairo_t* cr, int f, int w, int h) {
+            AccentButton(cr, f, w, h, t.start, 15, true, kGreen, Hex(0x22B45A), Hex(0x12823B));
+          });
+  }
 
   // --- dialog backdrop: 370 x 60, title bar in the top 40 rows, split at 350, 40 ---
   Picture("DialogBackdrop", 370, 60, [](cairo_t* cr) {
@@ -491,34 +532,34 @@ void MakeAll() {
   });
 
   // --- companion-program dialog: 540 x 328 art with the whole message ---
-  Picture("CompanionBackdrop", 540, 328, [](cairo_t* cr) {
-    Source(cr, kWhite);
-    cairo_paint(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 540, 200);
-    cairo_pattern_add_color_stop_rgb(g, 0, kSlate.r, kSlate.g, kSlate.b);
-    cairo_pattern_add_color_stop_rgb(g, 1, kSlateDeep.r, kSlateDeep.g, kSlateDeep.b);
-    cairo_rectangle(cr, 0, 0, 540, 196);
-    cairo_set_source(cr, g);
-    cairo_fill(cr);
-    cairo_pattern_destroy(g);
-    Source(cr, kAccent);
-    cairo_rectangle(cr, 0, 194, 540, 2);
-    cairo_fill(cr);
-    Text(cr, "亲爱的玩家，您好！", 18, true, kWhite, 28, 36, true);
-    Text(cr, "当前版本的 Kestrune 与 Orvane 存在兼容性问题，暂时无法同时运行。", 13, false,
-         Hex(0xE2E8F0), 28, 74, true);
-    Text(cr, "我们正在全力修复，修复进度可关注 Orvane 的社区主页", 13, false, Hex(0xE2E8F0), 28,
-         132, true);
-    // Gap at 373..492 for the social-page button; the web-site link sits at 56..147.
-    Text(cr, "及", 13, false, Hex(0xE2E8F0), 28, 155, true);
-    Text(cr, "，感谢您的理解与支持。", 13, false, Hex(0xE2E8F0), 150, 155, true);
-    Text(cr, "请选择您现在要使用的程序：", 15, true, kText, 270, 228);
-    Source(cr, kBorder);
-    cairo_rectangle(cr, 0, 196, 1, 132);
-    cairo_rectangle(cr, 539, 196, 1, 132);
-    cairo_rectangle(cr, 0, 327, 540, 1);
-    cairo_fill(cr);
-  });
+  for (const ArtTexts& t : kArtTexts) {
+    Picture(std::string("CompanionBackdrop") + t.suffix, 540, 328, [&t](cairo_t* cr) {
+      Source(cr, kWhite);
+      cairo_paint(cr);
+      cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 540, 200);
+      cairo_pattern_add_color_stop_rgb(g, 0, kSlate.r, kSlate.g, kSlate.b);
+      cairo_pattern_add_color_stop_rgb(g, 1, kSlateDeep.r, kSlateDeep.g, kSlateDeep.b);
+      cairo_rectangle(cr, 0, 0, 540, 196);
+      cairo_set_source(cr, g);
+      cairo_fill(cr);
+      cairo_pattern_destroy(g);
+      Source(cr, kAccent);
+      cairo_rectangle(cr, 0, 194, 540, 2);
+      cairo_fill(cr);
+      Text(cr, t.greeting, 18, true, kWhite, 28, 36, true);
+      Text(cr, t.conflict, 13, false, Hex(0xE2E8F0), 28, 74, true);
+      Text(cr, t.fixing, 13, false, Hex(0xE2E8F0), 28, 132, true);
+      // Gap at 373..492 for the social-page button; the web-site link sits at 56..147.
+      Text(cr, t.andWord, 13, false, Hex(0xE2E8F0), 28, 155, true);
+      Text(cr, t.thanks, 13, false, Hex(0xE2E8F0), 150, 155, true);
+      Text(cr, t.choose, 15, true, kText, 270, 228);
+      Source(cr, kBorder);
+      cairo_rectangle(cr, 0, 196, 1, 132);
+      cairo_rectangle(cr, 539, 196, 1, 132);
+      cairo_rectangle(cr, 0, 327, 540, 1);
+      cairo_fill(cr);
+    });
+  }
   Strip("CompanionUseKestrune", 4, 172, 46, [](cairo_t* cr, int f, int w, int h) {
     AccentButton(cr, f, w, h);
     Fill(cr, 34, 11, 24, 24, 6, kWhite);
@@ -531,16 +572,17 @@ void MakeAll() {
     Text(cr, "O", 15, true, kWhite, 54, 23);
     Text(cr, "Orvane", 17, true, f == kDisabled ? kMuted : kText, 76, 23, true);
   });
-  Strip(
-      "CompanionSocial", 3, 119, 28,
-      [](cairo_t* cr, int f, int w, int h) {
-        Rgba c = f == 0 ? Hex(0x7DB4F5) : f == 1 ? Hex(0xA5CBF8) : Hex(0x5E9CE9);
-        Text(cr, "Orvane 社区主页", 13, true, c, w / 2.0, h / 2.0);
-        Source(cr, c);
-        cairo_rectangle(cr, 12, h - 6, w - 24, 1);
-        cairo_fill(cr);
-      },
-      358);  // 358 = 3 x 119 + one spare column, as the layout gives it
+  for (const ArtTexts& t : kArtTexts)
+    Strip(
+        std::string("CompanionSocial") + t.suffix, 3, 119, 28,
+        [&t](cairo_t* cr, int f, int w, int h) {
+          Rgba c = f == 0 ? Hex(0x7DB4F5) : f == 1 ? Hex(0xA5CBF8) : Hex(0x5E9CE9);
+          Text(cr, t.social, 13, true, c, w / 2.0, h / 2.0);
+          Source(cr, c);
+          cairo_rectangle(cr, 12, h - 6, w - 24, 1);
+          cairo_fill(cr);
+        },
+        358);  // 358 = 3 x 119 + one spare column, as the layout gives it
 }
 
 }  // namespace

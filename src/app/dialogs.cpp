@@ -8,6 +8,7 @@
 #include "controls/ui_font.h"
 #include "env/game_process.h"
 #include "env/version_resource.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 #include "platform/paths.h"
 
@@ -66,12 +67,20 @@ gui::Window* DialogOwner() {
 
 namespace {
 
+// A picture with text in it comes in each interface language
+// ("ApplyButton_en"); the source language's is the one without a suffix.
+std::string SkinFor(std::string_view resource) {
+  std::string local = std::string(resource) + "_" + i18n::CurrentLanguage();
+  if (!i18n::IsSourceLanguage() && FindRawResource(local)) return local;
+  return std::string(resource);
+}
+
 // A missing skin leaves the control without a picture and says so once.
 template <typename Control>
 void LoadSkinInto(Control& control, std::string_view resource) {
   try {
     TPicture picture;
-    LoadPngResource(picture, resource);
+    LoadPngResource(picture, SkinFor(resource));
     control.SetPicture(picture);
   } catch (const std::exception& error) {
     DebugLogF("skin %.*s missing: %s", static_cast<int>(resource.size()), resource.data(),
@@ -187,7 +196,7 @@ TMessageForm::TMessageForm() : TDialogForm(490, 200, "TMessageForm") {
   UiFont(root_);
   btnSysClose.SetBounds(459, 0, 27, 22);
   FontColour(CaptionLabel, 0xFFFFFF);
-  CaptionLabel.SetCaption("更新");
+  CaptionLabel.SetCaption(i18n::TrS("更新"));
   lblTitle.SetBounds(80, 51, 10, 14);
   lblTitle.SetAutoSize(true);
   lblTitle.SetWordWrap(false);
@@ -196,18 +205,18 @@ TMessageForm::TMessageForm() : TDialogForm(490, 200, "TMessageForm") {
   btnOK.SetBounds(308, 163, 75, 26);
   btnOK.SetAnchors(kAnchorRight | kAnchorBottom);
   SkinStrip(btnOK, "DialogButton", 4);
-  btnOK.SetCaption("确定");
+  btnOK.SetCaption(i18n::TrS("确定"));
   FontColour(btnOK, 0x666666);
   btnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
   btnCancel.SetBounds(399, 163, 75, 26);
   btnCancel.SetAnchors(kAnchorRight | kAnchorBottom);
   SkinStrip(btnCancel, "DialogButton", 4);
-  btnCancel.SetCaption("取消");
+  btnCancel.SetCaption(i18n::TrS("取消"));
   FontColour(btnCancel, 0x666666);
   btnCancel.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   checkbox.SetBounds(17, 163, 120, 25);
   checkbox.SetAnchors(kAnchorLeft | kAnchorBottom);
-  checkbox.SetCaption("下次不再提醒");
+  checkbox.SetCaption(i18n::TrS("下次不再提醒"));
   checkbox.SetChecked(true);
   FontColour(checkbox, 0x333333);
   LoadSkin(checkbox, "CheckBox");  // without its skin it is a bare label
@@ -266,27 +275,27 @@ int ShowMessageBox(std::string_view title, std::string_view text, int iconType, 
 
 // ---- TMessageForm3 ----
 
-TMessageForm3::TMessageForm3(std::function<void()> closeGame)
+TMessageForm3::TMessageForm3(const std::function<void()>& closeGame)
     : TDialogForm(465, 205, "TMessageForm3") {
   UseTitleBackdrop();
   btnSysClose.SetBounds(434, 0, 27, 22);
   FontColour(CaptionLabel, 0xFFFFFF);
-  CaptionLabel.SetCaption("提醒");
+  CaptionLabel.SetCaption(i18n::TrS("提醒"));
   CZStandImage1.SetBounds(40, 64, 48, 48);
   LoadSkin(CZStandImage1, "WarningImage");
   Label1.SetAutoSize(false);
   Label1.SetWordWrap(true);
   Label1.SetBounds(99, 56, 339, 25);
   FontColour(Label1, 0x000000, 16, true);
-  Label1.SetCaption("您正在吃鸡中，请退出游戏后重试！");
+  Label1.SetCaption(i18n::TrS("您正在吃鸡中，请退出游戏后重试！"));
   Label2.SetAutoSize(false);
   Label2.SetWordWrap(true);
   Label2.SetBounds(99, 87, 350, 25);
   UiFont(Label2);
-  Label2.SetCaption("游戏打开时无法优化，结束并退出后才可以进行优化哟！");
+  Label2.SetCaption(i18n::TrS("游戏打开时无法优化，结束并退出后才可以进行优化哟！"));
   BtnCloseGame.SetBounds(24, 160, 102, 32);
   SkinStrip(BtnCloseGame, "WarningCloseGameButton", 4);
-  BtnCloseGame.SetCaption("一键关闭游戏");
+  BtnCloseGame.SetCaption(i18n::TrS("一键关闭游戏"));
   FontColour(BtnCloseGame, 0x7D7D7D);
   // Ends the game and leaves the notice open.
   BtnCloseGame.OnClick = [closeGame](Control&) {
@@ -295,7 +304,7 @@ TMessageForm3::TMessageForm3(std::function<void()> closeGame)
   };
   BtnOK.SetBounds(346, 159, 82, 32);
   SkinStrip(BtnOK, "WarningOKButton", 4);
-  BtnOK.SetCaption("确定");
+  BtnOK.SetCaption(i18n::TrS("确定"));
   FontColour(BtnOK, 0xFFFFFF);
   BtnOK.OnClick = [this](Control&) { SetModalResult(kModalOk); };
 }
@@ -316,7 +325,7 @@ TMessageForm4::TMessageForm4() : TDialogForm(540, 328, "TMessageForm4") {
   SkinStrip(BtnOrvane, "CompanionUseOrvane", 4);
   BtnOrvane.OnClick = [this](Control&) { SetModalResult(kModalCancel); };
   orvaneLabel.SetBounds(56, 140, 91, 30);
-  orvaneLabel.SetCaption("Orvane官网");
+  orvaneLabel.SetCaption(i18n::TrS("Orvane官网"));
   Font font = orvaneLabel.GetFont();
   ApplyUiFont(font);
   font.bold = true;
@@ -360,8 +369,8 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
   Label3.OnClick = [](Control&) { OpenOrSay(PartnerHomePage()); };
   centred(LabelVersion, 57, 202, 200, 20);
   FontColour(LabelVersion, 0x4D4D4D);
-  LabelVersion.SetCaption("版本号：V" +
-                          GetFileVersionString(platform::ExecutablePath(), "FileVersion"));
+  LabelVersion.SetCaption(
+      i18n::TrF("版本号：V%s", {GetFileVersionString(platform::ExecutablePath(), "FileVersion")}));
   centred(Label4, 298, 138, 153, 20);
   FontColour(Label4, 0x4D4D4D);
   Label4.SetCaption("Orvane");
@@ -376,7 +385,7 @@ TAboutForm::TAboutForm() : TDialogForm(490, 246, "TAboutForm") {
 
 bool OpenOrSay(const std::string& address) {
   if (ShellOpenEx(address, "")) return true;
-  ShowMessageBox("Kestrune", std::string(kOpenerMissingText) + " " + address, mitError, 1);
+  ShowMessageBox("Kestrune", i18n::TrS(kOpenerMissingText) + " " + address, mitError, 1);
   return false;
 }
 

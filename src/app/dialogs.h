@@ -106,7 +106,7 @@ int ShowMessageBox(std::string_view title, std::string_view text, int iconType, 
 
 class TMessageForm3 : public TDialogForm {
  public:
-  explicit TMessageForm3(std::function<void()> closeGame);
+  explicit TMessageForm3(const std::function<void()>& closeGame);
   TCZStandImage CZStandImage1{&Panel};
   TLabel Label1{&Panel};
   TLabel Label2{&Panel};

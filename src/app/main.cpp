@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_services.h"
+#include "app/language_menu.h"
 #include "app/main_form.h"
 #include "gui/gui_host.h"
 #include "platform/debug_log.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!gui::InitGui(&argc, &argv)) return 1;
+  app::UseConfiguredLanguage();
   bool hidden = IsHiddenStart(argc, argv);
   {
     app::TPUBGMainForm form(hidden);

@@ -4,11 +4,13 @@
 #include <chrono>
 
 #include "app/dialogs.h"
+#include "app/language_menu.h"
 #include "app/usage_report_item.h"
 #include "controls/resources.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
 #include "hardware/hardware_lib.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 #include "platform/message_bus.h"
 #include "platform/paths.h"
@@ -159,7 +161,7 @@ void TPUBGMainForm::BuildStrip() {
     t.item.AttachTo(&MainTab);
     t.item.SetName(t.name);
     t.item.SetBounds(t.x, 33, 72, 80);
-    t.item.SetCaption(t.caption);
+    t.item.SetCaption(i18n::TrS(t.caption));
     t.item.SetICONTop(0);
     t.item.SetCaptionTop(56);
     Font font = t.item.GetFont();
@@ -215,13 +217,13 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   tray_->SetHint(kAppTitle);
   std::vector<gui::MenuItem> menu;
   gui::MenuItem open;
-  open.caption = "打开助手&";
+  open.caption = i18n::TrS("打开助手&");
   open.isDefault = true;
   open.onClick = [this] { RestoreFromTray(); };
   gui::MenuItem separator;
   separator.caption = "-";
   gui::MenuItem quit;
-  quit.caption = "退出&";
+  quit.caption = i18n::TrS("退出&");
   quit.onClick = [this] { ExitProgram(); };
   tray_->SetMenu({open, separator, quit});
   tray_->OnActivate = [this] { RestoreFromTray(); };
@@ -348,31 +350,34 @@ void TPUBGMainForm::Destroying() {
 
 void TPUBGMainForm::ShowOptionsMenu() {
   std::vector<gui::MenuItem> items(5);
-  items[0].caption = "开机自动启动&";
+  items[0].caption = i18n::TrS("开机自动启动&");
   items[0].checkable = true;
   items[0].checked = AutoRunEnabled();
   bool nowChecked = !items[0].checked;
   items[0].onClick = [nowChecked] { SetAutoRunEnabled(nowChecked); };
-  items[1].caption = "导出方案…";
+  items[1].caption = i18n::TrS("导出方案…");
   items[1].onClick = [this] { ExportPresetFromMenu(); };
-  items[2].caption = "导入方案…";
+  items[2].caption = i18n::TrS("导入方案…");
   items[2].onClick = [this] { ImportPresetFromMenu(); };
   items.insert(items.begin() + 3, UsageReportMenuItem());
   items[4].caption = "-";
-  items[5].caption = "关于我们&";
+  items[5].caption = i18n::TrS("关于我们&");
   items[5].onClick = [] {
     RunGuarded([] {
       TAboutForm about;
       about.ShowModal();
     });
   };
+  std::vector<gui::MenuItem> languages = LanguageMenuItems();
+  items.insert(items.begin() + 4, languages.begin(), languages.end());
   Point origin = window_->Host().ClientToScreen({btnOption.Left(), btnOption.Top() + 30});
   gui::PopupMenu(std::move(items), origin);
 }
 
 void TPUBGMainForm::ExportPresetFromMenu() {
   RunGuarded([this] {
-    auto path = gui::ChooseFile(gui::FileChoice::kSave, "导出方案", "kestrune-preset.ini");
+    auto path =
+        gui::ChooseFile(gui::FileChoice::kSave, i18n::TrS("导出方案"), "kestrune-preset.ini");
     if (!path) return;
     std::string error = optiFrame_->ExportPreset(*path);
     if (!error.empty()) ShowErrorBox(error);
@@ -381,7 +386,7 @@ void TPUBGMainForm::ExportPresetFromMenu() {
 
 void TPUBGMainForm::ImportPresetFromMenu() {
   RunGuarded([this] {
-    auto path = gui::ChooseFile(gui::FileChoice::kOpen, "导入方案", "");
+    auto path = gui::ChooseFile(gui::FileChoice::kOpen, i18n::TrS("导入方案"), "");
     if (!path) return;
     std::string error = optiFrame_->ImportPreset(*path);
     if (!error.empty()) ShowErrorBox(error);
@@ -426,8 +431,8 @@ void TPUBGMainForm::HandleMessage(uint32_t message) {
 void TPUBGMainForm::UpdateFound() {
   RunGuarded([] {
     TMessageForm form;
-    form.SetCaptionText("升级");
-    form.SetMessageText("Kestrune,有新版本啦！请升级后使用！");
+    form.SetCaptionText(i18n::TrS("升级"));
+    form.SetMessageText(i18n::TrS("Kestrune,有新版本啦！请升级后使用！"));
     form.SetIconType(mitInfo);
     DebugLog("dialog: 升级");
     form.ShowModal();

@@ -7,6 +7,7 @@
 #include "app/dialogs.h"
 #include "controls/ui_font.h"
 #include "env/game_process.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::app {
@@ -44,11 +45,11 @@ void GuiGameControl::TerminateGameProcesses() {
 
 void GuiGameControl::LaunchGameViaSteam() {
   if (!kestrune::SteamInstalled()) {
-    app::ShowMessageBox("启动游戏", kSteamNotFoundText, mitError, 1);
+    app::ShowMessageBox(i18n::Tr("启动游戏"), i18n::Tr(kSteamNotFoundText), mitError, 1);
     return;
   }
   if (!kestrune::LaunchGameViaSteam())
-    app::ShowMessageBox("启动游戏", kOpenerMissingText, mitError, 1);
+    app::ShowMessageBox(i18n::Tr("启动游戏"), i18n::Tr(kOpenerMissingText), mitError, 1);
 }
 
 // ---- Layout ----
@@ -97,13 +98,13 @@ void TOptiFrameView::Build() {
   // Hardware summary.
   HardwareGroup.SetBounds(26, 7, 380, 127);
   FontColour(HardwareGroup, 0x000000, 16);
-  HardwareGroup.SetCaption("电脑配置");
+  HardwareGroup.SetCaption(i18n::TrS("电脑配置"));
   for (size_t i = 0; i < 4; ++i) {
     int y = 32 + static_cast<int>(i) * 22;
     hwCaptions_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwCaptions_[i]->SetBounds(16, y, 66, 18);
     FontColour(*hwCaptions_[i], 0x666666);
-    hwCaptions_[i]->SetCaption(kHardwareCaptions[i]);
+    hwCaptions_[i]->SetCaption(i18n::TrS(kHardwareCaptions[i]));
     hwValues_[i] = std::make_unique<TLabel>(&HardwareGroup);
     hwValues_[i]->SetAutoSize(false);
     hwValues_[i]->SetBounds(86, y, 286, 18);
@@ -114,7 +115,7 @@ void TOptiFrameView::Build() {
     TLabel& label = this->*place.label;
     label.SetBounds(place.x, place.y, place.width, 22);
     FontColour(label, 0x000000, place.height);
-    label.SetCaption(place.text);
+    label.SetCaption(i18n::TrS(place.text));
   }
 
   auto makeList = [this](ListId id, int x, int y, int w, int h, int itemHeight,
@@ -136,7 +137,7 @@ void TOptiFrameView::Build() {
     auto label = std::make_unique<TLabel>(&Frame);
     label->SetBounds(x, y + 4, 60, 18);
     FontColour(*label, 0x333333);
-    label->SetCaption(std::string(text));
+    label->SetCaption(i18n::TrS(text));
     labels_.push_back(std::move(label));
   };
 
@@ -174,7 +175,7 @@ void TOptiFrameView::Build() {
   for (const opti::CheckDesc& desc : opti::Checks()) {
     auto box = std::make_unique<TCZCheckBox2>(&Frame);
     box->SetName(std::string(desc.control));
-    box->SetCaption(std::string(desc.text));
+    box->SetCaption(i18n::TrS(desc.text));
     FontColour(*box, 0x333333);
     LoadSkin(*box, "CheckBox");
     if (desc.group == opti::CheckGroup::Visual) {
@@ -229,7 +230,7 @@ void TOptiFrameView::Build() {
   BtnStartPUBG.OnClick = [this](Control&) { Run([this] { model_->BtnStartPUBGClick(); }); };
   Label4.SetBounds(698, 450, 110, 18);
   FontColour(Label4, 0x1E6FD9);
-  Label4.SetCaption(std::string(opti::kClearLinkText));
+  Label4.SetCaption(i18n::TrS(opti::kClearLinkText));
   Label4.SetCursor(Cursor::kHandPoint);
   Label4.OnClick = [this](Control&) { Run([this] { model_->Label4Click(); }); };
   BuildHistoryExtras();
@@ -256,7 +257,9 @@ void TOptiFrameView::PushToWidgets() {
   for (const opti::ListDesc& desc : opti::Lists()) {
     TCZComboBox& list = List(desc.id);
     const opti::TComboModel& m = model_->ListModel(desc.id);
-    if (list.Items() != m.Items) list.SetItems(m.Items);
+    std::vector<std::string> shown;
+    for (const std::string& item : m.Items) shown.push_back(i18n::TrS(item));
+    if (list.Items() != shown) list.SetItems(shown);
     list.SetItemIndex(m.ItemIndex);
     list.SetState(TCZComboBoxState::cbsNormal);
   }

@@ -6,6 +6,7 @@
 #include "app/changes_dialog.h"
 #include "app/dialogs.h"
 #include "app/opti_page.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::app {
@@ -24,19 +25,22 @@ void TOptiFrameView::BuildHistoryExtras() {
   LabelDeleteBackup.SetBounds(777, 114, 80, 18);
   LabelDeleteBackup.SetName("LabelDeleteBackup");
   FontColour(LabelDeleteBackup, kLinkColour);
-  LabelDeleteBackup.SetCaption(kDeleteLinkText);
+  LabelDeleteBackup.SetCaption(i18n::TrS(kDeleteLinkText));
   LabelDeleteBackup.SetCursor(Cursor::kHandPoint);
   LabelDeleteBackup.OnClick = [this](Control&) {
     Run([this] {
       int index = model_->HistoryList().ItemIndex;
       if (index < 0) return;
       if (model_->HistoryEntryPinned(index)) {
-        app::ShowErrorBox("所选的备份已被锁定（kestrune-cli backups unpin），没有删除。");
+        app::ShowErrorBox(i18n::Tr("所选的备份已被锁定（kestrune-cli backups unpin），没有删除。"));
         return;
       }
-      if (app::ShowMessageBox(opti::kGameTitle, kDeleteQuestion, mitQuestion, 0) != 1) return;
+      if (app::ShowMessageBox(i18n::Tr(opti::kGameTitle), i18n::Tr(kDeleteQuestion), mitQuestion,
+                              0) != 1)
+        return;
       std::string error;
-      if (!model_->DeleteHistoryEntry(index, error)) app::ShowErrorBox("删除备份失败：" + error);
+      if (!model_->DeleteHistoryEntry(index, error))
+        app::ShowErrorBox(i18n::TrF("删除备份失败：%s", {error}));
     });
   };
 
@@ -82,7 +86,7 @@ void TOptiFrameView::RefreshHistoryLinks() {
 void TOptiFrameView::CheckDrift() {
   size_t drifted = model_->CheckDrift().size();
   if (drifted > 0)
-    LabelDrift.SetCaption("游戏重置了 " + std::to_string(drifted) + " 项设置 — 重新应用");
+    LabelDrift.SetCaption(i18n::TrF("游戏重置了 %s 项设置 — 重新应用", {std::to_string(drifted)}));
   LabelDrift.SetVisible(drifted > 0);
 }
 

@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "controls/ui_font.h"
 #include "gui/gui_host.h"
+#include "i18n/i18n.h"
 
 namespace kestrune::app {
 
@@ -31,10 +32,10 @@ void StyleText(Control& control, std::string_view name) {
     font.height = text.height;
     if (text.colour >= 0) font.color = Color::Rgb(static_cast<uint32_t>(text.colour));
     control.SetFont(font);
-    if (auto* label = dynamic_cast<TLabel*>(&control)) label->SetCaption(std::string(text.text));
-    if (auto* button = dynamic_cast<TCZBaseControl*>(&control))
-      button->SetCaption(std::string(text.text));
-    if (auto* box = dynamic_cast<TGroupBox*>(&control)) box->SetCaption(std::string(text.text));
+    const std::string caption = i18n::TrS(text.text);
+    if (auto* label = dynamic_cast<TLabel*>(&control)) label->SetCaption(caption);
+    if (auto* button = dynamic_cast<TCZBaseControl*>(&control)) button->SetCaption(caption);
+    if (auto* box = dynamic_cast<TGroupBox*>(&control)) box->SetCaption(caption);
   }
 }
 

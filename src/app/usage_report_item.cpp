@@ -2,19 +2,20 @@
 
 #include "app/dialogs.h"
 #include "env/settings_store.h"
+#include "i18n/i18n.h"
 #include "net/net_hosts.h"
 
 namespace kestrune::app {
 
 gui::MenuItem UsageReportMenuItem() {
   gui::MenuItem item;
-  item.caption = "发送匿名使用统计";
+  item.caption = i18n::TrS("发送匿名使用统计");
   item.checkable = true;
   item.checked = UsageReportEnabled();
   const bool turnOn = !item.checked;
   item.onClick = [turnOn] {
     if (!WriteConfig(kUsageReportKey, turnOn ? "1" : "0"))
-      ShowErrorBox("设置无法保存到 Config.dat。");
+      ShowErrorBox(i18n::Tr("设置无法保存到 Config.dat。"));
   };
   return item;
 }

@@ -23,6 +23,7 @@
 #include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
+#include "i18n/i18n.h"
 #include "net/usage_report.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
@@ -139,8 +140,8 @@ class TerminalDialogs final : public opti::OptiDialogs {
   std::vector<std::string> kept;  // each message's lines, answer included
 
   void ShowGameRunningNotice(const std::function<void()>&) override {
-    PrintError("kestrune-cli: %s %s\n", std::string(opti::kRunningLine1).c_str(),
-               std::string(opti::kRunningLine2).c_str());
+    PrintError("kestrune-cli: %s %s\n", i18n::TrS(opti::kRunningLine1).c_str(),
+               i18n::TrS(opti::kRunningLine2).c_str());
   }
   int ShowMessageBox(std::string_view, std::string_view text, int, int buttons) override {
     std::string shown = std::string(text) + "\n";
@@ -235,13 +236,22 @@ struct Session {
   }
 };
 
+// A caption padded to the machine table's first column (11 cells; a Chinese
+// character takes two on a terminal).
+std::string Column(std::string_view caption) {
+  size_t cells = 0;
+  for (unsigned char c : caption)
+    if ((c & 0xC0) != 0x80) cells += c < 0x80 ? 1 : 2;
+  return std::string(caption) + std::string(cells < 11 ? 11 - cells : 1, ' ');
+}
+
 void PrintMachine(const THareWareInfo& hw, const HardwareSource& source) {
   Print("Machine\n");
   std::string cpu = opti::TrimSpacesAndControls(hw.CPUName);
   Print("  CPU        %s\n", cpu.c_str());
-  Print("  内存       %d G\n", hw.MemorySize);
+  Print("  %s%d G\n", Column(i18n::Tr("内存")).c_str(), hw.MemorySize);
   Print("  GPU        %s\n", hw.CardName.empty() ? "(unknown)" : hw.CardName.c_str());
-  Print("  渲染数量   %d\n", hw.ShaderCount);
+  Print("  %s%d\n", Column(i18n::Tr("渲染数量")).c_str(), hw.ShaderCount);
   Print("  video memory %d, vendor %s, logical processors %d (adapter facts: %s)\n",
         hw.VideoMemorySize, hw.CardVendor.empty() ? "-" : hw.CardVendor.c_str(),
         hw.LogicalProcessors, source.adapters.c_str());
@@ -254,7 +264,7 @@ void PrintSelections(const opti::TOptiFrame& page) {
     const auto& list = page.ListModel(desc.id);
     Print("  %-10s %-17s %2d  %s\n", std::string(desc.name).c_str(),
           std::string(desc.control).c_str(), list.ItemIndex,
-          list.ItemIndex < 0 ? "(no selection)" : list.SelectedText().c_str());
+          list.ItemIndex < 0 ? "(no selection)" : i18n::TrS(list.SelectedText()).c_str());
   }
   Print("Edits\n");
   for (size_t i = 0; i < opti::kEditCount; ++i) {
@@ -267,7 +277,7 @@ void PrintSelections(const opti::TOptiFrame& page) {
     const auto& desc = opti::Checks()[i];
     Print("  [%c] %-20s %-27s %s\n", page.Checked(desc.id) ? 'x' : ' ',
           std::string(desc.name).c_str(), std::string(desc.control).c_str(),
-          std::string(desc.text).c_str());
+          i18n::TrS(desc.text).c_str());
   }
 }
 
@@ -304,7 +314,7 @@ int DryRun(Session& session, bool showPage, bool json) {
   // The dry run writes nothing, so a running game does not stop it.
   if (report.gameRunning && !json)
     Print("Note: the game is running, so Apply would be refused now: %s\n",
-          std::string(opti::kRunningLine1).c_str());
+          i18n::TrS(opti::kRunningLine1).c_str());
   return ReportSkipped(report.apply.skipped);
 }
 
@@ -353,7 +363,7 @@ int CmdSet(Session& session, const Options& options) {
       int index = opti::ParseIntDef(value, -1);
       if (index < 0) {  // an entry's text also selects it
         for (int k = 0; k < list.Count(); ++k)
-          if (list.Items[k] == value) index = k;
+          if (list.Items[k] == value || i18n::Tr(list.Items[k]) == value) index = k;
       }
       if (index < 0 || index >= list.Count()) {
         Error("'" + value + "' is not an entry of " + name + " (0.." +
@@ -593,6 +603,10 @@ int RunCli(const std::vector<std::string>& args) {
     Error("unknown command '" + command + "' (see kestrune-cli --help)");
     return kExitUsage;
   }
+  // The interface language of the page's texts: Config.dat's UiLanguage, or
+  // the system's. Read only by the commands that show them, so help and the
+  // network commands leave Config.dat alone as before.
+  i18n::UseLanguageSetting(ReadConfig(i18n::kUiLanguageKey));
   if ((options.dryRun || options.start) && command != "apply" && command != "status") {
     Error("--dry-run and --start belong to apply");
     return kExitUsage;

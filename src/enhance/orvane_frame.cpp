@@ -2,6 +2,7 @@
 #include "enhance/orvane_frame.h"
 
 #include "env/settings_store.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::enhance {
@@ -72,7 +73,7 @@ void TOrvaneFrame::LoadHotKeysAndPreset() {
     editTexts_[static_cast<size_t>(slot.editor)] =
         text.empty() ? std::string(slot.defaultText) : text;
   }
-  label6_ = std::string(kCurrentPrefix) + GetPresetName();
+  label6_ = i18n::TrS(kCurrentPrefix) + i18n::TrS(GetPresetName());
   Changed();
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "i18n/i18n.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_lock.h"
 #include "platform/debug_log.h"
@@ -43,21 +44,20 @@ std::unique_ptr<platform::ScopedFileLock> LockGameFolder(const std::string& fold
 
 std::string FailedFilesText(std::string_view lead, const std::vector<TSwallowedWrite>& files) {
   // The dialogs show one line: name every file and its reason.
-  std::string text(lead);
+  std::string text(i18n::Tr(lead));
   for (size_t i = 0; i < files.size(); ++i) {
-    if (i > 0) text += "；";
-    text += platform::FileName(files[i].Path);
-    text += "（";
-    text += files[i].Reason.empty() ? "拒绝写入" : files[i].Reason;
-    text += "）";
+    if (i > 0) text += i18n::Tr("；");
+    text += i18n::TrF("%s（%s）", {platform::FileName(files[i].Path),
+                                   files[i].Reason.empty() ? i18n::Tr("拒绝写入")
+                                                           : std::string_view(files[i].Reason)});
   }
-  text += "。";
+  text += i18n::Tr("。");
   return text;
 }
 
 std::string ApplyQuestionText(const std::vector<TSwallowedWrite>& skipped) {
-  if (skipped.empty()) return std::string(kApplyDoneQuestion);
-  return FailedFilesText("以下文件无法修改：", skipped) + std::string(kStartQuestion);
+  if (skipped.empty()) return i18n::TrS(kApplyDoneQuestion);
+  return FailedFilesText("以下文件无法修改：", skipped) + i18n::TrS(kStartQuestion);
 }
 
 std::string HistoryLine(std::string_view folder) {
@@ -148,7 +148,7 @@ ApplyResult TOptiFrame::BtnApplyClick() {
   EndApplyRecord(true);
   LoadHistory();
   lock.reset();  // the question may stay open for long: the files are done
-  int answer = dialogs_.ShowMessageBox(kGameTitle, ApplyQuestionText(result.skipped),
+  int answer = dialogs_.ShowMessageBox(i18n::Tr(kGameTitle), ApplyQuestionText(result.skipped),
                                        result.skipped.empty() ? kIconQuestion : kIconError,
                                        kButtonsOkCancel);
   if (answer == kResultOk) {
@@ -242,13 +242,13 @@ bool TOptiFrame::btnRestoreClick() {
   if (!report_.failed.empty())
     report_.error = FailedFilesText("还原未完成，以下文件出错：", report_.failed);
   else if (restored == 0)
-    report_.error = "还原失败：所选备份中没有配置文件，什么也没有还原。";
+    report_.error = i18n::TrS("还原失败：所选备份中没有配置文件，什么也没有还原。");
   if (!report_.error.empty()) {
     DebugLogF("Restore incomplete: %s", report_.error.c_str());
     dialogs_.ShowErrorBox(report_.error);
     return false;
   }
-  dialogs_.ShowMessageBox(kGameTitle, kRestoreDone, kIconInfo, kButtonsOkOnly);
+  dialogs_.ShowMessageBox(i18n::Tr(kGameTitle), i18n::Tr(kRestoreDone), kIconInfo, kButtonsOkOnly);
   return true;
 }
 
@@ -286,7 +286,7 @@ bool TOptiFrame::Label4Click() {
     dialogs_.ShowErrorBox(report_.error);
     return false;
   }
-  dialogs_.ShowMessageBox(kGameTitle, kClearDone, kIconInfo, kButtonsOkOnly);
+  dialogs_.ShowMessageBox(i18n::Tr(kGameTitle), i18n::Tr(kClearDone), kIconInfo, kButtonsOkOnly);
   return true;
 }
 

@@ -1896,5 +1896,47 @@ TEST_F(CliE2E, DiffShowsWhatChangedSinceABackupAndBetweenTwo) {
   EXPECT_EQ(unreadable.out, "");
 }
 
+// The interface language: the system's (LANG) unless Config.dat's UiLanguage
+// names one. Texts that go into the game's files stay as they are.
+TEST_F(CliE2E, TheInterfaceLanguageFollowsTheSystemUnlessUiLanguageNamesOne) {
+  struct Case {
+    std::string lang;        // the system's, after LANG=C.UTF-8
+    std::string uiLanguage;  // Config.dat's choice; empty: none written
+    bool english;
+  };
+  const std::string config = ReadFile(ConfigDat());
+  for (const Case& c : std::vector<Case>{{"", "", false},
+                                         {"en_US.UTF-8", "", true},
+                                         {"en_GB.UTF-8", "auto", true},
+                                         {"", "en", true},
+                                         {"de_DE.UTF-8", "", false},
+                                         {"en_US.UTF-8", "zh_CN", false}}) {
+    SCOPED_TRACE("LANG=" + c.lang + " UiLanguage=" + c.uiLanguage);
+    wrapper = c.lang.empty() ? "" : "LANG=" + c.lang + " ";
+    WriteFile(ConfigDat(),
+              config + (c.uiLanguage.empty() ? "" : "UiLanguage=" + c.uiLanguage + "\r\n"));
+    CliRun run = Run({"status"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (c.english) {
+      EXPECT_THAT(run.out, HasSubstr("Shaders    1280"));
+      EXPECT_THAT(run.out, HasSubstr("scheme     CBConfigModel      1  Orvane automatic"));
+      EXPECT_THAT(run.out, HasSubstr("network    CBNetWork          5  Game default"));
+      EXPECT_THAT(run.out, HasSubstr("Game language: Chinese"));
+      EXPECT_THAT(run.out,
+                  HasSubstr("Apply would then ask: Optimisation done! Start the game now?"));
+      EXPECT_THAT(run.out, ::testing::Not(HasSubstr("渲染数量")));
+    } else {
+      EXPECT_THAT(run.out, HasSubstr("渲染数量   1280"));
+      EXPECT_THAT(run.out, HasSubstr("Apply would then ask: 优化完成！请问是否立即启动游戏？"));
+    }
+  }
+  // An English entry's text selects it too; what is stored is its index.
+  wrapper = "LANG=en_US.UTF-8 ";
+  WriteFile(ConfigDat(), config);
+  CliRun set = Run({"set", "tree", "Game Medium"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_THAT(ReadFile(ConfigDat()), HasSubstr("CBTreeIndex=3"));
+}
+
 }  // namespace
 }  // namespace kestrune::test

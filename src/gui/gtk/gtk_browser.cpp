@@ -5,11 +5,15 @@
 
 #include <string>
 
+#include "gui/gtk/gtk_browser_texts.h"
 #include "gui/gui_host.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::gui {
 namespace {
+
+// The host's words (KestruneCreateWebKitBrowser), in the interface language.
+std::string g_loadFailed, g_checkNetwork, g_retry, g_openOutside, g_loading;
 
 std::string HtmlEscape(const std::string& text) {
   std::string out;
@@ -54,11 +58,11 @@ std::string FailureNotice(const std::string& url) {
          "font-size:13px;text-decoration:none;border-radius:2px}"
          "#retry{left:64px;background:#1e6fd9;color:#fff}"
          "#open{left:216px;border:1px solid #1e6fd9;color:#1e6fd9;height:30px;line-height:30px}"
-         "</style></head><body><div id='box'><h1>页面加载失败</h1>"
-         "<p>请检查网络连接后重试。</p>"
-         "<a id='retry' href='" +
-         href + "'>重试</a><a id='open' href='" + href +
-         "' target='_blank'>在浏览器中打开</a></div></body></html>";
+         "</style></head><body><div id='box'><h1>" +
+         HtmlEscape(g_loadFailed) + "</h1><p>" + HtmlEscape(g_checkNetwork) +
+         "</p><a id='retry' href='" + href + "'>" + HtmlEscape(g_retry) +
+         "</a><a id='open' href='" + href + "' target='_blank'>" + HtmlEscape(g_openOutside) +
+         "</a></div></body></html>";
 }
 
 class WebKitBrowser final : public Browser {
@@ -91,7 +95,7 @@ class WebKitBrowser final : public Browser {
     gtk_widget_set_valign(line, GTK_ALIGN_CENTER);
     spinner_ = gtk_spinner_new();
     gtk_box_pack_start(GTK_BOX(line), spinner_, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(line), gtk_label_new("正在加载…"), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(line), gtk_label_new(g_loading.c_str()), FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(loading_), line);
     gtk_widget_show_all(line);
     gtk_fixed_put(GTK_FIXED(fixed), loading_, rect.x, rect.y + rect.height / 2 - 24);
@@ -165,8 +169,8 @@ class WebKitBrowser final : public Browser {
       DebugLogF("browser: load of %s ended (%s)", url.c_str(), error ? error->message : "");
       return FALSE;
     }
-    DebugLogF("browser: load failed %s (%s); notice shown", url.c_str(),
-              error ? error->message : "");
+    DebugLogF("browser: load failed %s (%s); notice shown: %s", url.c_str(),
+              error ? error->message : "", g_loadFailed.c_str());
     self->showingNotice_ = true;
     webkit_web_view_load_alternate_html(view, FailureNotice(url).c_str(), url.c_str(), nullptr);
     return TRUE;  // no error page of the browser's own
@@ -213,6 +217,13 @@ class WebKitBrowser final : public Browser {
 }  // namespace kestrune::gui
 
 extern "C" __attribute__((visibility("default"))) kestrune::gui::Browser*
-KestruneCreateWebKitBrowser(GtkWidget* fixed, int x, int y, int width, int height) {
+KestruneCreateWebKitBrowser(GtkWidget* fixed, int x, int y, int width, int height,
+                            const kestrune::gui::BrowserTexts* texts) {
+  using namespace kestrune::gui;
+  g_loadFailed = texts->loadFailed;
+  g_checkNetwork = texts->checkNetwork;
+  g_retry = texts->retry;
+  g_openOutside = texts->openOutside;
+  g_loading = texts->loading;
   return new kestrune::gui::WebKitBrowser(fixed, {x, y, width, height});
 }

@@ -2,6 +2,7 @@
 #include <gtk/gtk.h>
 
 #include "gui/gui_host.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::gui {
@@ -11,7 +12,8 @@ std::optional<std::string> ChooseFile(FileChoice choice, const std::string& titl
   const bool save = choice == FileChoice::kSave;
   GtkWidget* dialog = gtk_file_chooser_dialog_new(
       title.c_str(), nullptr, save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
-      "取消", GTK_RESPONSE_CANCEL, save ? "保存" : "打开", GTK_RESPONSE_ACCEPT, nullptr);
+      i18n::TrS("取消").c_str(), GTK_RESPONSE_CANCEL, i18n::TrS(save ? "保存" : "打开").c_str(),
+      GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   if (save) {
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "controls/cairo/cairo_canvas.h"
+#include "gui/gtk/gtk_browser_texts.h"
 #include "gui/gtk/gtk_keys.h"
 #include "gui/gui_host.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 #include "platform/shared_library.h"
 
@@ -302,7 +304,8 @@ class GtkShadowWindow final : public ShadowWindowPort {
 // The browser lives in its own module (gtk_browser.cpp, KestruneWebKit.so),
 // loaded on the first browser: WebKit is most of the program's libraries, and
 // a start that opens no browser tab never maps it.
-using CreateBrowserEntry = Browser* (*)(GtkWidget* fixed, int x, int y, int width, int height);
+using CreateBrowserEntry = Browser* (*)(GtkWidget* fixed, int x, int y, int width, int height,
+                                        const BrowserTexts* texts);
 
 Browser* CreateWebKitBrowser(GtkWidget* fixed, const Rect& rect) {
   static CreateBrowserEntry create = [] {
@@ -312,7 +315,13 @@ Browser* CreateWebKitBrowser(GtkWidget* fixed, const Rect& rect) {
         library ? platform::LibraryEntry(library, "KestruneCreateWebKitBrowser") : nullptr);
   }();
   if (!create) return nullptr;
-  return create(fixed, rect.x, rect.y, rect.width, rect.height);
+  static const std::string loadFailed = i18n::TrS("页面加载失败"),
+                           checkNetwork = i18n::TrS("请检查网络连接后重试。"),
+                           retry = i18n::TrS("重试"), openOutside = i18n::TrS("在浏览器中打开"),
+                           loading = i18n::TrS("正在加载…");
+  const BrowserTexts texts{loadFailed.c_str(), checkNetwork.c_str(), retry.c_str(),
+                           openOutside.c_str(), loading.c_str()};
+  return create(fixed, rect.x, rect.y, rect.width, rect.height, &texts);
 }
 
 // Without the module the panel stays empty; navigation does nothing.

@@ -19,6 +19,7 @@
 
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 #include "platform/shell.h"
 
@@ -27,8 +28,8 @@ namespace {
 
 constexpr wchar_t kContainerClass[] = L"KestruneBrowserHost";
 constexpr wchar_t kNoticeClass[] = L"KestruneBrowserNotice";
-constexpr wchar_t kNoticeText[] = L"页面暂时无法显示，请检查网络连接后重试。";
-constexpr wchar_t kNoticeLink[] = L"在默认浏览器中打开此页面";
+constexpr char kNoticeText[] = "页面暂时无法显示，请检查网络连接后重试。";
+constexpr char kNoticeLink[] = "在默认浏览器中打开此页面";
 
 std::vector<class Win32Browser*> g_browsers;
 
@@ -312,15 +313,17 @@ class Win32Browser final : public Browser,
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0x33, 0x33, 0x33));
     RECT text{r.left, r.top + 170, r.right, r.top + 200};
-    ::DrawTextW(dc, kNoticeText, -1, &text, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    const std::wstring noticeText = Wide(i18n::Tr(kNoticeText));
+    const std::wstring noticeLink = Wide(i18n::Tr(kNoticeLink));
+    ::DrawTextW(dc, noticeText.c_str(), -1, &text, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(dc, linkFont);
     ::SetTextColor(dc, RGB(0x30, 0x81, 0xBA));
     link_ = {r.left, r.top + 205, r.right, r.top + 235};
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc, kNoticeLink, static_cast<int>(wcslen(kNoticeLink)), &extent);
+    ::GetTextExtentPoint32W(dc, noticeLink.c_str(), static_cast<int>(noticeLink.size()), &extent);
     link_.left = (r.right - extent.cx) / 2;
     link_.right = link_.left + extent.cx;
-    ::DrawTextW(dc, kNoticeLink, -1, &link_, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    ::DrawTextW(dc, noticeLink.c_str(), -1, &link_, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(dc, old);
     ::DeleteObject(font);
     ::DeleteObject(linkFont);

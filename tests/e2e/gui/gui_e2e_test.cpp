@@ -682,5 +682,40 @@ TEST_F(GuiE2E, TheChangesDialogListsWhatDiffersFromTheSelectedBackup) {
   EXPECT_EQ(world.CountLog("dialog result: 2"), 2);
 }
 
+// With an English system the window speaks English; the options menu's
+// language entries keep a choice for the next start.
+TEST_F(GuiE2E, AnEnglishSystemGetsTheEnglishInterfaceAndTheMenuKeepsAnotherChoice) {
+  constexpr Spot kOptions{811, 11};
+  PartnerOffline();
+  world.SetLang("en_US.UTF-8");
+  std::string window = StartShown();
+  ASSERT_FALSE(window.empty()) << world.Log();
+  EXPECT_TRUE(world.WaitLog("interface language: en")) << world.Log();
+  // The browser module's notice speaks the program's language too.
+  Click(window, kSearchTab);
+  EXPECT_TRUE(world.WaitLog("notice shown: The page did not load", 15000)) << world.Log();
+  Click(window, kHomeTab);
+  Click(window, kStartGame);
+  EXPECT_TRUE(world.WaitLog("dialog: Start the game | Steam was not found")) << world.Log();
+  std::string box = world.WaitVisibleWindow("Start the game");
+  ASSERT_FALSE(box.empty());
+  world.Keys(box, "alt+F4");
+  ASSERT_TRUE(world.WaitHidden("Start the game"));
+
+  Click(window, kOptions);
+  ASSERT_TRUE(world.WaitLog("menu: popped up")) << world.Log();
+  // Auto-start, export, import, usage report, then the languages: "中文".
+  Shell("xdotool key --clearmodifiers Down Down Down Down Down Down Return");
+  ASSERT_TRUE(world.WaitLog("dialog: Kestrune | The interface language changes at the next start."))
+      << world.Log();
+  EXPECT_EQ(world.ReadConfig("UiLanguage"), "zh_CN");
+  ::kill(pid, SIGTERM);
+  world.WaitExit(pid);
+
+  // The next start is in Chinese, whatever the system says.
+  pid = world.Start({}, "log2");
+  ASSERT_TRUE(world.WaitLog("interface language: zh_CN", 8000, "log2")) << world.Log("log2");
+}
+
 }  // namespace
 }  // namespace kestrune::test

@@ -157,7 +157,9 @@ int GuiWorld::Start(const std::vector<std::string>& args, const std::string& log
     ::setenv("XDG_CONFIG_HOME", (Home() + "/.config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (Home() + "/.local/share").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", temp_.Path("run").c_str(), 1);
-    ::setenv("LANG", "C.UTF-8", 1);
+    ::setenv("LANG", lang_.c_str(), 1);
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
     if (!path_.empty()) ::setenv("PATH", path_.c_str(), 1);
     ::unsetenv("XDG_CURRENT_DESKTOP");
     int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);

@@ -56,6 +56,8 @@ class GuiWorld {
 
   // PATH for the programs started from now on (empty: the test's own).
   void SetPath(const std::string& path) { path_ = path; }
+  // LANG for the programs started from now on (C.UTF-8 unless set).
+  void SetLang(const std::string& lang) { lang_ = lang; }
   // Starts bin/kestrune with these arguments; returns its pid.
   int Start(const std::vector<std::string>& args = {}, const std::string& logName = "log");
   // Waits until the log holds `text` (the debug output of the program and
@@ -91,6 +93,7 @@ class GuiWorld {
   TempDir temp_;
   std::string savedHome_;
   std::string path_;
+  std::string lang_ = "C.UTF-8";
   std::vector<int> started_;
 };
 
