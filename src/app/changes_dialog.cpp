@@ -2,6 +2,7 @@
 #include "app/changes_dialog.h"
 
 #include "controls/virtual_keys.h"
+#include "i18n/i18n.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::app {
@@ -32,10 +33,7 @@ Color LineColour(opti::ChangeLineKind kind) {
 }
 
 std::string Header(const std::string& backupLine) {
-  std::string_view text = kChangesHeader;
-  size_t at = text.find("%s");
-  if (at == std::string_view::npos) return std::string(text);
-  return std::string(text.substr(0, at)).append(backupLine).append(text.substr(at + 2));
+  return i18n::TrF(kChangesHeader, {backupLine});
 }
 
 }  // namespace
@@ -43,7 +41,7 @@ std::string Header(const std::string& backupLine) {
 std::vector<TLinesView::Line> ChangesLines(const opti::FileSetComparison& comparison) {
   std::vector<TLinesView::Line> lines;
   for (const std::string& error : comparison.errors)
-    lines.push_back({kUnreadableText + error, Color::Rgb(0xC62828), true});
+    lines.push_back({i18n::TrS(kUnreadableText) + error, Color::Rgb(0xC62828), true});
   for (const opti::ChangeLine& line : opti::ChangeListLines(comparison.list)) {
     bool bold =
         line.kind == opti::ChangeLineKind::kFile || line.kind == opti::ChangeLineKind::kSummary;
@@ -58,7 +56,7 @@ TChangesForm::TChangesForm(const std::string& backupLine, const opti::FileSetCom
   UiFont(root_);
   btnSysClose.SetBounds(kWidth - 31, 0, 27, 22);
   FontColour(CaptionLabel, 0xFFFFFF);
-  CaptionLabel.SetCaption(kChangesTitle);
+  CaptionLabel.SetCaption(i18n::TrS(kChangesTitle));
   lblHeader.SetAutoSize(false);
   lblHeader.SetBounds(20, 44, kWidth - 40, 20);
   FontColour(lblHeader, 0x333333, 14);
@@ -75,7 +73,7 @@ TChangesForm::TChangesForm(const std::string& backupLine, const opti::FileSetCom
   };
   btnClose.SetBounds(kWidth - 16 - 75, kHeight - 37, 75, 26);
   SkinStrip(btnClose, "DialogButton", 4);
-  btnClose.SetCaption(kCloseText);
+  btnClose.SetCaption(i18n::TrS(kCloseText));
   FontColour(btnClose, 0x666666);
   btnClose.OnClick = [this](Control&) { SetModalResult(kModalOk); };
 }
@@ -86,7 +84,7 @@ void ShowBackupChanges(const opti::TOptiFrame& page, int index) {
   opti::FileSetComparison comparison = page.CompareHistoryEntry(index);
   const std::string& backup = lines[static_cast<size_t>(index)];
   if (comparison.errors.empty() && comparison.list.Summary().files == 0) {
-    ShowMessageBox(kChangesTitle, kNoChangesText, mitInfo, 1);
+    ShowMessageBox(i18n::Tr(kChangesTitle), i18n::Tr(kNoChangesText), mitInfo, 1);
     return;
   }
   TChangesForm form(backup, comparison);

@@ -47,7 +47,7 @@ void TOptiFrameView::BuildHistoryExtras() {
   // Left of "删除", its right edge under the history list's.
   LabelShowChanges.SetName("LabelShowChanges");
   FontColour(LabelShowChanges, kLinkColour);
-  LabelShowChanges.SetCaption(kShowChangesLinkText);
+  LabelShowChanges.SetCaption(i18n::TrS(kShowChangesLinkText));
   LabelShowChanges.SetBounds(
       CBOptiHistory.Left() + CBOptiHistory.Width() - LabelShowChanges.Width(), 114,
       LabelShowChanges.Width(), 18);
