@@ -453,15 +453,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data,
   return false;
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
-  ReadResult source = ReadWholeFile(from);
-  if (source.status != ReadStatus::kOk) {
-    SetError(error, source.error);
-    return false;
-  }
-  return ReplaceFileAtomically(to, source.data, error);
-}
-
 bool RemoveFile(const std::string& path, std::string* error) {
   DropKept(path);
   if (::unlink(path.c_str()) != 0) {
