@@ -16,11 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// When a timeout field is 0 the usual stack defaults apply.
-constexpr uint32_t kDefaultConnectMs = 60000;
-constexpr uint32_t kDefaultSendMs = 30000;
-constexpr uint32_t kDefaultReceiveMs = 30000;
-constexpr uint32_t kDefaultTotalMs = 60000;
 constexpr long kPollSliceMs = 50;
 
 void GlobalInitOnce() {
@@ -193,10 +188,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
     return result;
   }
 
-  uint32_t connectMs = request.connectTimeoutMs ? request.connectTimeoutMs : kDefaultConnectMs;
-  uint32_t sendMs = request.sendTimeoutMs ? request.sendTimeoutMs : kDefaultSendMs;
-  uint32_t receiveMs = request.receiveTimeoutMs ? request.receiveTimeoutMs : kDefaultReceiveMs;
-  uint32_t totalMs = request.totalTimeoutMs ? request.totalTimeoutMs : kDefaultTotalMs;
+  const HttpTimeouts timeouts = ExchangeTimeouts(request);
 
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -212,7 +204,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
   if (!request.trustedCaFile.empty()) {
     curl_easy_setopt(easy, CURLOPT_CAINFO, request.trustedCaFile.c_str());
   }
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectMs));
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connectMs));
   if (!request.userAgent.empty())
     curl_easy_setopt(easy, CURLOPT_USERAGENT, request.userAgent.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, handles.headers);
@@ -257,10 +249,10 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
       break;
     }
     auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    if (elapsed.count() >= static_cast<long long>(totalMs)) {
+    if (elapsed.count() >= static_cast<long long>(timeouts.totalMs)) {
       char text[96];
       std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
-                    totalMs / 1000.0);
+                    timeouts.totalMs / 1000.0);
       stopReason = text;
       result.errorCode = static_cast<int>(CURLE_OPERATION_TIMEDOUT);
       break;
@@ -269,7 +261,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
                                                                         exchange.lastActivity);
       bool sending = exchange.uploaded < exchange.uploadTotal;
-      uint32_t limit = sending ? sendMs : receiveMs;
+      uint32_t limit = sending ? timeouts.sendMs : timeouts.receiveMs;
       if (idle.count() >= static_cast<long long>(limit)) {
         stopReason = sending ? "send timed out" : "receive timed out";
         result.errorCode = static_cast<int>(CURLE_OPERATION_TIMEDOUT);

@@ -31,6 +31,25 @@ struct HttpExchangeRequest {
   std::string trustedCaFile;    // extra trust anchor (PEM); empty: the system store
 };
 
+// What a timeout of 0 in the request stands for.
+inline constexpr uint32_t kDefaultConnectTimeoutMs = 60000;
+inline constexpr uint32_t kDefaultSendTimeoutMs = 30000;
+inline constexpr uint32_t kDefaultReceiveTimeoutMs = 30000;
+// No exchange, however lively, runs longer than this unless the client says.
+inline constexpr uint32_t kDefaultTotalTimeoutMs = 60000;
+
+// The timeouts an exchange runs with: the request's, each 0 by its default.
+struct HttpTimeouts {
+  uint32_t connectMs, sendMs, receiveMs, totalMs;
+};
+inline HttpTimeouts ExchangeTimeouts(const HttpExchangeRequest& request) {
+  auto pick = [](uint32_t asked, uint32_t fallback) { return asked ? asked : fallback; };
+  return {pick(request.connectTimeoutMs, kDefaultConnectTimeoutMs),
+          pick(request.sendTimeoutMs, kDefaultSendTimeoutMs),
+          pick(request.receiveTimeoutMs, kDefaultReceiveTimeoutMs),
+          pick(request.totalTimeoutMs, kDefaultTotalTimeoutMs)};
+}
+
 struct HttpResponseHead {
   int status = 0;
   std::string statusText;  // the status code as received ("200")
