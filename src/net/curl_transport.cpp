@@ -41,16 +41,7 @@ struct Exchange {
     if (line.empty()) return;
     if (line.substr(0, 5) == "HTTP/") {
       // A new status line (also after an interim 1xx answer) starts a new head.
-      head = HttpResponseHead{};
-      std::string_view rest =
-          line.substr(line.find(' ') == std::string_view::npos ? line.size() : line.find(' ') + 1);
-      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
-      head.status = 0;
-      for (char c : head.statusText) {
-        if (c < '0' || c > '9') break;
-        head.status = head.status * 10 + (c - '0');
-      }
-      head.rawHeaders = std::string(TrimHeaderLine(line)) + "\r\n";
+      head = HeadFromStatusLine(line);
       return;
     }
     std::string_view content = TrimHeaderLine(line);
@@ -62,13 +53,7 @@ struct Exchange {
       }
       return;
     }
-    if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
-      head.headers.back().second += " " + std::string(content);  // folded line
-    } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
-                                std::string(TrimHeaderLine(content.substr(colon + 1))));
-    }
-    head.rawHeaders += std::string(content) + "\r\n";
+    AddHeaderLine(head, line);
   }
 };
 

@@ -498,27 +498,10 @@ bool WinHttpExchange::Receive() {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
       first = false;
-      std::string_view status = TrimHeaderLine(line);
-      size_t space = status.find(' ');
-      std::string_view rest =
-          space == std::string_view::npos ? std::string_view() : status.substr(space + 1);
-      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
-      for (char c : head.statusText) {
-        if (c < '0' || c > '9') break;
-        head.status = head.status * 10 + (c - '0');
-      }
-      head.rawHeaders = std::string(status) + "\r\n";
+      head = HeadFromStatusLine(line);
       continue;
     }
-    std::string_view content = TrimHeaderLine(line);
-    if (content.empty()) continue;
-    if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
-      head.headers.back().second += " " + std::string(content);  // folded line
-    } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
-                                std::string(TrimHeaderLine(content.substr(colon + 1))));
-    }
-    head.rawHeaders += std::string(content) + "\r\n";
+    if (!TrimHeaderLine(line).empty()) AddHeaderLine(head, line);
   }
   if (first) {
     Fail(ERROR_WINHTTP_INVALID_SERVER_RESPONSE, "no response head");
