@@ -52,8 +52,8 @@ class PostedQueue final : public MessageQueue {
   PostedQueue& operator=(const PostedQueue&) = delete;
 
   void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    auto item = std::make_unique<Item>(Item{state_, message, wParam, lParam});
-    if (carry_(item.get())) item.release();
+    auto* item = new Item{state_, message, wParam, lParam};
+    if (!carry_(item)) delete item;
   }
 
  private:

@@ -77,7 +77,7 @@ uint32_t ParseCacheSize(const std::string& text) {
   unsigned long long value = std::strtoull(text.c_str(), &end, 10);
   if (end == text.c_str()) return 0;
   if (*end == 'K' || *end == 'k') value *= 1024;
-  if (*end == 'M' || *end == 'm') value *= 1024 * 1024;
+  if (*end == 'M' || *end == 'm') value *= 1024ull * 1024;
   if (*end == 'G' || *end == 'g') value *= 1024ull * 1024 * 1024;
   return static_cast<uint32_t>(std::min<unsigned long long>(value, UINT32_MAX));
 }
