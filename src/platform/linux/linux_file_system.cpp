@@ -62,7 +62,7 @@ const std::string& ProcessToken() {
       std::memcpy(bytes, &mix, sizeof bytes);
     }
     char text[17];
-    for (int i = 0; i < 8; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
+    for (size_t i = 0; i < 8; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
     return std::string(text, 16);
   }();
   return token;
