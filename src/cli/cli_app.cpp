@@ -20,11 +20,11 @@
 #include "cli/cli_output.h"
 #include "cli/cli_preset.h"
 #include "cli/cli_values.h"
-#include "engine/pubg_lib.h"
 #include "env/game_process.h"
 #include "env/settings_store.h"
 #include "i18n/i18n.h"
 #include "net/usage_report.h"
+#include "opti/game_files.h"
 #include "opti/ini_diff.h"
 #include "opti/opti_dry_run.h"
 #include "opti/opti_frame.h"
@@ -228,10 +228,8 @@ struct Session {
       : hardware(GatherHardware(&source)), gameFolder(std::move(folder)) {}
   opti::TOptiFrame& Page() {
     if (!page)
-      page = std::make_unique<opti::TOptiFrame>(
-          hardware, settings, dialogs, game,
-          gameFolder.named ? TPUBGLib::ForGameFolder(gameFolder.localAppData, hardware)
-                           : std::make_unique<TPUBGLib>(hardware));
+      page = opti::TOptiFrame::ForGameFolder(hardware, settings, dialogs, game,
+                                             gameFolder.named ? gameFolder.localAppData : "");
     return *page;
   }
 };
@@ -632,13 +630,10 @@ int RunCli(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   if (command == "diff" || command == "drift") {
-    // The engine's paths only: the game's files and Kestrune's own data.
-    THareWareInfo none{};
-    std::unique_ptr<TPUBGLib> engine = gameFolder.named
-                                           ? TPUBGLib::ForGameFolder(gameFolder.localAppData, none)
-                                           : std::make_unique<TPUBGLib>();
-    return command == "diff" ? RunDiff(*engine, options.words, options.json)
-                             : RunDrift(*engine, options.json);
+    // The game's files and Kestrune's own data only: no page, no hardware.
+    opti::GameFiles files(gameFolder.named ? gameFolder.localAppData : "");
+    return command == "diff" ? RunDiff(files, options.words, options.json)
+                             : RunDrift(files, options.json);
   }
   Session session(std::move(gameFolder));
   if (command == "backups" && !options.words.empty())

@@ -6,7 +6,6 @@
 #include "cli/cli_changes.h"
 #include "cli/cli_history.h"
 #include "cli/cli_output.h"
-#include "engine/pubg_lib.h"
 #include "opti/backup_diff.h"
 #include "opti/opti_frame.h"
 #include "opti/opti_services.h"
@@ -31,13 +30,12 @@ int BackupIndex(const std::string& word, const std::vector<TBackupEntry>& histor
 
 }  // namespace
 
-int RunDiff(const TPUBGLib& engine, const std::vector<std::string>& words, bool json) {
+int RunDiff(const opti::GameFiles& files, const std::vector<std::string>& words, bool json) {
   if (words.size() > 2) {
     DiffError("diff takes at most two INDEXes (kestrune-cli backups lists them)");
     return kExitUsage;
   }
-  std::vector<TBackupEntry> history;
-  engine.ListBackups(history);
+  std::vector<TBackupEntry> history = files.Backups();
   if (history.empty()) {
     DiffError("there are no backups to compare with");
     return kExitFailed;
@@ -48,7 +46,7 @@ int RunDiff(const TPUBGLib& engine, const std::vector<std::string>& words, bool 
   if (words.size() == 2 && (to = BackupIndex(words[1], history)) < 0) return kExitUsage;
 
   opti::FileSetComparison comparison =
-      opti::CompareFileSets(engine, history[from].Folder, to < 0 ? "" : history[to].Folder);
+      files.Compare(history[from].Folder, to < 0 ? "" : history[to].Folder);
   if (!comparison.errors.empty()) {
     for (const std::string& e : comparison.errors) DiffError("cannot read " + e);
     return kExitFailed;

@@ -3,9 +3,9 @@
 #include "cli/cli_app.h"
 #include "cli/cli_history.h"
 #include "cli/cli_output.h"
-#include "engine/pubg_lib.h"
 #include "opti/apply_record.h"
 #include "opti/change_list.h"
+#include "opti/game_files.h"
 
 namespace kestrune::cli {
 namespace {
@@ -24,10 +24,10 @@ const char* KindName(opti::DriftKind kind) {
 
 }  // namespace
 
-int RunDrift(const TPUBGLib& engine, bool json) {
-  std::optional<opti::ApplyRecord> record = opti::LoadApplyRecord(opti::ApplyRecordPath(engine));
+int RunDrift(const opti::GameFiles& files, bool json) {
+  std::optional<opti::ApplyRecord> record = files.LastApplyRecord();
   std::vector<opti::DriftedKey> drift;
-  if (record) drift = opti::FindDrift(engine, *record);
+  if (record) drift = files.Drift(*record);
   if (json) {
     std::string out = std::string("{\"record\":") + (record ? "true" : "false") + ",\"drifted\":[";
     for (size_t i = 0; i < drift.size(); ++i) {

@@ -1,7 +1,7 @@
 #include "cli/cli_game_folder.h"
 
-#include "engine/pubg_lib.h"
 #include "env/settings_store.h"
+#include "opti/game_files.h"
 #include "opti/opti_services.h"
 #include "opti/opti_tables.h"
 #include "platform/file_system.h"
@@ -24,9 +24,8 @@ GameFolderChoice ChooseGameFolder(const std::string& gameDirOption) {
   choice.localAppData = search.localAppData;
   choice.found = search.found;
   // Without a prefix, the fallback counts when the game's files are there.
-  std::string folder = TPUBGLib::GameConfigFolderUnder(search.localAppData);
-  for (const char* name : {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"})
-    choice.found = choice.found || platform::FileExists(platform::JoinPath(folder, name));
+  std::string folder = opti::GameConfigFolderUnder(search.localAppData);
+  choice.found = choice.found || opti::HasGameFiles(folder);
   choice.searched.push_back(folder);
   return choice;
 }

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "opti/game_files.h"
 #include "opti/opti_frame.h"
 
 namespace kestrune::cli {
 
 // diff [INDEX] | diff INDEX1 INDEX2; `json` prints one JSON object.
-int RunDiff(const TPUBGLib& engine, const std::vector<std::string>& words, bool json);
+int RunDiff(const opti::GameFiles& files, const std::vector<std::string>& words, bool json);
 // drift: 0 when nothing drifted, 6 when some keys did.
-int RunDrift(const TPUBGLib& engine, bool json);
+int RunDrift(const opti::GameFiles& files, bool json);
 // backups prune [N] | delete INDEX | pin INDEX | unpin INDEX
 int RunBackupsCommand(opti::TOptiFrame& page, const std::vector<std::string>& words);
 

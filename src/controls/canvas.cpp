@@ -20,4 +20,19 @@ std::string ShownText(std::string_view text, unsigned flags) {
   return out;
 }
 
+std::optional<ImagePlacement> PlaceImage(const Image& image, const Rect& src, const Rect& dst) {
+  if (image.Empty() || src.Empty() || dst.Empty()) return std::nullopt;
+  Rect s = src.Intersect({0, 0, image.Width(), image.Height()});
+  if (s.Empty()) return std::nullopt;
+  const double scaleX = static_cast<double>(dst.width) / src.width;
+  const double scaleY = static_cast<double>(dst.height) / src.height;
+  return ImagePlacement{s,
+                        scaleX,
+                        scaleY,
+                        dst.x + (s.x - src.x) * scaleX,
+                        dst.y + (s.y - src.y) * scaleY,
+                        s.width * scaleX,
+                        s.height * scaleY};
+}
+
 }  // namespace kestrune

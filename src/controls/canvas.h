@@ -4,6 +4,7 @@
 // Translate/clip let a host paint a control in its own client coordinates.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,17 @@ struct Brush {
 // The text a canvas shows for these flags: without kTextNoPrefix an '&'
 // marks an accelerator and is not shown, and "&&" shows one '&'.
 std::string ShownText(std::string_view text, unsigned flags);
+
+// Where a DrawImage lands: the part of the source rectangle that lies inside
+// the image, drawn at the place and scale the whole rectangle would have had
+// (fractional destination pixels).
+struct ImagePlacement {
+  Rect source;
+  double scaleX, scaleY;
+  double x, y, width, height;
+};
+// Nothing to draw (an empty image or rectangle, a source outside the image): nullopt.
+std::optional<ImagePlacement> PlaceImage(const Image& image, const Rect& src, const Rect& dst);
 
 class Canvas {
  public:

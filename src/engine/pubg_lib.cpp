@@ -239,9 +239,9 @@ void TPUBGLib::InitPaths() {
   std::string configFolder = GameConfigFolderUnder(base_) + kSep;
   BackupRoot = (ownData_.empty() ? base + "Kestrune" + kSep : WithSeparator(ownData_)) +
                "BackupFiles" + kSep;
-  EngineIniPath = configFolder + "Engine.ini";
-  GameUserSettingsPath = configFolder + "GameUserSettings.ini";
-  ScalabilityIniPath = configFolder + "Scalability.ini";
+  EngineIniPath = configFolder + kGameFileNames[0];
+  GameUserSettingsPath = configFolder + kGameFileNames[1];
+  ScalabilityIniPath = configFolder + kGameFileNames[2];
   if (!platform::CreateDirectories(configFolder))
     DebugLogF("TPUBGLib: cannot create %s", configFolder.c_str());
   if (!platform::CreateDirectories(BackupRoot))

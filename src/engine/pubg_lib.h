@@ -71,6 +71,10 @@ class EBackupError : public std::runtime_error {
   std::string path_;
 };
 
+// The game's three files, in the order Apply writes them.
+inline constexpr const char* kGameFileNames[] = {"Engine.ini", "GameUserSettings.ini",
+                                                 "Scalability.ini"};
+
 // Writes the engine had to skip, per file: how many and the last reason.
 struct TSwallowedWrite {
   std::string Path;

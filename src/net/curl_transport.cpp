@@ -16,11 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// When a timeout field is 0 the usual stack defaults apply.
-constexpr uint32_t kDefaultConnectMs = 60000;
-constexpr uint32_t kDefaultSendMs = 30000;
-constexpr uint32_t kDefaultReceiveMs = 30000;
-constexpr uint32_t kDefaultTotalMs = 60000;
 constexpr long kPollSliceMs = 50;
 
 void GlobalInitOnce() {
@@ -46,16 +41,7 @@ struct Exchange {
     if (line.empty()) return;
     if (line.substr(0, 5) == "HTTP/") {
       // A new status line (also after an interim 1xx answer) starts a new head.
-      head = HttpResponseHead{};
-      std::string_view rest =
-          line.substr(line.find(' ') == std::string_view::npos ? line.size() : line.find(' ') + 1);
-      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
-      head.status = 0;
-      for (char c : head.statusText) {
-        if (c < '0' || c > '9') break;
-        head.status = head.status * 10 + (c - '0');
-      }
-      head.rawHeaders = std::string(TrimHeaderLine(line)) + "\r\n";
+      head = HeadFromStatusLine(line);
       return;
     }
     std::string_view content = TrimHeaderLine(line);
@@ -67,13 +53,7 @@ struct Exchange {
       }
       return;
     }
-    if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
-      head.headers.back().second += " " + std::string(content);  // folded line
-    } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
-                                std::string(TrimHeaderLine(content.substr(colon + 1))));
-    }
-    head.rawHeaders += std::string(content) + "\r\n";
+    AddHeaderLine(head, line);
   }
 };
 
@@ -193,10 +173,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
     return result;
   }
 
-  uint32_t connectMs = request.connectTimeoutMs ? request.connectTimeoutMs : kDefaultConnectMs;
-  uint32_t sendMs = request.sendTimeoutMs ? request.sendTimeoutMs : kDefaultSendMs;
-  uint32_t receiveMs = request.receiveTimeoutMs ? request.receiveTimeoutMs : kDefaultReceiveMs;
-  uint32_t totalMs = request.totalTimeoutMs ? request.totalTimeoutMs : kDefaultTotalMs;
+  const HttpTimeouts timeouts = ExchangeTimeouts(request);
 
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -212,7 +189,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
   if (!request.trustedCaFile.empty()) {
     curl_easy_setopt(easy, CURLOPT_CAINFO, request.trustedCaFile.c_str());
   }
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectMs));
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connectMs));
   if (!request.userAgent.empty())
     curl_easy_setopt(easy, CURLOPT_USERAGENT, request.userAgent.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, handles.headers);
@@ -257,10 +234,10 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
       break;
     }
     auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    if (elapsed.count() >= static_cast<long long>(totalMs)) {
+    if (elapsed.count() >= static_cast<long long>(timeouts.totalMs)) {
       char text[96];
       std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
-                    totalMs / 1000.0);
+                    timeouts.totalMs / 1000.0);
       stopReason = text;
       result.errorCode = static_cast<int>(CURLE_OPERATION_TIMEDOUT);
       break;
@@ -269,7 +246,7 @@ HttpExchangeResult PerformHttpExchange(const HttpExchangeRequest& request,
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
                                                                         exchange.lastActivity);
       bool sending = exchange.uploaded < exchange.uploadTotal;
-      uint32_t limit = sending ? sendMs : receiveMs;
+      uint32_t limit = sending ? timeouts.sendMs : timeouts.receiveMs;
       if (idle.count() >= static_cast<long long>(limit)) {
         stopReason = sending ? "send timed out" : "receive timed out";
         result.errorCode = static_cast<int>(CURLE_OPERATION_TIMEDOUT);

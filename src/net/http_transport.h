@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace kestrune {
 
 struct HttpExchangeRequest {
@@ -31,12 +33,62 @@ struct HttpExchangeRequest {
   std::string trustedCaFile;    // extra trust anchor (PEM); empty: the system store
 };
 
+// What a timeout of 0 in the request stands for.
+inline constexpr uint32_t kDefaultConnectTimeoutMs = 60000;
+inline constexpr uint32_t kDefaultSendTimeoutMs = 30000;
+inline constexpr uint32_t kDefaultReceiveTimeoutMs = 30000;
+// No exchange, however lively, runs longer than this unless the client says.
+inline constexpr uint32_t kDefaultTotalTimeoutMs = 60000;
+
+// The timeouts an exchange runs with: the request's, each 0 by its default.
+struct HttpTimeouts {
+  uint32_t connectMs, sendMs, receiveMs, totalMs;
+};
+inline HttpTimeouts ExchangeTimeouts(const HttpExchangeRequest& request) {
+  auto pick = [](uint32_t asked, uint32_t fallback) { return asked ? asked : fallback; };
+  return {pick(request.connectTimeoutMs, kDefaultConnectTimeoutMs),
+          pick(request.sendTimeoutMs, kDefaultSendTimeoutMs),
+          pick(request.receiveTimeoutMs, kDefaultReceiveTimeoutMs),
+          pick(request.totalTimeoutMs, kDefaultTotalTimeoutMs)};
+}
+
 struct HttpResponseHead {
   int status = 0;
   std::string statusText;  // the status code as received ("200")
   std::string rawHeaders;  // status line and header lines, CRLF each, then CRLF
   std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
 };
+
+// The head a status line ("HTTP/1.1 200 OK") starts: the code as received
+// and as a number (its leading digits), and the raw block's first line.
+inline HttpResponseHead HeadFromStatusLine(std::string_view line) {
+  HttpResponseHead head;
+  std::string_view status = TrimHeaderLine(line);
+  size_t space = status.find(' ');
+  std::string_view rest =
+      space == std::string_view::npos ? std::string_view() : status.substr(space + 1);
+  head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
+  for (char c : head.statusText) {
+    if (c < '0' || c > '9') break;
+    head.status = head.status * 10 + (c - '0');
+  }
+  head.rawHeaders = std::string(status) + "\r\n";
+  return head;
+}
+
+// One header line after the status line: a line that starts with a blank
+// continues the header before it, any other with a ':' is "Name: value"; the
+// raw block gets the line without its surrounding blanks.
+inline void AddHeaderLine(HttpResponseHead& head, std::string_view line) {
+  std::string_view content = TrimHeaderLine(line);
+  if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
+    head.headers.back().second += " " + std::string(content);  // folded line
+  } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
+    head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
+                              std::string(TrimHeaderLine(content.substr(colon + 1))));
+  }
+  head.rawHeaders += std::string(content) + "\r\n";
+}
 
 // The client's side of an exchange. Called on the exchange's own thread.
 class HttpExchangeEvents {

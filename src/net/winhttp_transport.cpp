@@ -26,12 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// When a timeout field is 0 the usual stack defaults apply.
-constexpr uint32_t kDefaultConnectMs = 60000;
-constexpr uint32_t kDefaultSendMs = 30000;
-constexpr uint32_t kDefaultReceiveMs = 30000;
-// No exchange, however lively, runs longer than this unless the client says.
-constexpr uint32_t kDefaultTotalMs = 60000;
 constexpr auto kPollSlice = std::chrono::milliseconds(50);
 // How long we wait for WinHTTP to let go of a closed request.
 constexpr auto kCloseWait = std::chrono::seconds(1);
@@ -165,12 +159,8 @@ enum class WaitOutcome { kCompleted, kStopped, kIdle, kDeadline };
 class WinHttpExchange {
  public:
   WinHttpExchange(const HttpExchangeRequest& request, HttpExchangeEvents& events)
-      : request_(request), events_(events) {
-    connectMs_ = request.connectTimeoutMs ? request.connectTimeoutMs : kDefaultConnectMs;
-    sendMs_ = request.sendTimeoutMs ? request.sendTimeoutMs : kDefaultSendMs;
-    receiveMs_ = request.receiveTimeoutMs ? request.receiveTimeoutMs : kDefaultReceiveMs;
-    totalMs_ = request.totalTimeoutMs ? request.totalTimeoutMs : kDefaultTotalMs;
-    deadline_ = Clock::now() + std::chrono::milliseconds(totalMs_);
+      : request_(request), events_(events), timeouts_(ExchangeTimeouts(request)) {
+    deadline_ = Clock::now() + std::chrono::milliseconds(timeouts_.totalMs);
   }
   ~WinHttpExchange() { Close(); }
   WinHttpExchange(const WinHttpExchange&) = delete;
@@ -198,7 +188,7 @@ class WinHttpExchange {
   void FailDeadline() {
     char text[96];
     std::snprintf(text, sizeof text, "timed out: the exchange took longer than %.1f s",
-                  totalMs_ / 1000.0);
+                  timeouts_.totalMs / 1000.0);
     Fail(ERROR_WINHTTP_TIMEOUT, text);
   }
   void Arm() {
@@ -212,7 +202,7 @@ class WinHttpExchange {
   const HttpExchangeRequest& request_;
   HttpExchangeEvents& events_;
   HttpExchangeResult result_;
-  uint32_t connectMs_ = 0, sendMs_ = 0, receiveMs_ = 0, totalMs_ = 0;
+  const HttpTimeouts timeouts_;
   Clock::time_point deadline_;
   HINTERNET session_ = nullptr;
   HINTERNET connection_ = nullptr;
@@ -341,8 +331,9 @@ bool WinHttpExchange::Open() {
     return false;
   }
   // WinHTTP's own timers as a second line behind ours.
-  WinHttpSetTimeouts(requestHandle_, static_cast<int>(connectMs_), static_cast<int>(connectMs_),
-                     static_cast<int>(sendMs_), static_cast<int>(receiveMs_));
+  WinHttpSetTimeouts(requestHandle_, static_cast<int>(timeouts_.connectMs),
+                     static_cast<int>(timeouts_.connectMs), static_cast<int>(timeouts_.sendMs),
+                     static_cast<int>(timeouts_.receiveMs));
 
   for (const std::string& line : request_.headerLines) {
     std::wstring wide = BytesToWide(line);
@@ -437,9 +428,9 @@ bool WinHttpExchange::Send() {
                                : Phase::kConnecting;
   };
   auto idleFor = [this](Phase phase) {
-    return phase == Phase::kConnecting ? connectMs_
-           : phase == Phase::kSending  ? sendMs_
-                                       : receiveMs_;
+    return phase == Phase::kConnecting ? timeouts_.connectMs
+           : phase == Phase::kSending  ? timeouts_.sendMs
+                                       : timeouts_.receiveMs;
   };
   WaitOutcome outcome = Wait([&] { return idleFor(phaseNow()); });
   if (outcome != WaitOutcome::kCompleted) {
@@ -490,7 +481,7 @@ bool WinHttpExchange::Receive() {
     FailWithLastError("WinHttpReceiveResponse");
     return false;
   }
-  if (!WaitAndCheck(receiveMs_, WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE,
+  if (!WaitAndCheck(timeouts_.receiveMs, WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE,
                     "WinHttpReceiveResponse")) {
     return false;
   }
@@ -507,27 +498,10 @@ bool WinHttpExchange::Receive() {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
       first = false;
-      std::string_view status = TrimHeaderLine(line);
-      size_t space = status.find(' ');
-      std::string_view rest =
-          space == std::string_view::npos ? std::string_view() : status.substr(space + 1);
-      head.statusText = std::string(TrimHeaderLine(rest.substr(0, rest.find(' '))));
-      for (char c : head.statusText) {
-        if (c < '0' || c > '9') break;
-        head.status = head.status * 10 + (c - '0');
-      }
-      head.rawHeaders = std::string(status) + "\r\n";
+      head = HeadFromStatusLine(line);
       continue;
     }
-    std::string_view content = TrimHeaderLine(line);
-    if (content.empty()) continue;
-    if ((line[0] == ' ' || line[0] == '\t') && !head.headers.empty()) {
-      head.headers.back().second += " " + std::string(content);  // folded line
-    } else if (size_t colon = content.find(':'); colon != std::string_view::npos) {
-      head.headers.emplace_back(std::string(TrimHeaderLine(content.substr(0, colon))),
-                                std::string(TrimHeaderLine(content.substr(colon + 1))));
-    }
-    head.rawHeaders += std::string(content) + "\r\n";
+    if (!TrimHeaderLine(line).empty()) AddHeaderLine(head, line);
   }
   if (first) {
     Fail(ERROR_WINHTTP_INVALID_SERVER_RESPONSE, "no response head");
@@ -550,7 +524,7 @@ bool WinHttpExchange::ReadBody() {
       FailWithLastError("WinHttpQueryDataAvailable");
       return false;
     }
-    if (!WaitAndCheck(receiveMs_, WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE,
+    if (!WaitAndCheck(timeouts_.receiveMs, WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE,
                       "WinHttpQueryDataAvailable")) {
       return false;
     }
@@ -570,7 +544,8 @@ bool WinHttpExchange::ReadBody() {
       FailWithLastError("WinHttpReadData");
       return false;
     }
-    if (!WaitAndCheck(receiveMs_, WINHTTP_CALLBACK_STATUS_READ_COMPLETE, "WinHttpReadData")) {
+    if (!WaitAndCheck(timeouts_.receiveMs, WINHTTP_CALLBACK_STATUS_READ_COMPLETE,
+                      "WinHttpReadData")) {
       return false;
     }
     std::string piece;

@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::string_view kHeader = "kestrune-apply-record 1";
 constexpr const char* kRecordFileName = "last-apply.txt";
-constexpr const char* kGameFiles[] = {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"};
 
 std::string Escape(std::string_view field) {
   std::string out;
@@ -57,7 +56,7 @@ bool SplitFields(std::string_view line, std::vector<std::string>& fields) {
 }
 
 bool IsGameFile(std::string_view name) {
-  for (const char* file : kGameFiles)
+  for (const char* file : kGameFileNames)
     if (name == file) return true;
   return false;
 }

@@ -17,13 +17,6 @@ namespace {
 // shortened when they cannot be).
 constexpr size_t kLongValue = 160;
 
-std::string Lower(std::string_view text) {
-  std::string out(TrimSpaceTab(text));
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // A long value: its start and its size, cut at a character boundary.
 std::string Shorten(std::string_view value) {
   if (value.size() <= kLongValue) return std::string(value);
@@ -112,7 +105,7 @@ std::optional<std::vector<Item>> ParseNamedList(std::string_view value) {
     std::optional<std::vector<Field>> fields = ParseStruct(part);
     if (!fields || fields->empty()) return std::nullopt;
     const Field& first = fields->front();
-    if (first.name.size() < 4 || Lower(first.name.substr(first.name.size() - 4)) != "name")
+    if (first.name.size() < 4 || LowerName(first.name.substr(first.name.size() - 4)) != "name")
       return std::nullopt;
     std::string_view name = first.value;
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
@@ -128,12 +121,12 @@ template <typename T, typename NameOf>
 std::vector<size_t> PairByName(const std::vector<T>& olds, const std::vector<T>& news,
                                NameOf nameOf, std::vector<bool>& oldUsed) {
   std::map<std::string, std::vector<size_t>> byName;
-  for (size_t i = 0; i < olds.size(); ++i) byName[Lower(nameOf(olds[i]))].push_back(i);
+  for (size_t i = 0; i < olds.size(); ++i) byName[LowerName(nameOf(olds[i]))].push_back(i);
   std::map<std::string, size_t> taken;
   std::vector<size_t> partner(news.size(), std::string::npos);
   oldUsed.assign(olds.size(), false);
   for (size_t i = 0; i < news.size(); ++i) {
-    std::string name = Lower(nameOf(news[i]));
+    std::string name = LowerName(nameOf(news[i]));
     auto found = byName.find(name);
     size_t& next = taken[name];
     if (found == byName.end() || next >= found->second.size()) continue;
@@ -205,29 +198,21 @@ struct SectionText {
 // Sections by lower-case name, in order of first appearance.
 std::vector<std::pair<std::string, SectionText>> ScanSections(std::string_view text) {
   std::vector<std::pair<std::string, SectionText>> out;
-  std::vector<std::string> lines = ini::SplitLines(text);
-  if (!lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
   SectionText* current = nullptr;
-  for (const std::string& raw : lines) {
-    std::string_view line = TrimSpaceTab(raw);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      size_t close = line.find(']');
-      if (close != std::string_view::npos) {
-        std::string name(TrimSpaceTab(line.substr(1, close - 1)));
-        std::string lower = Lower(name);
-        current = nullptr;
-        for (auto& [key, section] : out)
-          if (key == lower) current = &section;
-        if (!current) {
-          out.push_back({lower, SectionText{name, {}}});
-          current = &out.back().second;
-        }
-        continue;
+  ForEachIniLine(text, [&](bool header, std::string_view line) {
+    if (header) {
+      std::string lower = LowerName(line);
+      current = nullptr;
+      for (auto& [key, section] : out)
+        if (key == lower) current = &section;
+      if (!current) {
+        out.push_back({lower, SectionText{std::string(line), {}}});
+        current = &out.back().second;
       }
+      return;
     }
     if (current && line.find('=') == std::string_view::npos) current->lines.emplace_back(line);
-  }
+  });
   return out;
 }
 
@@ -244,7 +229,7 @@ class Grouper {
       : before_(ScanSections(before)), after_(ScanSections(after)) {}
 
   SectionChanges& Section(const std::string& spelled) {
-    std::string lower = Lower(spelled);
+    std::string lower = LowerName(spelled);
     for (auto& [key, index] : order_)
       if (key == lower) return sections_[index];
     std::string name = spelled;

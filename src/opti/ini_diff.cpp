@@ -19,50 +19,61 @@ struct Entry {
 
 using Identity = std::tuple<std::string, int, std::string, int>;
 
-std::string Lower(std::string_view text) {
-  std::string out(TrimSpaceTab(text));
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // Every key line with its identity: (section, nth section of that name,
 // key, nth key of that name in the section).
 std::vector<std::pair<Identity, Entry>> Entries(std::string_view text) {
   std::vector<std::pair<Identity, Entry>> out;
-  std::vector<std::string> lines = ini::SplitLines(text);
-  if (!lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
   std::map<std::string, int> sectionSeen;
   std::map<std::string, int> keySeen;
   bool inSection = false;
   std::string section, sectionLower;
   int sectionNth = 0;
+  ForEachIniLine(text, [&](bool header, std::string_view line) {
+    if (header) {
+      section = std::string(line);
+      sectionLower = LowerName(section);
+      sectionNth = sectionSeen[sectionLower]++;
+      keySeen.clear();
+      inSection = true;
+      return;
+    }
+    size_t eq = line.find('=');
+    if (!inSection || eq == std::string_view::npos) return;
+    std::string key(TrimSpaceTab(line.substr(0, eq)));
+    std::string keyLower = LowerName(key);
+    int keyNth = keySeen[keyLower]++;
+    out.push_back({Identity{sectionLower, sectionNth, keyLower, keyNth},
+                   Entry{section, key, std::string(TrimSpaceTab(line.substr(eq + 1)))}});
+  });
+  return out;
+}
+
+}  // namespace
+
+void ForEachIniLine(std::string_view text,
+                    const std::function<void(bool header, std::string_view line)>& visit) {
+  std::vector<std::string> lines = ini::SplitLines(text);
+  if (!lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
   for (const std::string& raw : lines) {
     std::string_view line = TrimSpaceTab(raw);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       size_t close = line.find(']');
       if (close != std::string_view::npos) {
-        section = std::string(TrimSpaceTab(line.substr(1, close - 1)));
-        sectionLower = Lower(section);
-        sectionNth = sectionSeen[sectionLower]++;
-        keySeen.clear();
-        inSection = true;
+        visit(true, TrimSpaceTab(line.substr(1, close - 1)));
         continue;
       }
     }
-    size_t eq = line.find('=');
-    if (!inSection || eq == std::string_view::npos) continue;
-    std::string key(TrimSpaceTab(line.substr(0, eq)));
-    std::string keyLower = Lower(key);
-    int keyNth = keySeen[keyLower]++;
-    out.push_back({Identity{sectionLower, sectionNth, keyLower, keyNth},
-                   Entry{section, key, std::string(TrimSpaceTab(line.substr(eq + 1)))}});
+    visit(false, line);
   }
-  return out;
 }
 
-}  // namespace
+std::string LowerName(std::string_view text) {
+  std::string out(TrimSpaceTab(text));
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
 
 std::vector<KeyChange> DiffIniKeys(std::string_view before, std::string_view after) {
   auto oldEntries = Entries(before);

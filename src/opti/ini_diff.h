@@ -2,6 +2,7 @@
 // Apply: which keys a run changed, added or removed.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,16 @@ struct KeyChange {
 // order. Values compare with surrounding blanks removed. Changes come in the
 // newer text's order, then the removed keys in the older text's order.
 std::vector<KeyChange> DiffIniKeys(std::string_view before, std::string_view after);
+
+// The significant lines of an INI text in order, as the comparisons read
+// them: a header gives its section name, any other line that is not blank or
+// a comment gives its text (both without surrounding blanks). A byte-order
+// mark before the first line is skipped. The views last for the call only.
+void ForEachIniLine(std::string_view text,
+                    const std::function<void(bool header, std::string_view line)>& visit);
+
+// A name as the comparisons match it: trimmed, ASCII letters in lower case.
+std::string LowerName(std::string_view text);
 
 // One line per change: "[section] key: old → new", "[section] key: added = v",
 // "[section] key: removed (was v)".

@@ -2,6 +2,7 @@
 #include "opti/opti_dry_run.h"
 
 #include "env/settings_store.h"
+#include "opti/game_files.h"
 #include "platform/debug_log.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -9,8 +10,6 @@
 
 namespace kestrune::opti {
 namespace {
-
-const char* const kGameFiles[] = {"Engine.ini", "GameUserSettings.ini", "Scalability.ini"};
 
 // Answers like a user who only looks: no game is ended, none is started.
 class DryRunDialogs final : public OptiDialogs {
@@ -63,7 +62,7 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
   DryRunReport report;
   report.gameRunning = game.IsGameRunning();
   std::string base = localAppData.empty() ? platform::LocalAppDataFolder() : localAppData;
-  std::string realFolder = TPUBGLib::GameConfigFolderUnder(base);
+  std::string realFolder = GameConfigFolderUnder(base);
 
   ScratchFolder scratch;
   if (scratch.path().empty()) {
@@ -71,16 +70,16 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
     report.apply.error = "cannot create a temporary folder for the dry run";
     return report;
   }
-  std::string scratchFolder = TPUBGLib::GameConfigFolderUnder(scratch.path());
+  std::string scratchFolder = GameConfigFolderUnder(scratch.path());
   platform::CreateDirectories(scratchFolder);
 
   std::string before[3];
   bool existed[3] = {};
   for (int i = 0; i < 3; ++i) {
-    std::string real = platform::JoinPath(realFolder, kGameFiles[i]);
+    std::string real = platform::JoinPath(realFolder, kGameFileNames[i]);
     before[i] = ReadOrEmpty(real, &existed[i]);
     if (!existed[i]) continue;
-    std::string copy = platform::JoinPath(scratchFolder, kGameFiles[i]);
+    std::string copy = platform::JoinPath(scratchFolder, kGameFileNames[i]);
     std::string error;
     if (!platform::ReplaceFileAtomically(copy, before[i], &error))
       DebugLogF("Dry run: cannot copy %s: %s", real.c_str(), error.c_str());
@@ -103,10 +102,11 @@ DryRunReport DryRunApply(const THareWareInfo& hardware, OptiSettings& settings, 
 
   for (int i = 0; i < 3; ++i) {
     FileChanges file;
-    file.name = kGameFiles[i];
-    file.path = platform::JoinPath(realFolder, kGameFiles[i]);
+    file.name = kGameFileNames[i];
+    file.path = platform::JoinPath(realFolder, kGameFileNames[i]);
     file.existed = existed[i];
-    std::string after = ReadOrEmpty(platform::JoinPath(scratchFolder, kGameFiles[i]), &file.exists);
+    std::string after =
+        ReadOrEmpty(platform::JoinPath(scratchFolder, kGameFileNames[i]), &file.exists);
     file.changes = DiffIniKeys(before[i], after);
     file.beforeText = std::move(before[i]);
     file.afterText = std::move(after);

@@ -83,6 +83,12 @@ class TOptiFrame {
   // `game` must outlive the page.
   TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, OptiDialogs& dialogs,
              GameControl& game, std::unique_ptr<TPUBGLib> engine = nullptr);
+  // A page on the game's files under `localAppData`, a folder the user named
+  // (--game-dir, GameDir); empty: the platform's folder, whatever GameDir says.
+  static std::unique_ptr<TOptiFrame> ForGameFolder(const THareWareInfo& hardware,
+                                                   OptiSettings& settings, OptiDialogs& dialogs,
+                                                   GameControl& game,
+                                                   const std::string& localAppData);
   TOptiFrame(const TOptiFrame&) = delete;
   TOptiFrame& operator=(const TOptiFrame&) = delete;
 

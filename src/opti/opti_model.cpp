@@ -38,6 +38,16 @@ TOptiFrame::TOptiFrame(const THareWareInfo& hardware, OptiSettings& settings, Op
   LoadHistory();
 }
 
+std::unique_ptr<TOptiFrame> TOptiFrame::ForGameFolder(const THareWareInfo& hardware,
+                                                      OptiSettings& settings, OptiDialogs& dialogs,
+                                                      GameControl& game,
+                                                      const std::string& localAppData) {
+  return std::make_unique<TOptiFrame>(hardware, settings, dialogs, game,
+                                      localAppData.empty()
+                                          ? std::make_unique<TPUBGLib>(hardware)
+                                          : TPUBGLib::ForGameFolder(localAppData, hardware));
+}
+
 void TOptiFrame::UserSelect(ListId id, int index) {
   SetItemIndex(id, index);
   if (id == ListId::ConfigModel) CBConfigModelChange();

@@ -24,4 +24,10 @@ void DebugLogF(const char* format, ...) __attribute__((format(KESTRUNE_PRINTF_FO
 using DebugLogSink = std::function<void(std::string_view)>;
 void SetDebugLogSink(DebugLogSink sink);
 
+namespace platform {
+// The system's own channel a line goes to without a sink: stderr on Linux,
+// the debugger's on Windows (one implementation per system).
+void WriteDebugChannel(std::string_view line);
+}  // namespace platform
+
 }  // namespace kestrune

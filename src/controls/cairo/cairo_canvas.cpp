@@ -120,15 +120,9 @@ CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cr) {}
 CairoCanvas::~CairoCanvas() = default;
 
 void CairoCanvas::DrawImage(const Image& image, const Rect& src, const Rect& dst) {
-  if (image.Empty() || src.Empty() || dst.Empty()) return;
-  Rect s = src.Intersect({0, 0, image.Width(), image.Height()});
-  if (s.Empty()) return;
-  // A source reaching outside the picture draws only the part that exists,
-  // at the place and scale the whole rectangle would have had.
-  const double scaleX = static_cast<double>(dst.width) / src.width;
-  const double scaleY = static_cast<double>(dst.height) / src.height;
-  const double dx = dst.x + (s.x - src.x) * scaleX, dy = dst.y + (s.y - src.y) * scaleY;
-  const double dw = s.width * scaleX, dh = s.height * scaleY;
+  const std::optional<ImagePlacement> placed = PlaceImage(image, src, dst);
+  if (!placed) return;
+  const auto& [s, scaleX, scaleY, dx, dy, dw, dh] = *placed;
   cairo_surface_t* whole = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(image.Data())), CAIRO_FORMAT_ARGB32,
       image.Width(), image.Height(), image.Stride());

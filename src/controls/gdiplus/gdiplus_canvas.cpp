@@ -228,15 +228,9 @@ GdiplusCanvas::~GdiplusCanvas() {
 }
 
 void GdiplusCanvas::DrawImage(const Image& image, const Rect& src, const Rect& dst) {
-  if (image.Empty() || src.Empty() || dst.Empty()) return;
-  Rect s = src.Intersect({0, 0, image.Width(), image.Height()});
-  if (s.Empty()) return;
-  // A source reaching outside the picture draws only the part that exists,
-  // at the place and scale the whole rectangle would have had.
-  const double scaleX = static_cast<double>(dst.width) / src.width;
-  const double scaleY = static_cast<double>(dst.height) / src.height;
-  const double dx = dst.x + (s.x - src.x) * scaleX, dy = dst.y + (s.y - src.y) * scaleY;
-  const double dw = s.width * scaleX, dh = s.height * scaleY;
+  const std::optional<ImagePlacement> placed = PlaceImage(image, src, dst);
+  if (!placed) return;
+  const auto& [s, scaleX, scaleY, dx, dy, dw, dh] = *placed;
   if (scaleX == 1.0 && scaleY == 1.0) {
     // A bitmap over just the source part, without a copy.
     const uint8_t* first = reinterpret_cast<const uint8_t*>(image.Data()) +

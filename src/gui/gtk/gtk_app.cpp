@@ -4,13 +4,13 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <mutex>
 #include <vector>
 
 #include "gui/gtk/gtk_keys.h"
 #include "gui/gui_host.h"
+#include "gui/posted_queue.h"
 #include "platform/debug_log.h"
 
 namespace kestrune::gui {
@@ -20,44 +20,18 @@ GMainLoop* g_mainLoop = nullptr;
 bool g_quitting = false;
 std::vector<GMainLoop*> g_modalLoops;
 
-// Shared between the queue and the idle callbacks it schedules, so a callback
-// that runs after the queue is gone does nothing.
-struct QueueState {
-  MessageHandler handler;
-  std::atomic<bool> alive{true};
-};
-
-struct Posted {
-  std::shared_ptr<QueueState> state;
-  uint32_t message;
-  uintptr_t wParam;
-  intptr_t lParam;
-};
-
-class GtkUiQueue final : public MessageQueue {
- public:
-  explicit GtkUiQueue(MessageHandler handler) : state_(std::make_shared<QueueState>()) {
-    state_->handler = std::move(handler);
-  }
-  ~GtkUiQueue() override { state_->alive = false; }
-
-  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    auto* posted = new Posted{state_, message, wParam, lParam};
-    // g_idle_add is safe from any thread; the default context runs it on the UI thread.
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT,
-        [](gpointer data) -> gboolean {
-          auto* p = static_cast<Posted*>(data);
-          if (p->state->alive && p->state->handler)
-            p->state->handler(p->message, p->wParam, p->lParam);
-          return G_SOURCE_REMOVE;
-        },
-        posted, [](gpointer data) { delete static_cast<Posted*>(data); });
-  }
-
- private:
-  std::shared_ptr<QueueState> state_;
-};
+// g_idle_add is safe from any thread; the default context runs the item on
+// the UI thread and frees it after.
+bool CarryOnIdle(PostedQueue::Item* item) {
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) -> gboolean {
+        static_cast<PostedQueue::Item*>(data)->Run();
+        return G_SOURCE_REMOVE;
+      },
+      item, [](gpointer data) { delete static_cast<PostedQueue::Item*>(data); });
+  return true;
+}
 
 class GtkBusReceiver final : public BusReceiver {
  public:
@@ -178,7 +152,7 @@ bool RunModalLoop(GMainLoop** running) {
 }  // namespace gtk
 
 std::unique_ptr<MessageQueue> CreateUiQueue(MessageHandler handler) {
-  return std::make_unique<GtkUiQueue>(std::move(handler));
+  return std::make_unique<PostedQueue>(std::move(handler), &CarryOnIdle);
 }
 
 std::unique_ptr<BusReceiver> AttachBusEndpoint(

@@ -5,13 +5,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "controls/image.h"
+#include "gui/posted_queue.h"
 #include "gui/win32/win32_browser.h"
 #include "gui/win32/win32_gui.h"
 #include "platform/debug_log.h"
@@ -32,36 +32,13 @@ int g_loopDepth = 0;
 std::function<void()> g_sessionEnd;
 bool g_sessionEnded = false;
 
-struct QueueState {
-  MessageHandler handler;
-  std::atomic<bool> alive{true};
-};
-
-struct Posted {
-  std::shared_ptr<QueueState> state;
-  uint32_t message;
-  uintptr_t wParam;
-  intptr_t lParam;
-};
-
-class Win32UiQueue final : public MessageQueue {
- public:
-  explicit Win32UiQueue(MessageHandler handler) : state_(std::make_shared<QueueState>()) {
-    state_->handler = std::move(handler);
-  }
-  ~Win32UiQueue() override { state_->alive = false; }
-
-  void Post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    auto* posted = new Posted{state_, message, wParam, lParam};
-    if (!::PostMessageW(g_messageWindow, kPostedMessage, 0, reinterpret_cast<LPARAM>(posted))) {
-      DebugLog("gui: a message could not be posted to the UI thread");
-      delete posted;
-    }
-  }
-
- private:
-  std::shared_ptr<QueueState> state_;
-};
+// The message window runs the item on the UI thread and frees it.
+bool CarryByMessage(PostedQueue::Item* item) {
+  if (::PostMessageW(g_messageWindow, kPostedMessage, 0, reinterpret_cast<LPARAM>(item)))
+    return true;
+  DebugLog("gui: a message could not be posted to the UI thread");
+  return false;
+}
 
 // Bus endpoints signal an event; the pump waits on them beside the messages.
 struct BusEntry {
@@ -144,8 +121,8 @@ void OnTimerMessage(UINT_PTR id) {
 
 LRESULT CALLBACK MessageWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == kPostedMessage) {
-    std::unique_ptr<Posted> p(reinterpret_cast<Posted*>(lParam));
-    if (p->state->alive && p->state->handler) p->state->handler(p->message, p->wParam, p->lParam);
+    std::unique_ptr<PostedQueue::Item> item(reinterpret_cast<PostedQueue::Item*>(lParam));
+    item->Run();
     return 0;
   }
   if (msg == WM_TIMER) {
@@ -342,7 +319,7 @@ void QuitMainLoop() {
 }
 
 std::unique_ptr<MessageQueue> CreateUiQueue(MessageHandler handler) {
-  return std::make_unique<Win32UiQueue>(std::move(handler));
+  return std::make_unique<PostedQueue>(std::move(handler), &CarryByMessage);
 }
 
 std::unique_ptr<BusReceiver> AttachBusEndpoint(

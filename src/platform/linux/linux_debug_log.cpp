@@ -1,46 +1,12 @@
-// Debug output on Linux: one line to stderr, unless a sink is installed.
+// Debug output on Linux: one line to stderr.
+#include <cstdio>
+
 #include "platform/debug_log.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <mutex>
+namespace kestrune::platform {
 
-namespace kestrune {
-namespace {
-
-std::mutex& SinkMutex() {
-  static std::mutex m;
-  return m;
-}
-
-DebugLogSink& Sink() {
-  static DebugLogSink sink;
-  return sink;
-}
-
-}  // namespace
-
-void DebugLog(std::string_view line) {
-  std::lock_guard<std::mutex> lock(SinkMutex());
-  if (Sink()) {
-    Sink()(line);
-    return;
-  }
+void WriteDebugChannel(std::string_view line) {
   std::fprintf(stderr, "[kestrune] %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
-void DebugLogF(const char* format, ...) {
-  char buffer[2048];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  DebugLog(buffer);
-}
-
-void SetDebugLogSink(DebugLogSink sink) {
-  std::lock_guard<std::mutex> lock(SinkMutex());
-  Sink() = std::move(sink);
-}
-
-}  // namespace kestrune
+}  // namespace kestrune::platform

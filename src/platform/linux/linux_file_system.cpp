@@ -62,7 +62,7 @@ const std::string& ProcessToken() {
       std::memcpy(bytes, &mix, sizeof bytes);
     }
     char text[17];
-    for (int i = 0; i < 8; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
+    for (size_t i = 0; i < 8; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
     return std::string(text, 16);
   }();
   return token;
@@ -451,15 +451,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data,
   }
   SetError(error, ErrnoText(err == 0 ? EIO : err));
   return false;
-}
-
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
-  ReadResult source = ReadWholeFile(from);
-  if (source.status != ReadStatus::kOk) {
-    SetError(error, source.error);
-    return false;
-  }
-  return ReplaceFileAtomically(to, source.data, error);
 }
 
 bool RemoveFile(const std::string& path, std::string* error) {

@@ -1,6 +1,7 @@
-// Processor and memory facts on Linux: <cpuid.h>, sysinfo(), and the sysfs
-// CPU/NUMA topology turned into the records the Windows topology query
-// returns (one per core, per distinct cache, per package, per NUMA node).
+// Processor and memory facts on Linux: sysinfo(), and the sysfs CPU/NUMA
+// topology turned into the records the Windows topology query returns (one
+// per core, per distinct cache, per package, per NUMA node). CPUID is the
+// compiler's: platform/cpuid.cpp.
 #include "platform/linux/linux_processor_info.h"
 
 #include <sys/sysinfo.h>
@@ -13,13 +14,6 @@
 #include <tuple>
 
 #include "platform/file_system.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#define KESTRUNE_HAS_CPUID 1
-#else
-#define KESTRUNE_HAS_CPUID 0
-#endif
 
 namespace kestrune::platform {
 namespace {
@@ -83,7 +77,7 @@ uint32_t ParseCacheSize(const std::string& text) {
   unsigned long long value = std::strtoull(text.c_str(), &end, 10);
   if (end == text.c_str()) return 0;
   if (*end == 'K' || *end == 'k') value *= 1024;
-  if (*end == 'M' || *end == 'm') value *= 1024 * 1024;
+  if (*end == 'M' || *end == 'm') value *= 1024ull * 1024;
   if (*end == 'G' || *end == 'g') value *= 1024ull * 1024 * 1024;
   return static_cast<uint32_t>(std::min<unsigned long long>(value, UINT32_MAX));
 }
@@ -193,22 +187,6 @@ std::optional<std::vector<LogicalProcessorRecord>> LogicalProcessorRecordsFromSy
 
 std::optional<std::vector<LogicalProcessorRecord>> QueryLogicalProcessorInformation() {
   return LogicalProcessorRecordsFromSysfs("/sys");
-}
-
-bool HasCpuid() {
-  return KESTRUNE_HAS_CPUID != 0;
-}
-
-std::array<uint32_t, 4> ExecuteCpuid(uint32_t leaf) {
-  std::array<uint32_t, 4> regs{};
-#if KESTRUNE_HAS_CPUID
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  __cpuid_count(leaf, 0, a, b, c, d);
-  regs = {a, b, c, d};
-#else
-  (void)leaf;
-#endif
-  return regs;
 }
 
 std::string SystemProcessorName() {

@@ -17,16 +17,8 @@ namespace {
 
 using win32::ErrorText;
 using win32::FilePath;
-
-template <typename Stored>
-Stored StoreHandle(HANDLE h) {
-  return static_cast<Stored>(reinterpret_cast<intptr_t>(h));
-}
-
-template <typename Stored>
-HANDLE LoadHandle(Stored stored) {
-  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(stored));
-}
+using win32::LoadHandle;
+using win32::StoreHandle;
 
 // One lock file per target: FNV-1a of the full path in lower case.
 std::wstring LockFileFor(const std::string& target, std::string* error) {

@@ -4,19 +4,9 @@
 #include "platform/win32/win32_text.h"
 
 namespace kestrune::platform {
-namespace {
 
-template <typename Stored>
-Stored StoreHandle(HANDLE h) {
-  return static_cast<Stored>(reinterpret_cast<intptr_t>(h));
-}
-
-template <typename Stored>
-HANDLE LoadHandle(Stored stored) {
-  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(stored));
-}
-
-}  // namespace
+using win32::LoadHandle;
+using win32::StoreHandle;
 
 FileReader::~FileReader() {
   if (IsOpen()) ::CloseHandle(LoadHandle(handle_));

@@ -300,15 +300,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data,
   return ReplaceFileAtomically(path, data, error);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
-  ReadResult source = ReadWholeFile(from);
-  if (source.status != ReadStatus::kOk) {
-    SetError(error, source.error);
-    return false;
-  }
-  return ReplaceFileAtomically(to, source.data, error);
-}
-
 bool RemoveFile(const std::string& path, std::string* error) {
   const std::wstring wide = FilePath(path);
   DWORD err =

@@ -1,15 +1,8 @@
-// Processor and memory facts on Windows: the CPUID instruction,
-// GetLogicalProcessorInformation and GlobalMemoryStatusEx.
+// Processor and memory facts on Windows: GetLogicalProcessorInformation
+// and GlobalMemoryStatusEx (CPUID: platform/cpuid.cpp).
 #include "platform/processor_info.h"
 
 #include "platform/win32/win32_text.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#define KESTRUNE_HAS_CPUID 1
-#else
-#define KESTRUNE_HAS_CPUID 0
-#endif
 
 namespace kestrune::platform {
 
@@ -50,22 +43,6 @@ std::optional<std::vector<LogicalProcessorRecord>> QueryLogicalProcessorInformat
     records.push_back(out);
   }
   return records;
-}
-
-bool HasCpuid() {
-  return KESTRUNE_HAS_CPUID != 0;
-}
-
-std::array<uint32_t, 4> ExecuteCpuid(uint32_t leaf) {
-  std::array<uint32_t, 4> regs{};
-#if KESTRUNE_HAS_CPUID
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  __cpuid_count(leaf, 0, a, b, c, d);
-  regs = {a, b, c, d};
-#else
-  (void)leaf;
-#endif
-  return regs;
 }
 
 std::string SystemProcessorName() {

@@ -30,6 +30,18 @@ bool IsTransientSharingError(DWORD error);
 template <typename Attempt>
 DWORD RetryWhileShared(Attempt attempt);
 
+// A HANDLE kept in the integer member of a portable class (its header names
+// no Windows type), and back.
+template <typename Stored>
+Stored StoreHandle(HANDLE h) {
+  return static_cast<Stored>(reinterpret_cast<intptr_t>(h));
+}
+
+template <typename Stored>
+HANDLE LoadHandle(Stored stored) {
+  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(stored));
+}
+
 // Closes a handle at scope exit.
 class Handle {
  public:
