@@ -6,6 +6,7 @@
 #include "controls/ui_font.h"
 #include "gui/gui_host.h"
 #include "i18n/i18n.h"
+#include "platform/debug_log.h"
 
 namespace kestrune::app {
 
@@ -117,6 +118,8 @@ void TOrvaneFrameView::WireEditor(TEdit& edit, HotKeyEditor editor) {
     bool ctrlDown = gui::IsKeyDown(0x11);
     bool shiftDown = gui::IsKeyDown(0x10);
     int vk = key;
+    DebugLogF("hot key editor %d: key 0x%X, ctrl %d, shift %d", static_cast<int>(editor), vk,
+              ctrlDown ? 1 : 0, shiftDown ? 1 : 0);
     RunGuarded([&] { model_->EditKeyDown(editor, vk, state, ctrlDown, shiftDown); });
     // The editor's text changes only through the capture: no deleting keys.
     if (key != 0x09) key = 0;

@@ -79,7 +79,8 @@ rm -rf "$USERDIR/AppData/Local/TslGame"
 WINEDEBUG=-all "$WINE" reg delete 'HKCU\SOFTWARE\KestruneTools' /f >/dev/null 2>&1
 
 probe() { WINEDEBUG=-all "$WINE" "$WORLD/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
-log_has() { grep -q -- "$1" "$WORLD/log" 2>/dev/null; }
+LOG=$WORLD/log
+log_has() { grep -q -- "$1" "$LOG" 2>/dev/null; }
 wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
   local until=$((SECONDS + $1))
   shift
@@ -183,14 +184,18 @@ check "the main window stays" visible "$MAIN"
 # ---- a hot key captured on the picture tab ----
 click "$MAIN" 139 73
 sleep 1
-click "$MAIN" 340 409
-sleep 0.5
-# Held a moment, as a hand does: the capture reads the modifiers' state.
-xdotool keydown ctrl+shift+F2
-sleep 0.5
-xdotool keyup ctrl+shift+F2
 hot_key_saved() { tr -d '\r' <"$WORLD/gui/Config.dat" | grep -qx 'HotKeyShow=805306481'; }
-check "a captured Ctrl+Shift+F2 is stored as the show key" wait_for 5 hot_key_saved
+# Held a moment, as a hand does: the capture reads the modifiers' state. A
+# press that reached no focused editor (a loaded machine) is made again.
+for attempt in 1 2 3; do
+  click "$MAIN" 340 409
+  sleep 0.5
+  xdotool keydown ctrl+shift+F2
+  sleep 0.5
+  xdotool keyup ctrl+shift+F2
+  wait_for 3 hot_key_saved && break
+done
+check "a captured Ctrl+Shift+F2 is stored as the show key" hot_key_saved
 check "and the renderer is told" wait_for 5 log_has "lumeshade: hot keys HotKeyShow=805306481"
 click "$MAIN" 49 73
 
@@ -277,8 +282,8 @@ MAIN_PID=""
 # WM_DPICHANGED: a move between monitors cannot be shown here).
 WINEDEBUG=-all "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
   >/dev/null 2>&1
-: >"$WORLD/log"
-WINEDEBUG=-all,warn+seh "$WINE" "$WORLD/gui/kestrune.exe" 2>"$WORLD/log" &
+LOG=$WORLD/log150
+WINEDEBUG=-all,warn+seh "$WINE" "$WORLD/gui/kestrune.exe" 2>"$LOG" &
 MAIN_PID=$!
 check "at 150 % it starts" wait_for 60 log_has "first frame at"
 check "and says it draws at 144 dpi" log_has "gui: drawn at 144 dpi"
