@@ -10,7 +10,7 @@
 namespace kestrune {
 
 // The most a body may hold, as received and after decoding.
-inline constexpr size_t kMaxBodyBytes = 16u * 1024u * 1024u;
+inline constexpr size_t kMaxBodyBytes = size_t{16} * 1024 * 1024;
 
 enum class BodyDecodeStatus {
   kOk,        // decoded completely (or copied: no known encoding)
