@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "controls/scroll_bar.h"
 #include "controls/virtual_keys.h"
 #include "platform/ascii.h"
 #include "platform/utf8.h"
@@ -16,10 +17,6 @@ constexpr Color kPlainBorder = Color::Rgb(0xA0A0A0);
 constexpr Color kListBorder = Color::Rgb(0x7A7A7A);
 constexpr int64_t kTypeAheadMs = 1000;  // typed prefix resets after this pause
 // The list's scroll bar: a flat track with a thumb in the page's greys.
-constexpr Color kScrollTrack = Color::Rgb(0xF0F0F0);
-constexpr Color kScrollThumb = Color::Rgb(0xC1C1C1);
-constexpr Color kScrollThumbActive = Color::Rgb(0x8F8F8F);
-constexpr int kMinThumb = 12;
 }  // namespace
 
 // The opened list: root control of the popup host, one row per item, and a
@@ -46,8 +43,9 @@ class TCZComboBox::ListControl : public Control {
       owner_.DrawItem(canvas, index, row, state);
     }
     if (owner_.HasScrollBar()) {
-      canvas.FillRect(owner_.ScrollTrackRect(), kScrollTrack);
-      canvas.FillRect(owner_.ScrollThumbRect(), dragging_ ? kScrollThumbActive : kScrollThumb);
+      canvas.FillRect(owner_.ScrollTrackRect(), scroll_bar::kTrack);
+      canvas.FillRect(owner_.ScrollThumbRect(),
+                      dragging_ ? scroll_bar::kThumbActive : scroll_bar::kThumb);
     }
     canvas.FrameRect(ClientRect(), kListBorder);
   }
@@ -270,25 +268,13 @@ Rect TCZComboBox::ScrollTrackRect() const {
 }
 
 Rect TCZComboBox::ScrollThumbRect() const {
-  Rect track = ScrollTrackRect();
-  if (track.Empty()) return {};
-  const int count = static_cast<int>(items_.size());
-  const int rows = VisibleRows();
-  const int thumbH =
-      std::clamp(track.height * rows / count, std::min(kMinThumb, track.height), track.height);
-  const int maxTop = count - rows;
-  const int y = track.y + (track.height - thumbH) * listTop_ / std::max(1, maxTop);
-  return {track.x + 2, y, track.width - 4, thumbH};
+  return scroll_bar::ThumbRect(ScrollTrackRect(), static_cast<int>(items_.size()), VisibleRows(),
+                               listTop_);
 }
 
 int TCZComboBox::TopForThumbAt(int thumbY) const {
-  Rect track = ScrollTrackRect();
-  Rect thumb = ScrollThumbRect();
-  const int travel = track.height - thumb.height;
-  if (travel <= 0) return 0;
-  const int maxTop = static_cast<int>(items_.size()) - VisibleRows();
-  // Rounded to the nearest row so the thumb follows the pointer evenly.
-  return ((thumbY - track.y) * maxTop * 2 + travel) / (travel * 2);
+  return scroll_bar::TopForThumbAt(ScrollTrackRect(), ScrollThumbRect(),
+                                   static_cast<int>(items_.size()), VisibleRows(), thumbY);
 }
 
 int TCZComboBox::VisibleRows() const {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "controls/scroll_bar.h"
 #include "controls/text_measure.h"
 #include "controls/virtual_keys.h"
 #include "platform/utf8.h"
@@ -12,11 +13,7 @@ namespace kestrune {
 namespace {
 
 // The combo box list's scroll bar colours, so both scroll alike.
-constexpr Color kScrollTrack = Color::Rgb(0xF0F0F0);
-constexpr Color kScrollThumb = Color::Rgb(0xC1C1C1);
-constexpr Color kScrollThumbActive = Color::Rgb(0x8F8F8F);
 constexpr Color kBorder = Color::Rgb(0xC8C8C8);
-constexpr int kMinThumb = 12;
 constexpr int kPadding = 6;  // text inset from the border
 constexpr unsigned kRowFlags = kTextSingleLine | kTextVCenter | kTextNoPrefix;
 
@@ -180,25 +177,12 @@ Rect TLinesView::ScrollTrackRect() const {
 }
 
 Rect TLinesView::ScrollThumbRect() const {
-  Rect track = ScrollTrackRect();
-  if (track.Empty()) return {};
-  const int count = RowCount();
-  const int rows = VisibleRows();
-  const int thumbH =
-      std::clamp(track.height * rows / count, std::min(kMinThumb, track.height), track.height);
-  const int maxTop = count - rows;
-  const int y = track.y + (track.height - thumbH) * top_ / std::max(1, maxTop);
-  return {track.x + 2, y, track.width - 4, thumbH};
+  return scroll_bar::ThumbRect(ScrollTrackRect(), RowCount(), VisibleRows(), top_);
 }
 
 int TLinesView::TopForThumbAt(int thumbY) const {
-  Rect track = ScrollTrackRect();
-  Rect thumb = ScrollThumbRect();
-  const int travel = track.height - thumb.height;
-  if (travel <= 0) return 0;
-  const int maxTop = RowCount() - VisibleRows();
-  // Rounded to the nearest row so the thumb follows the pointer evenly.
-  return ((thumbY - track.y) * maxTop * 2 + travel) / (travel * 2);
+  return scroll_bar::TopForThumbAt(ScrollTrackRect(), ScrollThumbRect(), RowCount(), VisibleRows(),
+                                   thumbY);
 }
 
 void TLinesView::Paint(Canvas& canvas) {
@@ -217,8 +201,8 @@ void TLinesView::Paint(Canvas& canvas) {
                     kRowFlags);
   }
   if (HasScrollBar()) {
-    canvas.FillRect(ScrollTrackRect(), kScrollTrack);
-    canvas.FillRect(ScrollThumbRect(), dragging_ ? kScrollThumbActive : kScrollThumb);
+    canvas.FillRect(ScrollTrackRect(), scroll_bar::kTrack);
+    canvas.FillRect(ScrollThumbRect(), dragging_ ? scroll_bar::kThumbActive : scroll_bar::kThumb);
   }
   canvas.FrameRect(ClientRect(), kBorder);
 }
