@@ -85,8 +85,8 @@ void PaintSurface(HWND hwnd, ControlHost& host, const Dpi& dpi) {
   ::EndPaint(hwnd, &ps);
 }
 
-// Layout pixels of a physical client rectangle that was invalidated: rounded
-// outwards, so the scaled copy covers it.
+// The window's pixels to repaint for a rectangle of the layout: rounded
+// outwards at other scales, so the filtered copy covers its edges.
 RECT PhysicalInvalid(const Dpi& dpi, const Rect& r) {
   Rect p = dpi.Px(r);
   if (dpi.value == 96) return {p.x, p.y, p.Right(), p.Bottom()};
