@@ -117,6 +117,17 @@ void BM_ColdStartToFirstFrame(benchmark::State& state) {
     state.SkipWithError("no X display (run under xvfb-run -a dbus-run-session)");
     return;
   }
+  // The first GTK program on a fresh X server probes the GL visuals (and
+  // maps the GL stack) before its first frame; a desktop session has done
+  // that long before Kestrune starts, so one uncounted start does it here.
+  static bool warmedUp = false;
+  if (!warmedUp) {
+    warmedUp = true;
+    World world;
+    int pid = Start(world);
+    WaitFirstFrame(world);
+    Stop(pid);
+  }
   long rss = 0;
   for (auto _ : state) {
     World world;
@@ -136,7 +147,13 @@ void BM_ColdStartToFirstFrame(benchmark::State& state) {
   }
   state.counters["rss_MiB"] = static_cast<double>(rss) / 1024.0;
 }
-BENCHMARK(BM_ColdStartToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+// Five starts, each its own repetition: the median is the figure.
+BENCHMARK(BM_ColdStartToFirstFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -55,11 +55,16 @@ TPUBGMainForm::TPUBGMainForm(bool hiddenStart) {
   options.width = kWidth;
   options.height = kHeight;
   window_ = gui::CreateWindow(root_, options);
-  window_->OnFirstPaint = [] {
+  window_->OnFirstPaint = [this] {
     auto now = std::chrono::system_clock::now().time_since_epoch();
     DebugLogF(
         "first frame at %lld us",
         static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+    // What can wait runs once the frame is out, outside the paint.
+    gui::RunLater(0, [this] {
+      auto tasks = std::move(firstFrameTasks_);
+      for (auto& task : tasks) task();
+    });
   };
   SetDialogOwner(window_.get());
   queue_ =
@@ -213,20 +218,6 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   orvaneFrame_ = std::make_unique<TOrvaneFrameView>(PanelVideo, std::move(hooks));
 
   CaptionLabel.SetCaption(kAppTitle);
-  tray_ = gui::CreateTrayIcon("kestrune", IconBytes());
-  tray_->SetHint(kAppTitle);
-  std::vector<gui::MenuItem> menu;
-  gui::MenuItem open;
-  open.caption = i18n::TrS("打开助手&");
-  open.isDefault = true;
-  open.onClick = [this] { RestoreFromTray(); };
-  gui::MenuItem separator;
-  separator.caption = "-";
-  gui::MenuItem quit;
-  quit.caption = i18n::TrS("退出&");
-  quit.onClick = [this] { ExitProgram(); };
-  tray_->SetMenu({open, separator, quit});
-  tray_->OnActivate = [this] { RestoreFromTray(); };
 
   UpdateTimer = gui::CreateTimer(1000);
   UpdateTimer->OnTimer = [this] {
@@ -248,8 +239,12 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   if (hiddenStart) {
     DebugLog("hidden start");
     shownOnce_ = false;
+    CreateTray();
     ServiceStart();
   } else {
+    // The tray icon (a session-bus conversation) waits for the window's
+    // first frame, so the window shows sooner.
+    firstFrameTasks_.push_back([this] { CreateTray(); });
     shownOnce_ = true;
     window_->CentreOnScreen();
     window_->Show();
@@ -257,9 +252,27 @@ void TPUBGMainForm::SetUpInterface(bool hiddenStart) {
   }
 }
 
+void TPUBGMainForm::CreateTray() {
+  if (tray_ || destroyed_) return;
+  tray_ = gui::CreateTrayIcon("kestrune", IconBytes());
+  tray_->SetHint(kAppTitle);
+  gui::MenuItem open;
+  open.caption = i18n::TrS("打开助手&");
+  open.isDefault = true;
+  open.onClick = [this] { RestoreFromTray(); };
+  gui::MenuItem separator;
+  separator.caption = "-";
+  gui::MenuItem quit;
+  quit.caption = i18n::TrS("退出&");
+  quit.onClick = [this] { ExitProgram(); };
+  tray_->SetMenu({open, separator, quit});
+  tray_->OnActivate = [this] { RestoreFromTray(); };
+}
+
 void TPUBGMainForm::ServiceStart() {
   if (destroyed_) return;
   DebugLog("service start");
+  CreateTray();  // when no frame came first
   UpdateTimer->SetEnabled(true);
   watch_->ServiceStart();
 }

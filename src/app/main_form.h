@@ -3,8 +3,10 @@
 // other processes, and every way of hiding, showing and ending the program.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app_services.h"
 #include "app/opti_page.h"
@@ -48,6 +50,7 @@ class TPUBGMainForm {
   void ServiceStart();
   void RestoreFromTray();
   void HideToTray();
+  void CreateTray();
   void ExitProgram();
   void ShowOptionsMenu();
   // The options menu's preset entries: a file chooser, then the page.
@@ -87,6 +90,8 @@ class TPUBGMainForm {
   std::unique_ptr<MessageQueue> queue_;
   std::unique_ptr<gui::BusReceiver> bus_;
   std::unique_ptr<gui::TrayIcon> tray_;
+  // Start-up work that waits for the window's first frame.
+  std::vector<std::function<void()>> firstFrameTasks_;
   std::unique_ptr<TShadowForm> shadow_;
   std::unique_ptr<TOptiFrameView> optiFrame_;
   std::unique_ptr<TOrvaneFrameView> orvaneFrame_;

@@ -14,6 +14,19 @@ void DrawImageNormal(Canvas& canvas, const Image& image, const Rect& dst) {
   canvas.DrawImage(image, {0, 0, image.Width(), image.Height()}, dst);
 }
 
+namespace {
+
+// Every pixel of the (clipped) source rectangle fully transparent.
+bool IsClear(const Image& image, const Rect& src) {
+  const Rect r = src.Intersect({0, 0, image.Width(), image.Height()});
+  for (int y = r.y; y < r.Bottom(); ++y)
+    for (int x = r.x; x < r.Right(); ++x)
+      if (image.Pixel(x, y) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
 void DrawImageStretch(Canvas& canvas, const Image& image, const Rect& dst, int offLeft,
                       int offTop) {
   const int W = image.Width(), H = image.Height();
@@ -39,6 +52,9 @@ void DrawImageStretch(Canvas& canvas, const Image& image, const Rect& dst, int o
     // A control smaller than its picture would give negative gaps: those
     // pieces are left out rather than drawn mirrored.
     if (p.dst.width <= 0 || p.dst.height <= 0 || p.src.width <= 0 || p.src.height <= 0) continue;
+    // A fully transparent piece changes nothing (a shadow's clear middle,
+    // stretched over the whole window, is most of its area).
+    if (IsClear(image, p.src)) continue;
     canvas.DrawImage(image, p.src, p.dst);
   }
 }

@@ -2,6 +2,7 @@
 #include "controls/offscreen_canvas.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kestrune {
 
@@ -13,6 +14,14 @@ OffscreenCanvas::~OffscreenCanvas() = default;
 Image OffscreenCanvas::Snapshot() {
   canvas_->Flush();
   return image_;
+}
+
+Image OffscreenCanvas::TakeImage() {
+  canvas_->Flush();
+  canvas_.reset();
+  Image out = std::move(image_);
+  image_ = Image();
+  return out;
 }
 
 void OffscreenCanvas::Clear(Color color) {

@@ -15,7 +15,8 @@ namespace kestrune {
 // Implemented by the drawing backend.
 std::unique_ptr<Canvas> CreateImageCanvas(Image& image);
 
-// An offscreen ARGB image with a canvas on it; Snapshot() copies the pixels.
+// An offscreen ARGB image with a canvas on it; Snapshot() copies the pixels,
+// TakeImage() hands them over without a copy.
 class OffscreenCanvas {
  public:
   OffscreenCanvas(int width, int height);
@@ -25,6 +26,9 @@ class OffscreenCanvas {
 
   Canvas& GetCanvas() { return *canvas_; }
   Image Snapshot();
+  // The pixels, moved out; the canvas is gone after this and the
+  // OffscreenCanvas may only be destroyed.
+  Image TakeImage();
   // Every pixel becomes the colour (alpha included), whatever was there.
   void Clear(Color color);
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/debug_log.h"
 
@@ -61,7 +62,19 @@ std::span<const uint8_t> TPicture::Bytes() const {
 }
 
 std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture) {
-  if (!picture.IsPng()) return nullptr;
+  std::string error;
+  std::shared_ptr<const Image> image = BuildCachedImage(picture, &error);
+  if (!image && picture.IsPng()) DebugLogF("skin picture does not decode: %s", error.c_str());
+  return image;
+}
+
+std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture, std::string* error) {
+  if (!picture.IsPng()) {
+    // The decoder's own words for what is wrong with it.
+    if (error) *error = DecodePng(picture.Bytes()).error;
+    return nullptr;
+  }
+  if (picture.Decoded()) return picture.Decoded();
   std::span<const uint8_t> bytes = picture.Bytes();
   const size_t hash = HashBytes(bytes);
   std::lock_guard lock(gSharedMutex);
@@ -79,7 +92,7 @@ std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture) {
   ++gBuildCount;
   PngDecodeResult r = DecodePng(bytes);
   if (!r.image) {
-    DebugLogF("skin picture does not decode: %s", r.error.c_str());
+    if (error) *error = std::move(r.error);
     return nullptr;
   }
   std::erase_if(decodes, [](const auto& entry) { return entry.second.image.expired(); });

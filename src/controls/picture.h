@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/image.h"
@@ -33,15 +34,25 @@ class TPicture {
   // Identity of the stored graphic; equal ids mean the same bytes.
   const void* Id() const { return data_.get(); }
 
+  // The decoded image of these bytes, kept by a loader that decoded them to
+  // check them: building the cached image then takes it instead of decoding
+  // again. Copies of the picture share it.
+  void KeepDecoded(std::shared_ptr<const Image> image) { decoded_ = std::move(image); }
+  const std::shared_ptr<const Image>& Decoded() const { return decoded_; }
+
  private:
   Kind kind_ = Kind::kEmpty;
   std::shared_ptr<const std::vector<uint8_t>> data_;
+  std::shared_ptr<const Image> decoded_;
 };
 
 // The cached-image rule: decode the picture's PNG data; null (with one debug
 // line) when the picture is empty, not a PNG, or does not decode. Pictures
 // with the same bytes share one decoded image while any holder keeps it.
 std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture);
+// The same, with the decoder's message in *error (when given) instead of
+// the debug line.
+std::shared_ptr<const Image> BuildCachedImage(const TPicture& picture, std::string* error);
 
 // Number of PNG decodes performed so far by BuildCachedImage (tests check
 // that paints do not decode, and that a shared skin is decoded once).

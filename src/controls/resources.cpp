@@ -33,8 +33,15 @@ std::shared_ptr<const Image> LoadPngResourceImage(std::string_view name) {
 
 void LoadPngResource(TPicture& picture, std::string_view name) {
   auto bytes = FindRawResource(name);
-  LoadPngResourceImage(name);  // validates; throws before the picture changes
-  picture = TPicture::FromBytes(*bytes);
+  // Decoded (through the shared cache) to check it, before the picture
+  // changes; the picture keeps the image, so its control does not decode it
+  // again.
+  TPicture loaded = TPicture::FromBytes(bytes ? *bytes : std::span<const uint8_t>());
+  std::string error = "PNG data is empty";
+  std::shared_ptr<const Image> image = loaded.Empty() ? nullptr : BuildCachedImage(loaded, &error);
+  if (!image) throw PngError(error + " (resource \"" + std::string(name) + "\")");
+  loaded.KeepDecoded(std::move(image));
+  picture = std::move(loaded);
 }
 
 }  // namespace kestrune

@@ -2,6 +2,8 @@
 // shadow surface in step with its form.
 #include "controls/shadow_form.h"
 
+#include <utility>
+
 #include "controls/base_control.h"
 #include "controls/offscreen_canvas.h"
 #include "controls/resources.h"
@@ -42,6 +44,7 @@ Rect TShadowForm::ShadowRect(const Rect& r) {
 void TShadowForm::ShowShadow(bool visible) {
   if (!window_ || !window_->IsWindow()) return;
   if (visible) {
+    if (!window_->CanShow()) return;
     UpdateShadow();
     window_->ShowNoActivate();
   } else {
@@ -66,15 +69,21 @@ Image TShadowForm::RenderShadow(int width, int height) const {
   OffscreenCanvas off(width, height);
   off.Clear(colors::kTransparent);
   image_->DrawNineSlice(off.GetCanvas(), width, height);
-  return off.Snapshot();
+  return off.TakeImage();
 }
 
 void TShadowForm::PaintShadow() {
   if (!window_) return;
   Rect r = window_->WindowRect();
+  const unsigned generation = window_->SurfaceGeneration();
+  if (r.width == paintedWidth_ && r.height == paintedHeight_ && generation == paintedGeneration_)
+    return;
   Image pixels = RenderShadow(r.width, r.height);
   if (pixels.Empty()) return;
-  window_->UpdateLayered(pixels, {r.x, r.y});
+  window_->UpdateLayered(std::move(pixels), {r.x, r.y});
+  paintedWidth_ = r.width;
+  paintedHeight_ = r.height;
+  paintedGeneration_ = generation;
 }
 
 void TShadowForm::ActivateReaction(bool active) {

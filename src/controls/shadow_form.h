@@ -44,8 +44,14 @@ class ShadowWindowPort {
   virtual void MoveTo(Point screenTopLeft) = 0;
   virtual void ShowNoActivate() = 0;
   virtual void Hide() = 0;
+  // False where a shadow cannot be seen (no compositing on this desktop):
+  // then it is neither drawn nor shown.
+  virtual bool CanShow() { return true; }
   // Replace the surface's pixels (premultiplied ARGB, per-pixel alpha).
-  virtual void UpdateLayered(const Image& pixels, Point screenTopLeft) = 0;
+  virtual void UpdateLayered(Image pixels, Point screenTopLeft) = 0;
+  // Changes when pixels handed over earlier no longer suit the surface (it
+  // is now drawn at another scale); the shadow is then drawn again.
+  virtual unsigned SurfaceGeneration() { return 0; }
 };
 
 // What the companion needs of the form that casts the shadow.
@@ -127,6 +133,11 @@ class TShadowForm {
   std::unique_ptr<TCZBaseImage> image_;
   std::unique_ptr<ShadowWindowPort> window_;
   Margins margins_;
+  // What the surface holds now: drawing the same size again is skipped
+  // (a form shows, activates and sizes several times as it comes up).
+  int paintedWidth_ = 0;
+  int paintedHeight_ = 0;
+  unsigned paintedGeneration_ = 0;
 };
 
 }  // namespace kestrune

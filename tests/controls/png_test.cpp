@@ -233,6 +233,19 @@ TEST(CachedImage, DecodedOncePerAssignmentNotPerPaint) {
   EXPECT_EQ(CachedImageBuildCount(), before + 1);
 }
 
+// A skin loaded from the resources is decoded once to check it, and its
+// control takes that image instead of decoding the bytes again.
+TEST(CachedImage, LoadedSkinIsNotDecodedAgainByItsControl) {
+  const uint64_t before = CachedImageBuildCount();
+  TPicture picture;
+  LoadPngResource(picture, "SysClose");
+  TCZStandardButton button;
+  button.SetPicture(picture);
+  EXPECT_EQ(CachedImageBuildCount(), before + 1);
+  ASSERT_NE(button.CachedImage(), nullptr);
+  EXPECT_EQ(button.CachedImage(), picture.Decoded().get());
+}
+
 // Controls that carry the same skin (every page combo box, every check box)
 // share one decoded image; different bytes never do, and an image nobody holds
 // any more is decoded afresh.

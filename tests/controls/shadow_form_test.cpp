@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "controls/recording_canvas.h"
 #include "controls/resources.h"
 
@@ -30,13 +32,17 @@ struct FakeShadowWindow : ShadowWindowPort {
     visible = false;
     log.push_back("hide");
   }
-  void UpdateLayered(const Image& pixels, Point at) override {
-    lastPixels = pixels;
+  void UpdateLayered(Image pixels, Point at) override {
+    lastPixels = std::move(pixels);
     lastAt = at;
     log.push_back("paint");
   }
+  unsigned SurfaceGeneration() override { return generation; }
+  bool CanShow() override { return canShow; }
+  bool canShow = true;
   bool alive = true;
   bool visible = false;
+  unsigned generation = 0;
   Rect rect;
   Image lastPixels;
   Point lastAt;
@@ -212,10 +218,36 @@ TEST(BaseImage, NineSliceIsTheStretchModel) {
   RecordingCanvas canvas;
   image.DrawNineSlice(canvas, 500, 210);
   auto draws = canvas.CallsOf(CanvasCall::Kind::kImage);
-  ASSERT_EQ(draws.size(), 9u);
+  // The clear middle (one pixel stretched over 452 x 162) is left out:
+  // drawing nothing there gives the same pixels.
+  ASSERT_EQ(draws.size(), 8u);
   EXPECT_EQ(draws[1].dst, (Rect{476, 0, 24, 24}));
   EXPECT_EQ(draws[4].src, (Rect{24, 0, 10, 24}));  // top edge from a 10-pixel strip
-  EXPECT_EQ(draws[8].dst, (Rect{24, 24, 452, 162}));
+  for (const auto& draw : draws) EXPECT_NE(draw.dst, (Rect{24, 24, 452, 162}));
+}
+
+TEST(ShadowForm, DrawnOncePerSizeAndOnlyWhereItCanShow) {
+  FakeForm form;
+  TShadowForm shadow(form);
+  shadow.OwnerWindowProc(Show(true));
+  shadow.OwnerWindowProc(Activate(K::kActivate, false));
+  form.rect.width += 20;
+  shadow.OwnerWindowProc(Size(FormMessage::kSizeRestored));
+  EXPECT_EQ(form.window->log, (std::vector<std::string>{"size", "paint", "show", "size", "show",
+                                                        "size", "paint", "show"}));
+  EXPECT_EQ(form.window->lastPixels.Width(), 520);  // the form and both margins
+  // A desktop without compositing gets no shadow at all, not even drawn.
+  form.window->canShow = false;
+  form.rect.width += 20;
+  const size_t before = form.window->log.size();
+  shadow.ShowShadow(true);
+  EXPECT_EQ(form.window->log.size(), before);
+  form.window->canShow = true;
+  // A surface drawn at another scale needs the pixels again.
+  form.window->generation = 2;
+  shadow.ShowShadow(true);
+  EXPECT_EQ(form.window->log.back(), "show");
+  EXPECT_EQ(form.window->log[form.window->log.size() - 2], "paint");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "controls/cairo/cairo_canvas.h"
@@ -276,10 +277,11 @@ class GtkShadowWindow final : public ShadowWindowPort {
     rect_.y = p.y;
     gtk_window_move(GTK_WINDOW(window_), p.x, p.y);
   }
+  // Per-pixel alpha needs a compositing manager; without one the shadow
+  // would be an opaque black frame over the desktop, so it stays hidden.
+  bool CanShow() override { return gdk_screen_is_composited(gtk_widget_get_screen(window_)); }
   void ShowNoActivate() override {
-    // Per-pixel alpha needs a compositing manager; without one the shadow
-    // would be an opaque black frame over the desktop, so it stays hidden.
-    if (!gdk_screen_is_composited(gtk_widget_get_screen(window_))) return;
+    if (!CanShow()) return;
     gtk_widget_show(window_);
     GdkWindow* shadow = gtk_widget_get_window(window_);
     GdkWindow* form = gtk_widget_get_window(GTK_WIDGET(owner_));
@@ -287,8 +289,8 @@ class GtkShadowWindow final : public ShadowWindowPort {
     if (shadow && form) gdk_window_restack(shadow, form, FALSE);
   }
   void Hide() override { gtk_widget_hide(window_); }
-  void UpdateLayered(const Image& pixels, Point) override {
-    pixels_ = pixels;
+  void UpdateLayered(Image pixels, Point) override {
+    pixels_ = std::move(pixels);
     gtk_widget_queue_draw(window_);
   }
 

@@ -193,8 +193,8 @@ class NullShadowWindow final : public ShadowWindowPort {
   }
   void ShowNoActivate() override { visible_ = true; }
   void Hide() override { visible_ = false; }
-  void UpdateLayered(const Image& pixels, Point p) override {
-    pixels_ = pixels;
+  void UpdateLayered(Image pixels, Point p) override {
+    pixels_ = std::move(pixels);
     MoveTo(p);
   }
 

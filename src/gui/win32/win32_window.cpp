@@ -289,7 +289,8 @@ class Win32ShadowWindow final : public ShadowWindowPort {
   }
   void ShowNoActivate() override { ::ShowWindow(window_, SW_SHOWNOACTIVATE); }
   void Hide() override { ::ShowWindow(window_, SW_HIDE); }
-  void UpdateLayered(const Image& layout, Point at) override {
+  unsigned SurfaceGeneration() override { return dpi_->value; }
+  void UpdateLayered(Image layout, Point at) override {
     const Image scaled =
         dpi_->value == 96 ? Image()
                           : Resample(layout, dpi_->Px(layout.Width()), dpi_->Px(layout.Height()));
