@@ -128,7 +128,10 @@ TEST_F(GuiE2E, StartsShownAndTabsSwitchPanelsAndLoadPartnerPages) {
     EXPECT_GT(at, last);
     last = at;
   }
-  EXPECT_THAT(log, HasSubstr("tray: icon added"));
+  // The tray icon follows the window's first frame.
+  ASSERT_TRUE(world.WaitLog("tray: icon added")) << world.Log();
+  log = world.Log();
+  EXPECT_LT(log.find("first frame at"), log.find("tray: icon added"));
   // The window is 880 x 600 and centred on the screen.
   EXPECT_THAT(Shell("xdotool getwindowgeometry " + window), HasSubstr("880x600"));
   // The start-up report reached the statistics host.
