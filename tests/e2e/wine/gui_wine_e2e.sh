@@ -29,6 +29,12 @@ OWN_PREFIX=""
 if [ -z "${WINEPREFIX:-}" ]; then
   OWN_PREFIX=1
   export WINEPREFIX=$WORLD/prefix
+else
+  # A Wine session of the shared prefix that an earlier suite started without
+  # this display (its server lingers a few seconds) could create no window:
+  # end it, so this one starts afresh on the display.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
 fi
 export WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
 WINE=$ROOT/cmake/wine-run.sh
