@@ -37,8 +37,8 @@ void LoadPngResource(TPicture& picture, std::string_view name) {
   // changes; the picture keeps the image, so its control does not decode it
   // again.
   TPicture loaded = TPicture::FromBytes(bytes ? *bytes : std::span<const uint8_t>());
-  std::string error = "PNG data is empty";
-  std::shared_ptr<const Image> image = loaded.Empty() ? nullptr : BuildCachedImage(loaded, &error);
+  std::string error;
+  std::shared_ptr<const Image> image = BuildCachedImage(loaded, &error);
   if (!image) throw PngError(error + " (resource \"" + std::string(name) + "\")");
   loaded.KeepDecoded(std::move(image));
   picture = std::move(loaded);
