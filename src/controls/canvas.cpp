@@ -3,6 +3,10 @@
 
 namespace kestrune {
 
+void FrameBuffer::Present(Canvas& target, const Rect& area) {
+  target.DrawImage(pixels_, area, area);
+}
+
 std::string ShownText(std::string_view text, unsigned flags) {
   if (flags & kTextNoPrefix) return std::string(text);
   std::string out;

@@ -4,9 +4,11 @@
 // Translate/clip let a host paint a control in its own client coordinates.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "controls/geometry.h"
@@ -64,6 +66,31 @@ struct ImagePlacement {
 // Nothing to draw (an empty image or rectangle, a source outside the image): nullopt.
 std::optional<ImagePlacement> PlaceImage(const Image& image, const Rect& src, const Rect& dst);
 
+class Canvas;
+
+// The pixels a window keeps between frames. The window's canvas makes it, so
+// it can live where that canvas shows it fastest: on X11, memory shared with
+// the display server, shown without a copy into a second buffer.
+class FrameBuffer {
+ public:
+  explicit FrameBuffer(Image pixels) : pixels_(std::move(pixels)) {}
+  virtual ~FrameBuffer() = default;
+  FrameBuffer(const FrameBuffer&) = delete;
+  FrameBuffer& operator=(const FrameBuffer&) = delete;
+
+  Image& Pixels() { return pixels_; }
+  // Around drawing into Pixels(): the display may still be reading them
+  // before, and must learn of the change after.
+  virtual void BeginDraw() {}
+  virtual void EndDraw() {}
+  // The rectangle `area` of the buffer, at the same place on `target` (the
+  // canvas that made the buffer, or one like it).
+  virtual void Present(Canvas& target, const Rect& area);
+
+ protected:
+  Image pixels_;
+};
+
 class Canvas {
  public:
   virtual ~Canvas() = default;
@@ -85,6 +112,11 @@ class Canvas {
   virtual void ClipRect(const Rect& rect) = 0;
   // Finishes pending drawing, so the pixels underneath may be read.
   virtual void Flush() {}
+  // A fully transparent frame buffer to present on this canvas (plain memory
+  // unless the canvas knows better).
+  virtual std::unique_ptr<FrameBuffer> CreateFrameBuffer(int width, int height) {
+    return std::make_unique<FrameBuffer>(Image(width, height));
+  }
 
   void SetFont(const Font& font) { font_ = font; }
   const Font& GetFont() const { return font_; }

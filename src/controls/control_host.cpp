@@ -305,27 +305,31 @@ void ControlHost::PaintTo(Canvas& canvas, const Rect& clip) {
   PaintControl(canvas, root_, clip);
 }
 
-void ControlHost::EnsureBackBuffer() {
+void ControlHost::EnsureBackBuffer(Canvas& target) {
   int w = std::max(1, root_.Width()), h = std::max(1, root_.Height());
-  if (back_.Width() == w && back_.Height() == h) return;
-  back_ = Image(w, h);
+  if (back_ && back_->Pixels().Width() == w && back_->Pixels().Height() == h) return;
+  back_.reset();  // the old frame goes before the new one is made
+  back_ = target.CreateFrameBuffer(w, h);
   backValid_ = false;
 }
 
 void ControlHost::Paint(Canvas& target) {
-  EnsureBackBuffer();
+  EnsureBackBuffer(target);
+  Image& pixels = back_->Pixels();
   if (!backValid_) invalid_ = root_.ClientRect();
   if (!invalid_.Empty()) {
-    FillPixels(back_, invalid_, background_);
-    std::unique_ptr<Canvas> canvas = CreateImageCanvas(back_);
+    back_->BeginDraw();
+    FillPixels(pixels, invalid_, background_);
+    std::unique_ptr<Canvas> canvas = CreateImageCanvas(pixels);
     canvas->ClipRect(invalid_);
     PaintTo(*canvas, invalid_);
     canvas->Flush();
+    canvas.reset();
+    back_->EndDraw();
     invalid_ = {};
     backValid_ = true;
   }
-  const Rect whole{0, 0, back_.Width(), back_.Height()};
-  target.DrawImage(back_, whole, whole);
+  back_->Present(target, {0, 0, pixels.Width(), pixels.Height()});
 }
 
 Image ControlHost::RenderToImage() {

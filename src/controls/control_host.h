@@ -113,7 +113,7 @@ class ControlHost {
  private:
   void UpdateHover(int x, int y, ShiftState shift);
   void PaintControl(Canvas& canvas, Control& control, const Rect& clip);
-  void EnsureBackBuffer();
+  void EnsureBackBuffer(Canvas& target);
 
   Control& root_;
   HostDelegate* delegate_;
@@ -126,7 +126,7 @@ class ControlHost {
   ShiftState modifiers_ = 0;
   Rect invalid_;
   Color background_ = colors::kWindow;
-  Image back_;
+  std::unique_ptr<FrameBuffer> back_;
   bool backValid_ = false;
   ControlHost* popup_ = nullptr;
   Control* popupOpener_ = nullptr;

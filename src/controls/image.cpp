@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace kestrune {
 
@@ -50,7 +51,46 @@ std::string CheckChunkLengths(std::span<const uint8_t> data) {
 Image::Image(int width, int height)
     : width_(width < 0 ? 0 : width),
       height_(height < 0 ? 0 : height),
-      pixels_(static_cast<size_t>(width_) * height_, 0u) {}
+      pixels_(static_cast<size_t>(width_) * height_, 0u),
+      data_(pixels_.data()) {}
+
+Image Image::Borrow(uint32_t* pixels, int width, int height) {
+  Image image;
+  if (!pixels || width <= 0 || height <= 0) return image;
+  image.width_ = width;
+  image.height_ = height;
+  image.data_ = pixels;
+  return image;
+}
+
+Image::Image(const Image& other)
+    : width_(other.width_),
+      height_(other.height_),
+      pixels_(other.data_, other.data_ + other.Count()),
+      data_(pixels_.data()) {}
+
+Image& Image::operator=(const Image& other) {
+  if (this != &other) *this = Image(other);
+  return *this;
+}
+
+// A moved vector keeps its buffer, so data_ stays valid for owned pixels too.
+Image::Image(Image&& other) noexcept
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      pixels_(std::move(other.pixels_)),
+      data_(std::exchange(other.data_, nullptr)) {}
+
+Image& Image::operator=(Image&& other) noexcept {
+  if (this != &other) {
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    pixels_ = std::move(other.pixels_);
+    other.pixels_.clear();
+    data_ = std::exchange(other.data_, nullptr);
+  }
+  return *this;
+}
 
 Color Image::ColorAt(int x, int y) const {
   uint32_t p = Pixel(x, y);

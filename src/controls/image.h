@@ -18,6 +18,15 @@ class Image {
  public:
   Image() = default;
   Image(int width, int height);  // fully transparent
+  // The pixels of memory someone else owns (rows of width * 4 bytes), which
+  // must outlive this image; a copy of it owns its own pixels.
+  static Image Borrow(uint32_t* pixels, int width, int height);
+
+  Image(const Image& other);
+  Image& operator=(const Image& other);
+  Image(Image&& other) noexcept;
+  Image& operator=(Image&& other) noexcept;
+  ~Image() = default;
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -25,21 +34,22 @@ class Image {
   int Stride() const { return width_ * 4; }
 
   // Premultiplied 0xAARRGGBB.
-  uint32_t Pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-  void SetPixel(int x, int y, uint32_t argb) {
-    pixels_[static_cast<size_t>(y) * width_ + x] = argb;
-  }
+  uint32_t Pixel(int x, int y) const { return data_[static_cast<size_t>(y) * width_ + x]; }
+  void SetPixel(int x, int y, uint32_t argb) { data_[static_cast<size_t>(y) * width_ + x] = argb; }
   uint8_t Alpha(int x, int y) const { return static_cast<uint8_t>(Pixel(x, y) >> 24); }
   // Straight colour of a pixel (un-premultiplied), handy in tests.
   Color ColorAt(int x, int y) const;
 
-  uint32_t* Data() { return pixels_.data(); }
-  const uint32_t* Data() const { return pixels_.data(); }
+  uint32_t* Data() { return data_; }
+  const uint32_t* Data() const { return data_; }
 
  private:
+  size_t Count() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
+
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  std::vector<uint32_t> pixels_;  // empty when borrowed
+  uint32_t* data_ = nullptr;      // pixels_.data() or the borrowed memory
 };
 
 // The decoder's failure. Carries libpng's own message.

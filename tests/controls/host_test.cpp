@@ -150,6 +150,42 @@ TEST_F(Host, BufferedPaintRepaintsOnlyTheInvalidArea) {
   EXPECT_EQ(px(5, 5), 0xFFFFFFu);
 }
 
+// A target that hands out its own frame buffers and logs how the host uses them.
+struct BufferingTarget : RecordingCanvas {
+  struct Buffer : FrameBuffer {
+    Buffer(int w, int h, std::vector<std::string>* log) : FrameBuffer(Image(w, h)), log_(log) {}
+    void BeginDraw() override { log_->push_back("begin"); }
+    void EndDraw() override {
+      // The frame is complete by now: the repainted control's colour is in it.
+      log_->push_back("end:" + std::to_string(Pixels().Pixel(95, 65) & 0xFFFFFF));
+    }
+    void Present(Canvas&, const Rect& area) override {
+      log_->push_back("present:" + std::to_string(area.width) + "x" + std::to_string(area.height));
+    }
+    std::vector<std::string>* log_;
+  };
+  std::unique_ptr<FrameBuffer> CreateFrameBuffer(int width, int height) override {
+    log.push_back("make:" + std::to_string(width) + "x" + std::to_string(height));
+    return std::make_unique<Buffer>(width, height, &log);
+  }
+  std::vector<std::string> log;
+};
+
+TEST_F(Host, FrameBufferComesFromTheTargetAndIsDrawnBetweenBeginAndEnd) {
+  b.fill = Color::Rgb(0x0000FF);
+  BufferingTarget target;
+  w.host.Paint(target);
+  w.host.Paint(target);  // nothing invalid: shown again, not drawn
+  b.Invalidate();
+  w.host.Resize(300, 200);  // a new size needs a new buffer
+  w.host.Paint(target);
+  const std::string blue = std::to_string(0x0000FF);
+  EXPECT_EQ(target.log,
+            (std::vector<std::string>{"make:400x300", "begin", "end:" + blue, "present:400x300",
+                                      "present:400x300", "make:300x200", "begin", "end:" + blue,
+                                      "present:300x200"}));
+}
+
 TEST_F(Host, RecordingCanvasSeesTranslatedCoordinates) {
   RecordingCanvas canvas;
   w.host.PaintTo(canvas);

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controls/image.h"
 #include "controls/picture.h"
@@ -122,6 +124,30 @@ TEST(Png, NoChunkMayClaimMoreBytesThanRemain) {
     EXPECT_NE(r.error.find(c.error), std::string::npos) << c.name << ": " << r.error;
   }
   EXPECT_NE(DecodePng(good).image, nullptr);
+}
+
+// A borrowed image writes through to the owner's memory; a copy of it is
+// independent, and a move hands the same memory on.
+TEST(Image, BorrowedPixelsAreSharedCopiesAreNot) {
+  std::vector<uint32_t> memory(6, 0u);
+  Image view = Image::Borrow(memory.data(), 3, 2);
+  view.SetPixel(2, 1, 0xFF112233u);
+  EXPECT_EQ(memory[5], 0xFF112233u);
+  Image copy = view;
+  copy.SetPixel(0, 0, 0xFFFFFFFFu);
+  EXPECT_EQ(memory[0], 0u);
+  EXPECT_EQ(copy.Pixel(2, 1), 0xFF112233u);
+  Image moved = std::move(view);
+  EXPECT_EQ(moved.Data(), memory.data());
+  EXPECT_TRUE(view.Empty());  // NOLINT(bugprone-use-after-move): the source is left empty
+  Image owned(2, 2);
+  const uint32_t* ownedData = owned.Data();
+  Image taken = std::move(owned);
+  EXPECT_EQ(taken.Data(), ownedData);
+  copy = taken;
+  EXPECT_NE(copy.Data(), taken.Data());
+  EXPECT_EQ(copy.Width(), 2);
+  EXPECT_TRUE(Image::Borrow(nullptr, 3, 2).Empty());
 }
 
 // Shrinking averages what each target pixel covers (premultiplied, so a

@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -118,6 +119,56 @@ Size LayoutSize(PangoLayout* layout) {
 
 CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cr) {}
 CairoCanvas::~CairoCanvas() = default;
+
+namespace {
+
+// A frame buffer on an image surface the window's surface made: cairo keeps
+// it in shared memory on X11 and shows it with one request, no copy.
+class CairoFrameBuffer final : public FrameBuffer {
+ public:
+  CairoFrameBuffer(cairo_surface_t* surface, int width, int height)
+      : FrameBuffer(Image::Borrow(
+            reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface)), width, height)),
+        surface_(surface) {}
+  ~CairoFrameBuffer() override { cairo_surface_destroy(surface_); }
+
+  void BeginDraw() override { cairo_surface_flush(surface_); }
+  void EndDraw() override { cairo_surface_mark_dirty(surface_); }
+  void Present(Canvas& target, const Rect& area) override {
+    auto* cairo = dynamic_cast<CairoCanvas*>(&target);
+    if (!cairo) return FrameBuffer::Present(target, area);
+    cairo_t* cr = cairo->Context();
+    cairo_save(cr);
+    cairo_set_source_surface(cr, surface_, 0, 0);
+    cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+    cairo_fill(cr);
+    cairo_restore(cr);
+  }
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrameBuffer> CairoCanvas::CreateFrameBuffer(int width, int height) {
+  cairo_surface_t* surface =
+      cairo_surface_create_similar_image(cairo_get_target(cr_), CAIRO_FORMAT_ARGB32, width, height);
+  // Our images are rows of exactly width pixels; anything else stays in plain memory.
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_image_surface_get_data(surface) == nullptr ||
+      cairo_image_surface_get_stride(surface) != width * 4) {
+    cairo_surface_destroy(surface);
+    return Canvas::CreateFrameBuffer(width, height);
+  }
+  // A new image surface is cleared already, but one from a reused shared
+  // segment may not be: start from transparent as plain memory does.
+  cairo_surface_flush(surface);
+  std::memset(cairo_image_surface_get_data(surface), 0,
+              static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  cairo_surface_mark_dirty(surface);
+  return std::make_unique<CairoFrameBuffer>(surface, width, height);
+}
 
 void CairoCanvas::DrawImage(const Image& image, const Rect& src, const Rect& dst) {
   const std::optional<ImagePlacement> placed = PlaceImage(image, src, dst);

@@ -25,6 +25,8 @@ class CairoCanvas : public Canvas {
   void Translate(int dx, int dy) override;
   void ClipRect(const Rect& rect) override;
   void Flush() override;
+  // On an X11 window: a buffer in memory shared with the display server.
+  std::unique_ptr<FrameBuffer> CreateFrameBuffer(int width, int height) override;
 
   cairo_t* Context() const { return cr_; }
 
