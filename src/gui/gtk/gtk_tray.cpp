@@ -8,8 +8,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gui/gui_host.h"
 #include "platform/debug_log.h"
@@ -18,7 +20,11 @@
 namespace kestrune::gui {
 namespace gtk {
 GtkWidget* BuildMenu(std::vector<MenuItem> items, GtkWidget** defaultItem);
-}
+// gtk_x11.cpp: the XEmbed notification area of the screen.
+bool XEmbedTrayPresent();
+bool WatchXEmbedTray(std::function<void()>* appeared);
+void StopWatchingXEmbedTray(std::function<void()>* appeared);
+}  // namespace gtk
 
 namespace {
 
@@ -89,6 +95,37 @@ GDBusMessage* FilterActivate(GDBusConnection* connection, GDBusMessage* message,
   return nullptr;
 }
 
+// Without a StatusNotifier host the library falls back to a status icon,
+// which docks into an XEmbed notification area. Where there is none (most
+// desktops without a tray, and every Wayland session) that icon shows
+// nowhere, yet its widgets, theme icons and fonts cost about 3 MB; the
+// indicator below makes it only when an area exists, and the tray makes
+// the indicator again when one starts later.
+struct TrayIndicator {
+  AppIndicator parent;
+};
+struct TrayIndicatorClass {
+  AppIndicatorClass parent_class;
+};
+constexpr char kDeclinedKey[] = "kestrune-no-status-icon";
+
+G_DEFINE_TYPE(TrayIndicator, tray_indicator, APP_INDICATOR_TYPE)
+
+GtkStatusIcon* FallBackWhereShown(AppIndicator* indicator) {
+  if (!gtk::XEmbedTrayPresent()) {
+    DebugLog("tray: no tray host and no notification area; the icon waits for one");
+    g_object_set_data(G_OBJECT(indicator), kDeclinedKey, GINT_TO_POINTER(1));
+    return nullptr;
+  }
+  DebugLog("tray: no tray host; the icon docks into the notification area");
+  return APP_INDICATOR_CLASS(tray_indicator_parent_class)->fallback(indicator);
+}
+
+void tray_indicator_class_init(TrayIndicatorClass* type) {
+  APP_INDICATOR_CLASS(type)->fallback = &FallBackWhereShown;
+}
+void tray_indicator_init(TrayIndicator*) {}
+
 class AppIndicatorTray final : public TrayIcon {
  public:
   AppIndicatorTray(const std::string& id, const std::vector<uint8_t>& png) : id_(id) {
@@ -101,17 +138,18 @@ class AppIndicatorTray final : public TrayIcon {
       });
     folder_ = WriteIconFolder(id, png);
     AddToIconSearchPath(folder_);
-    indicator_ = app_indicator_new_with_path(
-        id.c_str(), id.c_str(), APP_INDICATOR_CATEGORY_APPLICATION_STATUS, folder_.c_str());
-    app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_ACTIVE);
-    g_signal_connect(indicator_, "connection-changed",
-                     G_CALLBACK(+[](AppIndicator*, gboolean connected, gpointer) {
-                       DebugLogF("tray: host %s", connected ? "connected, icon added" : "gone");
-                     }),
-                     nullptr);
+    MakeIndicator();
+    trayAppeared_ = [this] {
+      // Not from inside the display's event filter: on the next turn.
+      if (!remake_ && indicator_ && g_object_get_data(G_OBJECT(indicator_), kDeclinedKey))
+        remake_ = g_idle_add(&RemakeIndicator, this);
+    };
+    watching_ = gtk::WatchXEmbedTray(&trayAppeared_);
     DebugLog("tray: icon added");
   }
   ~AppIndicatorTray() override {
+    if (watching_) gtk::StopWatchingXEmbedTray(&trayAppeared_);
+    if (remake_) g_source_remove(remake_);
     (*hook_)->alive = false;
     if (bus_) {
       g_dbus_connection_remove_filter(bus_, filter_);  // frees hook_
@@ -119,26 +157,71 @@ class AppIndicatorTray final : public TrayIcon {
     } else {
       delete hook_;
     }
-    app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
-    g_object_unref(indicator_);
+    DropIndicator();
     std::remove((folder_ + "/" + id_ + ".png").c_str());
     ::rmdir(folder_.c_str());
   }
 
   void SetHint(const std::string& hint) override {
-    app_indicator_set_title(indicator_, hint.c_str());
-    app_indicator_set_label(indicator_, "", hint.c_str());
+    hint_ = hint;
+    ApplyHint();
   }
 
   void SetMenu(std::vector<MenuItem> items) override {
+    items_ = std::move(items);
+    ApplyMenu();
+  }
+
+ private:
+  void MakeIndicator() {
+    indicator_ = APP_INDICATOR(
+        g_object_new(tray_indicator_get_type(), "id", id_.c_str(), "category", "ApplicationStatus",
+                     "icon-name", id_.c_str(), "icon-theme-path", folder_.c_str(), nullptr));
+    app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_ACTIVE);
+    g_signal_connect(indicator_, "connection-changed",
+                     G_CALLBACK(+[](AppIndicator*, gboolean connected, gpointer) {
+                       DebugLogF("tray: host %s", connected ? "connected, icon added" : "gone");
+                     }),
+                     nullptr);
+  }
+
+  void DropIndicator() {
+    app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
+    g_object_unref(indicator_);
+    indicator_ = nullptr;
+  }
+
+  static gboolean RemakeIndicator(gpointer data) {
+    auto* tray = static_cast<AppIndicatorTray*>(data);
+    tray->remake_ = 0;
+    DebugLog("tray: a notification area started");
+    tray->DropIndicator();
+    tray->MakeIndicator();
+    tray->ApplyHint();
+    tray->ApplyMenu();
+    return G_SOURCE_REMOVE;
+  }
+
+  void ApplyHint() {
+    if (hint_.empty()) return;
+    app_indicator_set_title(indicator_, hint_.c_str());
+    app_indicator_set_label(indicator_, "", hint_.c_str());
+  }
+
+  void ApplyMenu() {
+    if (items_.empty()) return;
     GtkWidget* defaultItem = nullptr;
-    GtkWidget* menu = gtk::BuildMenu(std::move(items), &defaultItem);
+    GtkWidget* menu = gtk::BuildMenu(items_, &defaultItem);
     app_indicator_set_menu(indicator_, GTK_MENU(menu));
     // Activating the icon itself runs the default item.
     if (defaultItem) app_indicator_set_secondary_activate_target(indicator_, defaultItem);
   }
 
- private:
+  std::string hint_;
+  std::vector<MenuItem> items_;
+  std::function<void()> trayAppeared_;
+  bool watching_ = false;
+  guint remake_ = 0;
   std::string id_;
   std::string folder_;
   AppIndicator* indicator_ = nullptr;

@@ -19,6 +19,7 @@
 #include "ini/ini_text.h"
 #include "platform/message_bus.h"
 #include "platform/named_mutex.h"
+#include "xembed_tray.h"
 
 extern char** environ;
 
@@ -482,6 +483,20 @@ TEST_F(GuiE2E, TrayClickAndSecondStartRestoreTheWindowWhereItWas) {
   window = world.WaitVisibleWindow();
   ASSERT_FALSE(window.empty());
   EXPECT_EQ(world.Origin(window), std::make_pair(100, 150));
+}
+
+// With neither a tray host nor a notification area the icon waits (its
+// fallback would show nowhere); a notification area that starts later gets it.
+TEST_F(GuiE2E, WithoutATrayTheIconWaitsForANotificationArea) {
+  ASSERT_FALSE(StartShown().empty()) << world.Log();
+  ASSERT_TRUE(world.WaitLog("tray: no tray host and no notification area")) << world.Log();
+  XEmbedTray tray;
+  ASSERT_TRUE(tray.Running());
+  EXPECT_TRUE(world.WaitLog("tray: a notification area started")) << world.Log();
+  EXPECT_TRUE(world.WaitLog("tray: no tray host; the icon docks into the notification area"))
+      << world.Log();
+  EXPECT_TRUE(Eventually([&] { return !tray.DockRequests().empty(); }, 5000));
+  EXPECT_EQ(world.CountLog("tray: no tray host; the icon docks"), 1);
 }
 
 // "启动游戏" without Steam says so instead of doing nothing.
