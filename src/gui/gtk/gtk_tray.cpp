@@ -197,19 +197,18 @@ class AppIndicatorTray final : public TrayIcon {
     DebugLog("tray: a notification area started");
     tray->DropIndicator();
     tray->MakeIndicator();
-    tray->ApplyHint();
-    tray->ApplyMenu();
+    // What the old indicator had been given; a new one starts without either.
+    if (!tray->hint_.empty()) tray->ApplyHint();
+    if (!tray->items_.empty()) tray->ApplyMenu();
     return G_SOURCE_REMOVE;
   }
 
   void ApplyHint() {
-    if (hint_.empty()) return;
     app_indicator_set_title(indicator_, hint_.c_str());
     app_indicator_set_label(indicator_, "", hint_.c_str());
   }
 
   void ApplyMenu() {
-    if (items_.empty()) return;
     GtkWidget* defaultItem = nullptr;
     GtkWidget* menu = gtk::BuildMenu(items_, &defaultItem);
     app_indicator_set_menu(indicator_, GTK_MENU(menu));
